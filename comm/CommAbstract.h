@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zr
+{
+
+// A link: one port at a time, bytes in and out with time-outs. It knows nothing of the camera's
+// command language. Results are link error codes (LinkError.h).
+class CCommAbstract
+{
+public:
+    virtual bool IsOpen() const = 0;
+    virtual int32_t GetPortCount() const = 0;
+    // Empty when the index is not in 0 .. count-1.
+    virtual std::string GetPortName(int32_t port) const = 0;
+    virtual std::string GetLinkClassName() const = 0;
+    // 0, 1 (no such port) or 3 (cannot be opened). Opening an open link closes it first.
+    virtual int Open(int32_t port) = 0;
+    virtual int Close() = 0;
+    virtual int Flush() = 0;
+    virtual int32_t GetBytesWaiting() = 0;
+    virtual int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) = 0;
+    // Waits up to timeoutMs for `wanted` bytes; `received` tells how many arrived.
+    virtual int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) = 0;
+    virtual ~CCommAbstract() = default;
+};
+
+} // namespace zr
