@@ -1,28 +1,45 @@
 #pragma once
 
+#include <string>
+
 #include "comm/CommAbstract.h"
+#include "comm/CommLinkAllSerial.h"
+#include "comm/CommLinkSerial.h"
 
-namespace zr {
+namespace zr
+{
 
-// The "CameraLink" communication class: the ports of the Camera Link serial libraries.
-// Placeholder until the libraries are supported: it offers no ports.
+// The "CameraLink" communication class: the ports of the ClSerial library followed by those of
+// the ClAllSerial library. Every data operation goes to the sub-link chosen by the last Open.
 class CCommLink final : public CCommAbstract
 {
 public:
-    bool IsOpen() const override { return false; }
-    int32_t GetPortCount() const override { return 0; }
-    std::string GetPortName(int32_t) const override { return {}; }
-    std::string GetLinkClassName() const override { return "CameraLink"; }
-    int Open(int32_t) override { return 1; }
-    int Close() override { return 0; }
-    int Flush() override { return 0; }
-    int32_t GetBytesWaiting() override { return 1; }
-    int Write(const char*, uint32_t, uint32_t) override { return 2; }
-    int Read(char*, int32_t, int32_t& received, uint32_t) override
-    {
-        received = 0;
-        return 2;
-    }
+    // The library file names are those of the system's usual search unless a caller (a test)
+    // points the links at other files.
+    explicit CCommLink(std::string serialLibraryFile = CCommLinkSerial::kDefaultLibrary,
+                       std::string allSerialLibraryFile = CCommLinkAllSerial::kDefaultLibrary);
+    // Closes the current sub-link; each sub-link then closes its port and unloads its library.
+    ~CCommLink() override;
+    CCommLink(const CCommLink&) = delete;
+    CCommLink& operator=(const CCommLink&) = delete;
+
+    bool IsOpen() const override;
+    int32_t GetPortCount() const override;
+    std::string GetPortName(int32_t port) const override;
+    std::string GetLinkClassName() const override;
+    // Ports 0 .. S-1 are the ClSerial link's (S its port count); the rest are the ClAllSerial
+    // link's, from index 0.
+    int Open(int32_t port) override;
+    int Close() override;
+    int Flush() override;
+    int32_t GetBytesWaiting() override;
+    int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) override;
+    int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) override;
+
+private:
+    CCommAbstract* current_;
+    CCommLinkSerial serial_;
+    CCommLinkAllSerial allSerial_;
 };
 
 } // namespace zr

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace zr
+{
+
+// Owns one handle of a library loaded at run time; unloads it when destroyed. Move-only.
+class SharedLibrary
+{
+public:
+    SharedLibrary() = default;
+    ~SharedLibrary();
+    SharedLibrary(SharedLibrary&& other) noexcept;
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    // Loads `fileName` (a bare name goes through the system's library search). Any library held
+    // before is unloaded first. False when the library cannot be loaded.
+    bool Load(const std::string& fileName);
+    void Unload();
+    bool IsLoaded() const { return handle_ != nullptr; }
+
+    // The address of an exported symbol, or nullptr when not loaded or not exported.
+    void* Symbol(const char* name) const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+} // namespace zr
