@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "comm/CommAbstract.h"
+#include "comm/UniqueFd.h"
 
-namespace zr {
+namespace zr
+{
 
 class SettingsStore;
 
@@ -32,9 +34,12 @@ public:
     int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) override;
 
 private:
+    // Gives up the port: clears exclusive use, releases the lock, closes the descriptor.
+    void Release();
+
     const SettingsStore& settings_;
     std::vector<std::string> portNames_;
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 } // namespace zr
