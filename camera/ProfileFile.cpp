@@ -1,0 +1,345 @@
+#include "camera/ProfileFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "comm/UniqueFd.h"
+
+namespace zr
+{
+
+namespace
+{
+
+constexpr const char* kBlanks = " \t\r\v\f";
+constexpr const char* kLineEnd = "\r\n";
+
+std::string_view Trim(std::string_view s)
+{
+    size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    size_t last = s.find_last_not_of(kBlanks);
+    return s.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return out;
+}
+
+bool HasLineBreakOrNul(std::string_view s)
+{
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool IsValidSection(std::string_view section)
+{
+    return !section.empty() && !HasLineBreakOrNul(section) &&
+           section.find(']') == std::string_view::npos;
+}
+
+bool IsValidKey(std::string_view key)
+{
+    return !key.empty() && !HasLineBreakOrNul(key) && key.find('=') == std::string_view::npos &&
+           key.front() != '[' && key.front() != ';' && key.front() != '#';
+}
+
+bool WriteAll(int fd, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            return false; // an error, or no progress (full disk)
+    }
+    return true;
+}
+
+// The file a save should replace: the target of a symbolic link, else the path itself.
+std::string ResolveTarget(const std::string& path)
+{
+    struct stat st {
+    };
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+ProfileFile::Line ProfileFile::Parse(std::string text, std::string ending)
+{
+    Line line;
+    line.text = std::move(text);
+    line.ending = std::move(ending);
+    std::string_view trimmed = Trim(line.text);
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#')
+        return line;
+    if (trimmed.front() == '[') {
+        size_t close = trimmed.find(']');
+        if (close != std::string_view::npos) {
+            line.kind = Kind::Section;
+            line.name = Lower(Trim(trimmed.substr(1, close - 1)));
+        }
+        return line;
+    }
+    size_t eq = line.text.find('=');
+    if (eq == std::string::npos)
+        return line;
+    std::string_view key = Trim(std::string_view(line.text).substr(0, eq));
+    if (key.empty())
+        return line;
+    line.kind = Kind::Entry;
+    line.name = Lower(key);
+    line.valueStart = eq + 1;
+    return line;
+}
+
+bool ProfileFile::Load(const std::string& path)
+{
+    lines_.clear();
+    modified_ = false;
+    loadFailed_ = false;
+
+    // Non-blocking so that a FIFO at the path cannot hang us; only regular files are read.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.IsValid()) {
+        loadFailed_ = errno != ENOENT;
+        return !loadFailed_;
+    }
+    struct stat st {
+    };
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<unsigned long long>(st.st_size) > kMaxFileSize) {
+        loadFailed_ = true;
+        return false;
+    }
+
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || data.size() + static_cast<size_t>(n) > kMaxFileSize) {
+            loadFailed_ = true;
+            return false;
+        }
+        if (n == 0)
+            break;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t lf = data.find('\n', start);
+        if (lf == std::string::npos) {
+            lines_.push_back(Parse(data.substr(start), ""));
+            break;
+        }
+        size_t end = lf;
+        std::string ending = "\n";
+        if (end > start && data[end - 1] == '\r') {
+            --end;
+            ending = kLineEnd;
+        }
+        lines_.push_back(Parse(data.substr(start, end - start), std::move(ending)));
+        start = lf + 1;
+    }
+    return true;
+}
+
+size_t ProfileFile::FindEntry(const std::string& section, const std::string& key) const
+{
+    std::string sectionName = Lower(Trim(section));
+    std::string keyName = Lower(Trim(key));
+    bool inSection = false;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section)
+            inSection = line.name == sectionName;
+        else if (inSection && line.kind == Kind::Entry && line.name == keyName)
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::string ProfileFile::GetString(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) const
+{
+    size_t index = FindEntry(section, key);
+    if (index == std::string::npos)
+        return defaultValue;
+    const Line& line = lines_[index];
+    std::string_view value = Trim(std::string_view(line.text).substr(line.valueStart));
+    // Values are C strings to every consumer: a NUL ends one.
+    value = value.substr(0, value.find('\0'));
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
+int32_t ProfileFile::GetInt(const std::string& section, const std::string& key,
+                            int32_t defaultValue) const
+{
+    std::string text = GetString(section, key, "");
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    int32_t value = 0;
+    auto [end, error] = std::from_chars(first, last, value, 10);
+    if (first == last || error != std::errc() || end != last)
+        return defaultValue;
+    return value;
+}
+
+void ProfileFile::InsertLine(size_t index, std::string text)
+{
+    // The line before may be the file's last line without a line end: give it one.
+    if (index > 0 && lines_[index - 1].ending.empty())
+        lines_[index - 1].ending = kLineEnd;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index),
+                  Parse(std::move(text), kLineEnd));
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value)
+{
+    std::string_view sectionName = Trim(section);
+    std::string_view keyName = Trim(key);
+    if (!IsValidSection(sectionName) || !IsValidKey(keyName) || HasLineBreakOrNul(value))
+        return false;
+
+    size_t index = FindEntry(section, key);
+    if (index != std::string::npos) {
+        // Keep the line's own spelling of the key and the blanks around "=".
+        Line& line = lines_[index];
+        size_t prefixEnd = line.valueStart;
+        while (prefixEnd < line.text.size() &&
+               (line.text[prefixEnd] == ' ' || line.text[prefixEnd] == '\t'))
+            ++prefixEnd;
+        std::string text = line.text.substr(0, prefixEnd) + value;
+        if (text == line.text)
+            return true;
+        std::string ending = line.ending.empty() ? "" : kLineEnd;
+        line = Parse(std::move(text), std::move(ending));
+        modified_ = true;
+        return true;
+    }
+
+    std::string wanted = Lower(sectionName);
+    std::string entry = std::string(keyName) + "=" + value;
+    size_t header = std::string::npos;
+    size_t lastEntry = std::string::npos;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section) {
+            if (header != std::string::npos)
+                break;
+            if (line.name == wanted)
+                header = i;
+        } else if (header != std::string::npos && line.kind == Kind::Entry) {
+            lastEntry = i;
+        }
+    }
+    if (header != std::string::npos) {
+        InsertLine((lastEntry != std::string::npos ? lastEntry : header) + 1, std::move(entry));
+    } else {
+        InsertLine(lines_.size(), "[" + std::string(sectionName) + "]");
+        InsertLine(lines_.size(), std::move(entry));
+    }
+    modified_ = true;
+    return true;
+}
+
+bool ProfileFile::WriteInt(const std::string& section, const std::string& key, int32_t value)
+{
+    return WriteString(section, key, std::to_string(value));
+}
+
+std::string ProfileFile::Content() const
+{
+    size_t size = 0;
+    for (const Line& line : lines_)
+        size += line.text.size() + line.ending.size();
+    std::string out;
+    out.reserve(size);
+    for (const Line& line : lines_) {
+        out += line.text;
+        out += line.ending;
+    }
+    return out;
+}
+
+bool ProfileFile::Save(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::string target = ResolveTarget(path);
+    size_t slash = target.rfind('/');
+    std::string dir =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+
+    // A file the user made read-only stays as it is.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return false;
+
+    // A name of our own beside the target; O_EXCL makes sure no other file is reused.
+    UniqueFd fd;
+    std::string temp;
+    auto stamp = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100 && !fd.IsValid(); ++attempt) {
+        temp = dir + "/." + base + "." + std::to_string(::getpid()) + "-" +
+               std::to_string(stamp + static_cast<unsigned long long>(attempt)) + ".tmp";
+        fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.IsValid() && errno != EEXIST)
+            return false;
+    }
+    if (!fd.IsValid())
+        return false;
+
+    // A replaced file keeps its permissions; a new one gets 0666 less the umask from open().
+    struct stat old {
+    };
+    bool ok = WriteAll(fd.Get(), Content());
+    if (ok && ::stat(target.c_str(), &old) == 0)
+        ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
+    ok = ok && ::fsync(fd.Get()) == 0;
+    ok = fd.Reset() == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; failing here no longer endangers the content.
+    UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.IsValid())
+        ::fsync(dirFd.Get());
+    modified_ = false;
+    return true;
+}
+
+} // namespace zr

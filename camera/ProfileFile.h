@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zr
+{
+
+// A profile (INI) file: [section] lines and key=value entries. Sections and keys match without
+// regard to letter case; a value is the rest of its line after the first "=", blanks at both ends
+// removed, at most 255 characters of it read. Writing updates the text in place: an existing key
+// keeps its line, a new key goes after the last entry of its section, a new section at the end;
+// every other line (comments, blank lines, anything unparsable) is kept byte for byte and is
+// ignored for lookup. Lines written by this class end with CR LF; LF-only lines read fine.
+class ProfileFile
+{
+public:
+    static constexpr size_t kMaxValueLength = 255;
+    // Larger files are not loaded (they read as empty and count as unreadable).
+    static constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
+
+    ProfileFile() = default;
+    explicit ProfileFile(const std::string& path) { Load(path); }
+
+    // Replaces the content with the file's. A missing file reads as empty and is no failure; a
+    // file that exists but cannot be read, is not a regular file or is too large reads as empty
+    // and sets LoadFailed(). Returns !LoadFailed().
+    bool Load(const std::string& path);
+    bool LoadFailed() const { return loadFailed_; }
+
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) const;
+    // A value that is not a whole decimal number within 32 bits reads as the default.
+    int32_t GetInt(const std::string& section, const std::string& key, int32_t defaultValue) const;
+
+    // False, with nothing changed, when the names or the value cannot be stored as one line: an
+    // empty section or key, a line break or NUL anywhere, "]" in the section, "=" in the key, or
+    // a key that would read as a section or comment line.
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    bool WriteInt(const std::string& section, const std::string& key, int32_t value);
+
+    // True when a write changed the text since the last Load or successful Save.
+    bool IsModified() const { return modified_; }
+
+    // The whole text as Save writes it.
+    std::string Content() const;
+
+    // Replaces the file atomically: writes a temporary file in the same folder, syncs it and
+    // renames it over `path` (a symbolic link is followed, so the file it points to is replaced).
+    // False when anything fails; the old file is then untouched and the temporary file removed.
+    bool Save(const std::string& path);
+
+private:
+    enum class Kind { Other, Section, Entry };
+    struct Line {
+        std::string text;   // without the line end
+        std::string ending; // "\r\n", "\n" or "" (last line without a line end)
+        Kind kind = Kind::Other;
+        std::string name; // lower-case section name or key
+        size_t valueStart = 0;
+    };
+
+    static Line Parse(std::string text, std::string ending);
+    // Index of the entry line, or npos.
+    size_t FindEntry(const std::string& section, const std::string& key) const;
+    void InsertLine(size_t index, std::string text);
+
+    std::vector<Line> lines_;
+    bool loadFailed_ = false;
+    bool modified_ = false;
+};
+
+} // namespace zr
