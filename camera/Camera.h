@@ -1,0 +1,154 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "camera/ParameterTable.h"
+#include "comm/Clock.h"
+#include "comm/Comm.h"
+
+namespace zr
+{
+
+class SettingsStore;
+
+// The camera object: the mirror of all rows of the parameter table (value or text, and a
+// synchronised flag per row), the status flags online, synchronised, sending and receiving, and
+// the command transactions that move a row's value to and from the camera over the active link.
+//
+// Every change is reported through the virtual notifications below. A derived class that
+// overrides one of the four status setters must call the base version, which stores the flag.
+//
+// Parameter indices outside the table never crash: operations with a result code give 106,
+// accessors give a neutral value (0, empty, false).
+class CCamera : public CComm
+{
+public:
+    // Mirror and flags start cleared; every setup row is then restored from the settings.
+    explicit CCamera(SettingsStore& settings, Clock& clock = Clock::System());
+    // Writes every setup row back to the settings; the communication part then writes its own.
+    ~CCamera() override;
+    CCamera(const CCamera&) = delete;
+    CCamera& operator=(const CCamera&) = delete;
+
+    // --- Notifications -----------------------------------------------------------------------
+    // Stores the flag; going offline also clears the synchronised flag of every row.
+    virtual void SetOnline(bool online);
+    virtual void SetSynchronized(bool synchronized);
+    virtual void SetSending(bool sending);
+    virtual void SetReceiving(bool receiving);
+    virtual void OnCommPortChanged();
+    virtual void OnValueChanged(int32_t index, bool interactive);
+    // `line` is a command sent or an answer received, with its CR LF.
+    virtual void OnCommLog(const std::string& line, bool sent);
+
+    bool IsOnline() const { return online_; }
+    bool IsSynchronized() const { return synchronized_; }
+    bool IsSending() const { return sending_; }
+    bool IsReceiving() const { return receiving_; }
+
+    // --- Table and value operations ----------------------------------------------------------
+    // The row's command word; empty for the EEPROM area row and for an invalid index.
+    std::string GetCommandName(int32_t index) const;
+    // Evaluates a condition tree on the mirrored values; a missing tree is true.
+    bool EvaluateCondition(const ConditionNode* node) const;
+    // The availability condition of a conditional row; true for every other row.
+    bool IsAvailable(int32_t index) const;
+    bool IsEnabled(int32_t index) const;
+    // Number of value names whose enable condition holds; 0 for a row without value names.
+    int32_t CountEnabledItems(int32_t index) const;
+    // Display text of the k-th enabled item; empty when there is none.
+    std::string GetItemString(int32_t index, int32_t k) const;
+    // Position of `value` among the enabled items, or -1 when no enabled item has that value.
+    int32_t GetItemPosition(int32_t index, int32_t value) const;
+    // Whether a number answered by the camera is acceptable for the row: the value of an
+    // enabled item, or within minimum..maximum for a plain number row. Text rows accept any.
+    bool IsValidAnswer(int32_t index, int32_t value) const;
+
+    // Clamps and stores a value; optionally notifies and sends it (a writable, available row).
+    int SetValue(int32_t index, int32_t value, bool send, bool notify, bool disconnectOnError);
+    // Text rows: stores the text (cut to the row's length); rows with value names: stores the
+    // value whose display text matches regardless of letter case. Notifies and sends. 106 for
+    // any other row.
+    int SetValueString(int32_t index, const std::string& text);
+    // Stores the value of the enabled item at `position`, notifies and sends. 106 for a row
+    // without value names.
+    int SetValueIndex(int32_t index, int32_t position);
+    // Optionally asks the camera first, then gives the text of the mirrored value.
+    int GetValueString(int32_t index, std::string& text, bool query, bool notify,
+                       bool disconnectOnError);
+
+    // Direct access to the mirror, without notification and without sending.
+    int32_t GetValue(int32_t index) const;
+    std::string GetText(int32_t index) const;
+    bool IsRowSynchronized(int32_t index) const;
+    void StoreValue(int32_t index, int32_t value);
+    void StoreText(int32_t index, const std::string& text);
+    void SetRowSynchronized(int32_t index, bool synchronized);
+
+    // True while a setup file is read: value notifications are then not interactive.
+    bool IsBulkLoad() const { return bulkLoad_; }
+    void SetBulkLoad(bool bulkLoad) { bulkLoad_ = bulkLoad; }
+
+    // Copies all values and texts to the backup copy, and back; restoring also marks every row
+    // unsynchronised.
+    void SaveBackup();
+    void RestoreBackup();
+
+    // --- Transactions ------------------------------------------------------------------------
+    // Sends the row's mirrored value or text and expects "COMPLETE".
+    int SendValue(int32_t index, bool disconnectOnError);
+    // Asks the row's value and stores a valid answer in the mirror.
+    int QueryValue(int32_t index, bool disconnectOnError);
+    // Reads one answer line (up to CR LF) within `timeoutMs`. With an expected mnemonic the
+    // answer must read "MNEMONIC=value" and `answer` becomes the value part.
+    int ReadAnswer(std::string& answer, const char* expectedMnemonic, uint32_t timeoutMs, bool log);
+    // Unlocks the user-ID write with the access code, then sends the new user ID.
+    int SetUserID(const std::string& text);
+
+    static std::string GetErrorString(int code);
+
+    // The access code that unlocks a write of the user ID.
+    static constexpr int32_t kUnlockCode = 4127;
+    // Write time-out of every command line.
+    static constexpr uint32_t kWriteTimeoutMs = 400;
+    // An answer line stops growing at this length (while still waiting for its CR LF). At 9600
+    // baud the longest answer time-out (10 s) brings fewer than 10000 bytes, so a real line is
+    // never cut; a peer that floods a fast link cannot make the answer grow without bound.
+    static constexpr size_t kMaxAnswerLength = 64 * 1024;
+
+protected:
+    Clock& GetClock() { return clock_; }
+
+private:
+    static constexpr size_t kRows = PARAMETER_COUNT;
+
+    std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
+    // Settles the row's synchronised flag and, for a link failure with disconnect on error,
+    // closes the link and goes offline.
+    int FinishTransaction(size_t index, int result, bool disconnectOnError);
+    // Steps shared by SetValueString and SetValueIndex once the new value is stored.
+    int NotifyAndSend(int32_t index);
+    // The value of the enabled item at `position`, else of the first enabled item, else of the
+    // first item.
+    int32_t ItemValueAt(const ParameterEntry& row, int32_t position) const;
+    bool IsItemEnabled(const ValueName& item) const;
+    int32_t MirroredValue(int32_t index) const;
+
+    Clock& clock_;
+
+    bool bulkLoad_ = false;
+    std::array<bool, kRows> rowSynchronized_{};
+    std::array<int32_t, kRows> values_{};
+    std::array<std::string, kRows> texts_{};
+    std::array<int32_t, kRows> backupValues_{};
+    std::array<std::string, kRows> backupTexts_{};
+    bool online_ = false;
+    bool synchronized_ = false;
+    bool sending_ = false;
+    bool receiving_ = false;
+};
+
+} // namespace zr
