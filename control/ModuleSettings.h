@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "camera/ProfileFile.h"
+#include "comm/SettingsStore.h"
+
+namespace zr
+{
+
+// The component's per-user settings: one profile file with the sections and entries the
+// component names, integers in decimal.
+//
+// Reading: a missing or unreadable file reads as all defaults; a line that is neither a section
+// nor an entry is skipped; an integer entry that is not a whole decimal number within 32 bits
+// reads as the default.
+//
+// Writing: every write updates the values in memory and replaces the file atomically (the folder
+// is created when missing); a write that changes nothing touches no file. Between BeginBatch()
+// and EndBatch() writes only update memory and EndBatch() saves once, so that storing every
+// setting at shut-down costs one file replacement. A file that exists but could not be read is
+// never overwritten: writes then fail, so a damaged file stays for the user to inspect.
+class ModuleSettings final : public SettingsStore
+{
+public:
+    // The file at DefaultPath().
+    ModuleSettings();
+    explicit ModuleSettings(std::string path);
+    // Saves what an unfinished batch left unsaved.
+    ~ModuleSettings() override;
+    ModuleSettings(const ModuleSettings&) = delete;
+    ModuleSettings& operator=(const ModuleSettings&) = delete;
+
+    // ${XDG_CONFIG_HOME:-$HOME/.config}/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL
+    // Control.ini
+    static std::string DefaultPath();
+
+    const std::string& Path() const { return path_; }
+    // True when the file exists but could not be read.
+    bool LoadFailed() const { return file_.LoadFailed(); }
+
+    int32_t GetInt(const std::string& section, const std::string& entry,
+                   int32_t defaultValue) const override;
+    std::string GetString(const std::string& section, const std::string& entry,
+                          const std::string& defaultValue) const override;
+    // False when the value cannot be stored (names or value unfit for the file, see ProfileFile)
+    // or the file cannot be replaced. Inside a batch only the first kind of failure shows here.
+    bool WriteInt(const std::string& section, const std::string& entry, int32_t value) override;
+    bool WriteString(const std::string& section, const std::string& entry,
+                     const std::string& value) override;
+
+    // Batches nest; the outermost EndBatch() saves. False when that save failed.
+    void BeginBatch();
+    bool EndBatch();
+
+private:
+    // Saves when something changed and no batch is open.
+    bool Commit();
+
+    std::string path_;
+    ProfileFile file_;
+    int batchDepth_ = 0;
+};
+
+} // namespace zr
