@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "camera/ProfileFile.h"
+#include "support/TempDir.h"
+
+namespace zr
+{
+namespace
+{
+
+using test::TempDir;
+
+// Names of the files in a folder, to see that no temporary file stays behind.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ProfileFile LoadText(const TempDir& dir, const std::string& text)
+{
+    std::string path = dir.File("profile.ini");
+    EXPECT_TRUE(TempDir::WriteFile(path, text));
+    return ProfileFile(path);
+}
+
+TEST(ProfileFileTest, LookupRules)
+{
+    TempDir dir;
+    ProfileFile file = LoadText(dir, "orphan=before any section\r\n"
+                                     "[General]\r\n"
+                                     "ModelName = ZR-47xCL  \r\n"
+                                     "; Comment=not an entry\r\n"
+                                     "# Hash=not an entry either\r\n"
+                                     "a line without equals sign\r\n"
+                                     "Formula=a=b=c\r\n"
+                                     "Empty=\r\n"
+                                     "=no key\r\n"
+                                     "\t[ IMG1 Shutter ]  trailing text\n"
+                                     "Shutter Speed\t=\t11\n"
+                                     "shutter speed=12\n"
+                                     "[Other]\n"
+                                     "Long=" +
+                                         std::string(300, 'x') +
+                                         "\n"
+                                         "Nul=ab" +
+                                         std::string(1, '\0') +
+                                         "cd\n"
+                                         "Last=no line end");
+    EXPECT_FALSE(file.LoadFailed());
+    EXPECT_EQ(file.GetString("general", "MODELNAME", "No Data"), "ZR-47xCL");
+    EXPECT_EQ(file.GetString("General", "Formula", ""), "a=b=c");
+    EXPECT_EQ(file.GetString("General", "Empty", "No Data"), "");
+    EXPECT_EQ(file.GetString("General", "; Comment", "d"), "d");
+    EXPECT_EQ(file.GetString("General", "# Hash", "d"), "d");
+    EXPECT_EQ(file.GetString("General", "orphan", "d"), "d");
+    EXPECT_EQ(file.GetString("", "orphan", "d"), "d");
+    EXPECT_EQ(file.GetString("General", "", "d"), "d");
+    // The first of two equal keys wins; the section name is trimmed.
+    EXPECT_EQ(file.GetString("IMG1 Shutter", "Shutter Speed", ""), "11");
+    EXPECT_EQ(file.GetString("Other", "Long", ""), std::string(255, 'x'));
+    EXPECT_EQ(file.GetString("Other", "Nul", ""), "ab");
+    EXPECT_EQ(file.GetString("Other", "Last", ""), "no line end");
+    EXPECT_EQ(file.GetString("Missing", "Key", "No Data"), "No Data");
+    EXPECT_EQ(file.GetString("Other", "Missing", "No Data"), "No Data");
+}
+
+TEST(ProfileFileTest, Integers)
+{
+    TempDir dir;
+    ProfileFile file = LoadText(dir, "[N]\nA=12\nB= -5 \nC=+7\nD=abc\nE=12abc\nF=99999999999\n"
+                                     "G=\nH=-2147483648\nI=0x10\n");
+    EXPECT_EQ(file.GetInt("N", "A", -1), 12);
+    EXPECT_EQ(file.GetInt("N", "B", -1), -5);
+    EXPECT_EQ(file.GetInt("N", "C", -1), 7);
+    EXPECT_EQ(file.GetInt("N", "D", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "E", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "F", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "G", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "H", -1), INT32_MIN);
+    EXPECT_EQ(file.GetInt("N", "I", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "Missing", 42), 42);
+}
+
+TEST(ProfileFileTest, UpdateInPlaceKeepsEverythingElse)
+{
+    TempDir dir;
+    const std::string original = "; settings\r\n"
+                                 "\r\n"
+                                 "[General]\r\n"
+                                 "ModelName = old\r\n"
+                                 "junk line\n"
+                                 "High Frame Rate=0\n"
+                                 "; about the next section\r\n"
+                                 "\r\n"
+                                 "[IMG1 Gain]\r\n"
+                                 "Gain=3";
+    ProfileFile file = LoadText(dir, original);
+    EXPECT_EQ(file.Content(), original);
+    EXPECT_FALSE(file.IsModified());
+
+    // Same value: nothing changes.
+    EXPECT_TRUE(file.WriteString("GENERAL", "modelname", "old"));
+    EXPECT_FALSE(file.IsModified());
+
+    EXPECT_TRUE(file.WriteString("general", "MODELNAME", "ZR-47xCL"));
+    EXPECT_TRUE(file.WriteInt("General", "V Binning", 1));
+    EXPECT_TRUE(file.WriteInt("IMG1 Gain", "Red Gain", -4));
+    EXPECT_TRUE(file.WriteInt("User Area", "EEPROM Area", 2));
+    EXPECT_TRUE(file.IsModified());
+    EXPECT_EQ(file.Content(), "; settings\r\n"
+                              "\r\n"
+                              "[General]\r\n"
+                              "ModelName = ZR-47xCL\r\n"
+                              "junk line\n"
+                              "High Frame Rate=0\n"
+                              "V Binning=1\r\n"
+                              "; about the next section\r\n"
+                              "\r\n"
+                              "[IMG1 Gain]\r\n"
+                              "Gain=3\r\n"
+                              "Red Gain=-4\r\n"
+                              "[User Area]\r\n"
+                              "EEPROM Area=2\r\n");
+    EXPECT_EQ(file.GetString("General", "ModelName", ""), "ZR-47xCL");
+    EXPECT_EQ(file.GetInt("IMG1 Gain", "Red Gain", 0), -4);
+
+    // A new file gets sections in the order of their first entry, keys in writing order.
+    ProfileFile fresh;
+    fresh.WriteString("General", "ModelName", "ZR-47xCL");
+    fresh.WriteInt("IMG1 Shutter", "Shutter Speed", 6);
+    fresh.WriteInt("General", "Imager1 Type", 5);
+    EXPECT_EQ(fresh.Content(), "[General]\r\nModelName=ZR-47xCL\r\nImager1 Type=5\r\n"
+                               "[IMG1 Shutter]\r\nShutter Speed=6\r\n");
+}
+
+TEST(ProfileFileTest, RefusesWhatCannotBeOneLine)
+{
+    ProfileFile file;
+    EXPECT_FALSE(file.WriteString("S", "K", "two\r\nlines"));
+    EXPECT_FALSE(file.WriteString("S", "K", "cr\ronly"));
+    EXPECT_FALSE(file.WriteString("S", "K", std::string("nul\0", 4)));
+    EXPECT_FALSE(file.WriteString("S", "a=b", "v"));
+    EXPECT_FALSE(file.WriteString("S", "  ", "v"));
+    EXPECT_FALSE(file.WriteString("S", "[K]", "v"));
+    EXPECT_FALSE(file.WriteString("S", ";K", "v"));
+    EXPECT_FALSE(file.WriteString("", "K", "v"));
+    EXPECT_FALSE(file.WriteString("A]B", "K", "v"));
+    EXPECT_FALSE(file.WriteString("S\n[T]", "K", "v"));
+    EXPECT_FALSE(file.IsModified());
+    EXPECT_EQ(file.Content(), "");
+    // Blanks around a value are allowed but read back trimmed, as the format has it.
+    EXPECT_TRUE(file.WriteString(" S ", " K ", "  v  "));
+    EXPECT_EQ(file.GetString("S", "K", ""), "v");
+}
+
+TEST(ProfileFileTest, LoadOddFiles)
+{
+    TempDir dir;
+    ProfileFile missing(dir.File("missing.ini"));
+    EXPECT_FALSE(missing.LoadFailed());
+    EXPECT_EQ(missing.Content(), "");
+
+    ProfileFile folder(dir.Path());
+    EXPECT_TRUE(folder.LoadFailed());
+    EXPECT_EQ(folder.Content(), "");
+
+    std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ProfileFile pipe(fifo);
+    EXPECT_TRUE(pipe.LoadFailed());
+
+    std::string huge = dir.File("huge.ini");
+    ASSERT_TRUE(TempDir::WriteFile(huge, ""));
+    ASSERT_EQ(::truncate(huge.c_str(), ProfileFile::kMaxFileSize + 1), 0);
+    ProfileFile tooLarge(huge);
+    EXPECT_TRUE(tooLarge.LoadFailed());
+    EXPECT_EQ(tooLarge.Content(), "");
+
+    // A 10 MB line and binary garbage load, are ignored for lookup and saved unchanged.
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919) & 0xff);
+    std::string text = "[A]\r\nKey=1\r\n" + std::string(10 * 1024 * 1024, 'L') + "\r\n" + garbage +
+                       "\r\n[B]\r\nKey=2\r\n";
+    ProfileFile big = LoadText(dir, text);
+    EXPECT_FALSE(big.LoadFailed());
+    EXPECT_EQ(big.GetInt("A", "Key", 0), 1);
+    EXPECT_EQ(big.Content(), text);
+    EXPECT_TRUE(big.WriteInt("A", "Key", 3));
+    std::string path = dir.File("big.ini");
+    ASSERT_TRUE(big.Save(path));
+    ProfileFile reread(path);
+    EXPECT_EQ(reread.GetInt("A", "Key", 0), 3);
+    EXPECT_EQ(reread.Content().size(), text.size());
+}
+
+TEST(ProfileFileTest, SaveReplacesAtomically)
+{
+    TempDir dir;
+    std::string path = dir.File("setup.cam");
+    ASSERT_TRUE(TempDir::WriteFile(path, "[General]\r\nModelName=old\r\n"));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+
+    ProfileFile file(path);
+    file.WriteString("General", "ModelName", "ZR-47xCL");
+    ASSERT_TRUE(file.Save(path));
+    EXPECT_FALSE(file.IsModified());
+    EXPECT_EQ(TempDir::ReadFile(path), "[General]\r\nModelName=ZR-47xCL\r\n");
+    struct stat st {
+    };
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"setup.cam"});
+
+    // A symbolic link is followed: the file it points to is replaced, the link stays.
+    std::string link = dir.File("link.cam");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    file.WriteInt("General", "V Binning", 1);
+    ASSERT_TRUE(file.Save(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::ReadFile(path), "[General]\r\nModelName=ZR-47xCL\r\nV Binning=1\r\n");
+
+    // Failures leave no trace.
+    EXPECT_FALSE(file.Save(dir.File("no/such/folder/setup.cam")));
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder")));
+    EXPECT_FALSE(file.Save(dir.File("folder")));
+    EXPECT_FALSE(file.Save(""));
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"folder", "link.cam", "setup.cam"}));
+}
+
+TEST(ProfileFileTest, ShortWriteKeepsOldFile)
+{
+    TempDir dir;
+    std::string path = dir.File("setup.cam");
+    const std::string old = "[General]\r\nModelName=ZR-47xCL\r\n";
+    ASSERT_TRUE(TempDir::WriteFile(path, old));
+    ProfileFile file(path);
+    file.WriteString("General", "Padding", std::string(5000, 'p'));
+
+    // A file size limit makes the write stop short, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    bool saved_ok = file.Save(path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_TRUE(file.IsModified());
+    EXPECT_EQ(TempDir::ReadFile(path), old);
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"setup.cam"});
+    EXPECT_TRUE(file.Save(path));
+    EXPECT_EQ(ProfileFile(path).GetString("General", "Padding", ""), std::string(255, 'p'));
+}
+
+} // namespace
+} // namespace zr
