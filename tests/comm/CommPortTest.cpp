@@ -62,9 +62,6 @@ TEST(ComPortMapTest, DefaultsAndOverrides)
     EXPECT_EQ(map.DevicePath(15), "/dev/ttyACM3");
     EXPECT_EQ(map.DevicePath(16), "");
     EXPECT_EQ(map.DevicePath(-1), "");
-    EXPECT_EQ(ComPortMap::PortName(0), "COM1");
-    EXPECT_EQ(ComPortMap::PortName(15), "COM16");
-    EXPECT_EQ(ComPortMap::PortName(16), "");
 
     settings.WriteString("Comm", "COM5", "/dev/serial/by-id/camera");
     settings.WriteString("Comm", "COM6", ""); // empty: the default stays
