@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +35,12 @@ constexpr std::chrono::nanoseconds kByteTime{1'041'667};
 constexpr std::chrono::milliseconds kHangupRetry{50};
 // When the tool does not read and the terminal buffer is full, retry writing after this.
 constexpr std::chrono::milliseconds kWriteRetry{1};
+
+// Before the close-after fault hangs up, how long the tool may take to read the last answer, and
+// how often to look whether it has.
+constexpr std::chrono::milliseconds kCloseGrace{2000};
+constexpr std::chrono::milliseconds kCloseCheck{5};
+constexpr std::chrono::milliseconds kCloseSettle{50};
 
 struct TimedByte {
     char byte;
@@ -71,6 +78,7 @@ private:
     TimePoint outputFree_{}; // the same for the outgoing line
     TimePoint hangupUntil_{};
     bool closePending_ = false;
+    std::optional<TimePoint> closeStart_; // when the last answer of close-after was out
     std::thread thread_;
 };
 
@@ -122,11 +130,20 @@ void PtyServer::Impl::Run()
         DeliverInput(now);
         WriteOutput(now);
         if (closePending_ && output_.empty()) {
-            // The close-after fault: the line goes down for good.
-            master_.Reset();
-            slave_.Reset();
-            serving = false;
-            return;
+            // The close-after fault: the line goes down for good once the tool has read the last
+            // answer, since a hang-up discards what is still buffered. The bytes written reach
+            // the terminal side asynchronously, so an empty queue counts only after a while.
+            if (!closeStart_)
+                closeStart_ = now;
+            int pending = 0;
+            bool settled = now >= *closeStart_ + kCloseSettle;
+            bool drained = ::ioctl(slave_.Get(), TIOCINQ, &pending) != 0 || pending == 0;
+            if ((settled && drained) || now >= *closeStart_ + kCloseGrace) {
+                serving = false;
+                master_.Reset();
+                slave_.Reset();
+                return;
+            }
         }
 
         // Sleep until input arrives, the next byte is due, or we are told to stop.
@@ -139,6 +156,8 @@ void PtyServer::Impl::Run()
         bool watchLine = now >= hangupUntil_;
         if (!watchLine)
             earliest(hangupUntil_);
+        if (closeStart_)
+            earliest(now + kCloseCheck);
         timespec timeout{};
         if (wake) {
             auto wait = std::max(std::chrono::nanoseconds(0), *wake - SteadyClock::now());

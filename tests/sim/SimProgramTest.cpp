@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace
+{
+
+using zr::test::TempDir;
+
+// Runs build/bin/zr47xcl-sim with its standard output on a pipe.
+class SimProcess
+{
+public:
+    explicit SimProcess(const std::vector<std::string>& args)
+    {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        std::string program = std::string(ZR_BIN_DIR) + "/zr47xcl-sim";
+        std::vector<char*> argv{program.data()};
+        std::vector<std::string> copies = args;
+        for (std::string& a : copies)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        stdout_ = out[0];
+    }
+    ~SimProcess()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (stdout_ >= 0)
+            ::close(stdout_);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+
+    // The first line of standard output, without its LF; empty after timeoutMs.
+    std::string FirstLine(int timeoutMs = 5000)
+    {
+        std::string line;
+        char c = 0;
+        while (line.empty() || line.back() != '\n') {
+            pollfd p{stdout_, POLLIN, 0};
+            if (::poll(&p, 1, timeoutMs) <= 0 || ::read(stdout_, &c, 1) != 1)
+                return {};
+            line += c;
+        }
+        line.pop_back();
+        return line;
+    }
+
+    // Sends the signal and returns the exit status, or -1 when it did not exit normally.
+    int Stop(int signal)
+    {
+        ::kill(pid_, signal);
+        return Wait();
+    }
+    int Wait()
+    {
+        int status = 0;
+        pid_t done = ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int stdout_ = -1;
+};
+
+std::string Talk(const std::string& device, const std::string& command, size_t wanted)
+{
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return "open failed";
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    std::string answer;
+    if (::write(fd, command.data(), command.size()) == static_cast<ssize_t>(command.size())) {
+        while (answer.size() < wanted) {
+            pollfd p{fd, POLLIN, 0};
+            char buffer[256];
+            if (::poll(&p, 1, 2000) <= 0)
+                break;
+            ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            answer.append(buffer, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+TEST(SimProgramTest, ServesUntilTerminatedAndCleansUp)
+{
+    TempDir dir;
+    std::string link = dir.File("camera");
+    // A link left over from a crashed run is replaced.
+    ASSERT_EQ(::symlink("/dev/null", link.c_str()), 0);
+
+    SimProcess sim({"--model", "ZR-472", "--link", link, "--pace", "--state", dir.File("state"),
+                    "--fault", "awb-working=0"});
+    ASSERT_TRUE(sim.Started());
+    std::string device = sim.FirstLine();
+    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+
+    char target[256] = {};
+    ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(std::string(target), device);
+
+    EXPECT_EQ(Talk(link, "MD?\r\n", 11), "MD=ZR-472\r\n");
+    EXPECT_EQ(Talk(device, "AW2=0\r\nAWR2?\r\nSA=1\r\n", 28), "COMPLETE\r\nAWR2=1\r\nCOMPLETE\r\n");
+
+    EXPECT_EQ(sim.Stop(SIGTERM), 0);
+    struct stat info {
+    };
+    EXPECT_NE(::lstat(link.c_str(), &info), 0); // the link is gone
+    // The store reached the state file.
+    EXPECT_NE(TempDir::ReadFile(dir.File("state")).find("[area 1]"), std::string::npos);
+}
+
+TEST(SimProgramTest, UsageErrorsExitWithTwo)
+{
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--bogus"}, {"--fault", "delay=soon"}, {"--model"}}) {
+        SimProcess sim(args);
+        ASSERT_TRUE(sim.Started());
+        EXPECT_EQ(sim.Wait(), 2) << args[0];
+    }
+    SimProcess help({"--help"});
+    EXPECT_NE(help.FirstLine().find("Usage: zr47xcl-sim"), std::string::npos);
+    EXPECT_EQ(help.Wait(), 0);
+}
+
+} // namespace
