@@ -24,6 +24,7 @@ public:
     }
 
     void Advance(uint32_t ms) { now_ += ms; }
+    void SetStep(uint32_t step) { step_ = step; }
     uint64_t SleepCalls() const { return sleepCalls_; }
     uint64_t SleptMs() const { return sleptMs_; }
 
