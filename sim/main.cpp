@@ -34,13 +34,15 @@ Options:
   --model NAME   model name answered to MD? (default ZR-470). ZR-470: imager 1 colour, imager 2
                  monochrome; ZR-471: both monochrome; ZR-472: imager 1 monochrome, imager 2
                  colour; any other name: both colour. Rows of a colour imager answer
-                 "Unknown Command!!" on a monochrome one.
+                 "Unknown Command!!" on a monochrome one, as do BI1, YA, AYB and AYR
+                 unless both imagers are of the same kind.
   --link PATH    also make a symbolic link PATH to the device (an existing symbolic link there
                  is replaced); removed again at exit
   --pace         behave like a 9600-baud 8N1 line in both directions (about 1.04 ms a byte)
   --state FILE   keep the three EEPROM areas and the power-up area in FILE across runs (a
                  missing file starts from the defaults; a corrupt one too, with a warning).
-                 The power-up area (EA) is set by editing "power-up=N" in FILE.
+                 The power-up area (EA?) is read-only on the line; set it with
+                 "power-up=N" (N = 0..2) in FILE.
   --fault SPEC   inject a fault or set a one-push outcome; repeatable (below)
   --help         show this text
 

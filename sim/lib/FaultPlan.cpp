@@ -250,13 +250,15 @@ const char* FaultPlan::Syntax()
   silent          never answer (the command is ignored; no echo either)
   delay=MS        answer MS milliseconds late (0..600000); later answers queue behind it
   noise[=TEXT]    send TEXT before the answer (default "#~?"); escapes \r \n \t \\ \xHH
+                  (write a ':' or '@' near the end of TEXT as \x3a or \x40)
   nocrlf          send the answer without its CR LF
-  close-after=N   answer N (matching) command lines, then close the line for good
+  close-after=N   answer N (matching) command lines, then close the line for good (the
+                  program keeps running until it is signalled)
 One-push outcomes (optionally :MNEMONIC with a command or result word, e.g. :AW2 or :RSS1):
   awb-working=N       AWR1/AWR2 answer 0 (working) for N polls after AW1=0/AW2=0 (default 2)
   awb-result=R        then R, 0..4 (default 1, succeeded; gains GAR/GAB change on success)
   ayb-working=N, ayb-result=R           the same for AYB=0 and AYR (GA1/GA2 change)
-  shading-working=N, shading-result=R   the same for RS1=/RS2= and RSS1/RSS2
+  shading-working=N, shading-result=R   the same for RS1=0|1 / RS2=0|1 and RSS1/RSS2
 Examples: --fault silent:SH1   --fault delay=500@3   --fault "noise=\x15\x15"   --fault nocrlf
           --fault close-after=5   --fault awb-working=3 --fault awb-result=2:AW1
 )";

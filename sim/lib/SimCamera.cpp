@@ -148,7 +148,8 @@ SimReply SimCamera::HandleLine(const std::string& line)
 
     SimReply reply;
     reply.closeLine = effect.closeAfterAnswer;
-    closed_ = effect.closeAfterAnswer;
+    if (effect.closeAfterAnswer)
+        closed_ = true; // this line is still answered
     if (effect.silent)
         return reply; // a camera that does not respond carries nothing out either
 

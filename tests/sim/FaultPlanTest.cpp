@@ -36,35 +36,5 @@ TEST(FaultPlanTest, RefusesMalformedSpecs)
     EXPECT_FALSE(effect.closeAfterAnswer);
 }
 
-TEST(FaultPlanTest, AppliesPerWordAndCount)
-{
-    FaultPlan plan;
-    std::string error;
-    ASSERT_TRUE(plan.Add("delay=100:SH1@2", error));
-    ASSERT_TRUE(plan.Add("noise=\\x01", error));
-    ASSERT_TRUE(plan.Add("close-after=2:GA1", error));
-    EXPECT_EQ(plan.Apply("GA1").delayMs, 0);
-    EXPECT_EQ(plan.Apply("SH1").delayMs, 100);
-    EXPECT_EQ(plan.Apply("SH1").delayMs, 100);
-    EXPECT_EQ(plan.Apply("SH1").delayMs, 0);
-    EXPECT_EQ(plan.Apply("SH1").noise, "\x01");
-    EXPECT_TRUE(plan.Apply("GA1").closeAfterAnswer);
-}
-
-TEST(FaultPlanTest, OutcomesNarrowToOneFunction)
-{
-    FaultPlan plan;
-    std::string error;
-    ASSERT_TRUE(plan.Add("awb-result=3", error));
-    ASSERT_TRUE(plan.Add("awb-working=5:AW2", error));
-    // kOnePushFunctions: AW1, AW2, AYB, RS1, RS2.
-    EXPECT_EQ(plan.OutcomeFor(0).result, 3);
-    EXPECT_EQ(plan.OutcomeFor(0).workingPolls, 2);
-    EXPECT_EQ(plan.OutcomeFor(1).result, 3);
-    EXPECT_EQ(plan.OutcomeFor(1).workingPolls, 5);
-    EXPECT_EQ(plan.OutcomeFor(2).result, 1);
-    EXPECT_EQ(plan.OutcomeFor(4).workingPolls, 2);
-}
-
 } // namespace
 } // namespace zr::sim
