@@ -108,7 +108,42 @@ public:
     // Unlocks the user-ID write with the access code, then sends the new user ID.
     int SetUserID(const std::string& text);
 
+    // --- Whole-camera operations -------------------------------------------------------------
+    // Read-all takes the readable bulk rows, write-all the writable bulk rows except the user ID;
+    // a conditional row takes part only while it is available when its turn comes. The first
+    // failing transaction stops the operation: its code is returned and `failedIndex` names the
+    // row (0 when none failed). Success sets the synchronised status, failure clears it.
+    int ReadAll(int32_t& failedIndex);
+    int WriteAll(int32_t& failedIndex);
+    // Makes the camera load the EEPROM area chosen in the area row, then reads all.
+    int LoadArea();
+    int LoadArea(int32_t& failedIndex);
+    // Makes the camera store its current settings into the area chosen in the area row.
+    int StoreArea();
+    // The area the camera loads at power-up, asked first when online (0 when that fails).
+    int32_t GetCurrentArea();
+    // Its display text, asked first; empty when that fails.
+    std::string GetCurrentAreaText();
+
+    // --- Setup and camera data files ---------------------------------------------------------
+    // Writes every available setup row into a setup file, updating an existing file in place
+    // and replacing it atomically: 108 when it cannot be read or written completely (the old
+    // file then stays as it was). `rowCount` is the number of table rows.
+    int WriteSetupFile(const std::string& path, int32_t& rowCount);
+    // Loads every setup row available at its turn from a setup file and sends it. 109 for a file
+    // of another model or a missing value, 108 for a file that cannot be read; `rowIndex` is the
+    // row reached (the row count when complete).
+    int ReadSetupFile(const std::string& path, int32_t& rowIndex);
+    // Writes the report of the camera's identity and of every setup row in its current settings
+    // and in each EEPROM area, then puts the camera's current settings back by write-all. The
+    // file is replaced only once complete (108 otherwise); `rowIndex` names a failing row.
+    int WriteCameraDataFile(const std::string& path, int32_t& rowIndex);
+
     static std::string GetErrorString(int code);
+
+    // The tick count and sleep the transactions use; long operations that poll the camera use
+    // it too, so tests can run them on a manual clock.
+    Clock& GetClock() { return clock_; }
 
     // The access code that unlocks a write of the user ID.
     static constexpr int32_t kUnlockCode = 4127;
@@ -118,9 +153,6 @@ public:
     // baud the longest answer time-out (10 s) brings fewer than 10000 bytes, so a real line is
     // never cut; a peer that floods a fast link cannot make the answer grow without bound.
     static constexpr size_t kMaxAnswerLength = 64 * 1024;
-
-protected:
-    Clock& GetClock() { return clock_; }
 
 private:
     static constexpr size_t kRows = PARAMETER_COUNT;
