@@ -294,6 +294,14 @@ std::string ProfileFile::Content() const
 
 bool ProfileFile::Save(const std::string& path)
 {
+    if (!ReplaceFile(path, Content()))
+        return false;
+    modified_ = false;
+    return true;
+}
+
+bool ProfileFile::ReplaceFile(const std::string& path, const std::string& content)
+{
     if (path.empty())
         return false;
     std::string target = ResolveTarget(path);
@@ -302,8 +310,12 @@ bool ProfileFile::Save(const std::string& path)
         slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
 
-    // A file the user made read-only stays as it is.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+    // A file the user made read-only stays as it is. The superuser passes access(), so the
+    // permission bits are looked at too.
+    struct stat existing {
+    };
+    if (::stat(target.c_str(), &existing) == 0 &&
+        (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0))
         return false;
 
     // A name of our own beside the target; O_EXCL makes sure no other file is reused.
@@ -324,7 +336,7 @@ bool ProfileFile::Save(const std::string& path)
     // A replaced file keeps its permissions; a new one gets 0666 less the umask from open().
     struct stat old {
     };
-    bool ok = WriteAll(fd.Get(), Content());
+    bool ok = WriteAll(fd.Get(), content);
     if (ok && ::stat(target.c_str(), &old) == 0)
         ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
     ok = ok && ::fsync(fd.Get()) == 0;
@@ -338,7 +350,6 @@ bool ProfileFile::Save(const std::string& path)
     UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.IsValid())
         ::fsync(dirFd.Get());
-    modified_ = false;
     return true;
 }
 

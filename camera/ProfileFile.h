@@ -51,6 +51,10 @@ public:
     // renames it over `path` (a symbolic link is followed, so the file it points to is replaced).
     // False when anything fails; the old file is then untouched and the temporary file removed.
     bool Save(const std::string& path);
+    // The same atomic replacement for any text: `content` is written to a temporary file beside
+    // `path` and renamed over it only once complete. A target without any write permission bit
+    // counts as read-only, even for the superuser, and stays as it is.
+    static bool ReplaceFile(const std::string& path, const std::string& content);
 
 private:
     enum class Kind { Other, Section, Entry };
