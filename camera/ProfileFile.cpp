@@ -278,6 +278,22 @@ bool ProfileFile::WriteInt(const std::string& section, const std::string& key, i
     return WriteString(section, key, std::to_string(value));
 }
 
+bool ProfileFile::RemoveSection(const std::string& section)
+{
+    std::string wanted = Lower(Trim(section));
+    bool inSection = false;
+    size_t before = lines_.size();
+    std::erase_if(lines_, [&](const Line& line) {
+        if (line.kind == Kind::Section)
+            inSection = line.name == wanted;
+        return inSection;
+    });
+    if (lines_.size() == before)
+        return false;
+    modified_ = true;
+    return true;
+}
+
 std::string ProfileFile::Content() const
 {
     size_t size = 0;

@@ -40,6 +40,9 @@ public:
     // a key that would read as a section or comment line.
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInt(const std::string& section, const std::string& key, int32_t value);
+    // Removes every section of that name (letter case ignored): its header line and all lines
+    // up to the next section header. True when something was removed.
+    bool RemoveSection(const std::string& section);
 
     // True when a write changed the text since the last Load or successful Save.
     bool IsModified() const { return modified_; }
