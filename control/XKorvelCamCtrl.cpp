@@ -1,0 +1,531 @@
+#include "control/XKorvelCamCtrl.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "camera/CameraError.h"
+#include "comm/SettingsStore.h"
+#include "control/AutomationMembers.h"
+#include "control/Identities.h"
+#include "control/ScriptError.h"
+
+namespace zr
+{
+
+namespace
+{
+
+// Settings section of every panel, by panel index.
+constexpr std::array<const char*, PANEL_COUNT> kPanelSections = {
+    "Main", "About", "Communication", "Control", "Control - IMG1", "Control - IMG2"};
+constexpr const char* kShowEntry = "Show";
+
+// Layout number of every panel by index; the imager panels have two.
+constexpr std::array<int32_t, PANEL_COUNT> kPanelLayouts = {225, 1, 224, 226, 227, 227};
+constexpr int32_t kColorImagerLayout = 227;
+constexpr int32_t kMonoImagerLayout = 228;
+
+constexpr std::array<PanelKind, PANEL_COUNT> kPanelKinds = {
+    PanelKind::Main,    PanelKind::About,       PanelKind::Communication,
+    PanelKind::Control, PanelKind::ImagerColor, PanelKind::ImagerColor};
+
+// The imager types each known model carries; any other model name gives two colour imagers.
+struct ModelImagers {
+    const char* model;
+    int32_t imager1;
+    int32_t imager2;
+};
+constexpr ModelImagers kModels[] = {{"ZR-470", 5, 0}, {"ZR-471", 0, 0}, {"ZR-472", 0, 5}};
+constexpr ModelImagers kUnknownModel = {"", 5, 5};
+
+constexpr const char* kStartupFailure =
+    "\r\n\r\nUnable to find a camera model.\r\nStart with the default model.";
+constexpr const char* kShadingModeText =
+    "Actual shading correction mode is neither \"User 1\" nor \"User 2\".";
+
+// Status code of the script error for a result code; every code not listed is a device error.
+struct StatusRule {
+    int code;
+    uint32_t status;
+};
+constexpr StatusRule kStatusRules[] = {
+    {CAMERA_UNKNOWN_COMMAND, ScriptError::kInvalidPropertyValue},
+    {CAMERA_BAD_PARAMETER, ScriptError::kInvalidPropertyValue},
+    {CAMERA_INVALID_PARAMETER, ScriptError::kInvalidPropertyValue},
+    {CXKorvelCamCtrl::kShadingModeNotUser, ScriptError::kInvalidPropertyValue},
+    {CAMERA_FILE_ACCESS, ScriptError::kPathFileAccessError},
+    {CAMERA_UNMATCHED_FILE, ScriptError::kPathFileAccessError},
+};
+
+// Codes whose description names the row.
+bool NamesRow(int code)
+{
+    return code >= CAMERA_BAD_PARAMETER && code <= CAMERA_ANSWER_OUT_OF_RANGE;
+}
+
+bool IsColorType(int32_t imagerType)
+{
+    return imagerType >= 5 && imagerType <= 7;
+}
+
+bool IsValidPanel(int32_t index)
+{
+    return index >= 0 && index < PANEL_COUNT;
+}
+
+// Rows of imager 2 follow those of imager 1 at this distance.
+constexpr int32_t kImagerRowDistance = P_IM2 - P_IM1;
+
+} // namespace
+
+CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, Clock& clock)
+    : CCamera(settings, clock), ui_(&headless_)
+{
+    for (int32_t i = 0; i < PANEL_COUNT; ++i)
+        visible_[static_cast<size_t>(i)] = Settings().GetInt(kPanelSections[i], kShowEntry, 1);
+    // The main panel is always shown, whatever was stored.
+    visible_[PANEL_MAIN] = 1;
+}
+
+CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, Clock& clock)
+    : CXKorvelCamCtrl(settings, clock)
+{
+    ui_ = &ui;
+}
+
+CXKorvelCamCtrl::~CXKorvelCamCtrl()
+{
+    BeginShutdownBatch(Settings());
+    for (int32_t i = 0; i < PANEL_COUNT; ++i) {
+        const int32_t flag = i == PANEL_MAIN ? 1 : visible_[static_cast<size_t>(i)];
+        Settings().WriteInt(kPanelSections[i], kShowEntry, flag);
+    }
+    DestroyAllPanels();
+}
+
+// --- Window life ---------------------------------------------------------------------------
+
+int CXKorvelCamCtrl::OnCreate()
+{
+    windowCreated_ = true;
+    const int result = ConnectCamera(GetCommClass(), GetCommPort(), false);
+    if (result != 0)
+        ui_->ShowMessageBox(GetResultText(result) + kStartupFailure, identity::kApplicationName,
+                            MessageIcon::Error);
+    CreatePanels(-1);
+    return 0;
+}
+
+void CXKorvelCamCtrl::OnDestroy()
+{
+    DestroyAllPanels();
+    windowCreated_ = false;
+}
+
+// --- Events --------------------------------------------------------------------------------
+
+void CXKorvelCamCtrl::Advise(EventSink& sink)
+{
+    sinks_.push_back(&sink);
+}
+
+bool CXKorvelCamCtrl::Unadvise(EventSink& sink)
+{
+    auto found = std::find(sinks_.begin(), sinks_.end(), &sink);
+    if (found == sinks_.end())
+        return false;
+    // While an event is being delivered the list is walked by position: leave a hole.
+    if (firing_ > 0)
+        *found = nullptr;
+    else
+        sinks_.erase(found);
+    return true;
+}
+
+void CXKorvelCamCtrl::FireEvent(const AutomationMember* event)
+{
+    if (event == nullptr)
+        return;
+    ++firing_;
+    // Receivers added during delivery get the next event, not this one.
+    const size_t count = sinks_.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (EventSink* sink = sinks_[i])
+            sink->OnEvent(event->dispid, event->name.data());
+    }
+    if (--firing_ == 0)
+        std::erase(sinks_, nullptr);
+}
+
+template <typename Notify> void CXKorvelCamCtrl::NotifyPanels(Notify notify)
+{
+    for (const std::unique_ptr<Panel>& panel : panels_)
+        if (panel)
+            notify(*panel);
+}
+
+// --- Camera notifications ------------------------------------------------------------------
+
+void CXKorvelCamCtrl::SetOnline(bool online)
+{
+    CCamera::SetOnline(online);
+    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::OnlineStatusChanged));
+    NotifyPanels([online](Panel& p) { p.OnOnlineStatusChanged(online); });
+}
+
+void CXKorvelCamCtrl::SetSynchronized(bool synchronized)
+{
+    CCamera::SetSynchronized(synchronized);
+    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::SynchronizationStatusChanged));
+    NotifyPanels([synchronized](Panel& p) { p.OnSynchronizationStatusChanged(synchronized); });
+}
+
+void CXKorvelCamCtrl::SetSending(bool sending)
+{
+    CCamera::SetSending(sending);
+    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::SendingStatusChanged));
+    NotifyPanels([sending](Panel& p) { p.OnSendingStatusChanged(sending, 0); });
+}
+
+void CXKorvelCamCtrl::SetReceiving(bool receiving)
+{
+    CCamera::SetReceiving(receiving);
+    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::ReceivingStatusChanged));
+    NotifyPanels([receiving](Panel& p) { p.OnReceivingStatusChanged(receiving, 0); });
+}
+
+void CXKorvelCamCtrl::OnCommPortChanged()
+{
+    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::CommPortChanged));
+    NotifyPanels([](Panel& p) { p.OnCommPortChanged(); });
+}
+
+void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
+{
+    if (index == P_MD)
+        ApplyCameraModel(true);
+    FireEvent(FindRowEvent(index));
+    NotifyPanels([index, interactive](Panel& p) {
+        if (p.HasWindow())
+            p.OnParameterChanged(index, interactive, true);
+    });
+}
+
+void CXKorvelCamCtrl::OnCommLog(const std::string& line, bool sent)
+{
+    NotifyPanels([&line, sent](Panel& p) { p.OnMessage(line, !sent); });
+}
+
+// --- Connection and panels -----------------------------------------------------------------
+
+int CXKorvelCamCtrl::TryConnection(int32_t commClass, int32_t port)
+{
+    ActiveLink().Close();
+    // Online before the check, since a transaction returns 100 at once while offline.
+    SetOnline(false);
+    SetSynchronized(false);
+    SetOnline(true);
+    // Closes the active link again, remembers the choice even if what follows fails, and
+    // opens the port with the link of the class.
+    int result = OpenCommPort(commClass, port);
+    if (result == 0) {
+        result = QueryValue(P_EB, true);
+        if (result != 0) {
+            ActiveLink().Close();
+            SetOnline(false);
+            SetSynchronized(false);
+        }
+    }
+    if (result == 0) {
+        SetOnline(true);
+    } else {
+        SetOnline(false);
+        SetSynchronized(false);
+    }
+    OnCommPortChanged();
+    return result;
+}
+
+int CXKorvelCamCtrl::ConnectCamera(int32_t commClass, int32_t port, bool notify)
+{
+    const int connected = TryConnection(commClass, port);
+    if (connected != 0)
+        return connected;
+    std::string model;
+    // With notify a new model name arrives through OnValueChanged, which applies it.
+    const int result = GetValueString(P_MD, model, true, notify, true);
+    if (!notify)
+        ApplyCameraModel(false);
+    return result;
+}
+
+int CXKorvelCamCtrl::StartCommunication(int32_t commClass, int32_t port)
+{
+    return ReportResult(-1, ConnectCamera(commClass, port, true));
+}
+
+void CXKorvelCamCtrl::ApplyCameraModel(bool rebuild)
+{
+    const std::string model = GetText(P_MD);
+    ModelImagers imagers = kUnknownModel;
+    for (const ModelImagers& known : kModels)
+        if (model == known.model)
+            imagers = known;
+    // Neither sent nor notified: the imager types fire no event.
+    SetValue(P_IM1, imagers.imager1, false, false, false);
+    SetValue(P_IM2, imagers.imager2, false, false, false);
+    if (!rebuild)
+        return;
+
+    const Panel* control = panels_[PANEL_CONTROL].get();
+    if (control != nullptr && control->ImagersAlike() != IsSameImager())
+        DestroyPanel(PANEL_CONTROL);
+    CreatePanels(PANEL_CONTROL);
+
+    for (int32_t index : {PANEL_IMAGER1, PANEL_IMAGER2}) {
+        const Panel* panel = panels_[static_cast<size_t>(index)].get();
+        const bool color = IsColorType(GetValue(index == PANEL_IMAGER1 ? P_IM1 : P_IM2));
+        if (panel != nullptr && (panel->Kind() == PanelKind::ImagerColor) != color)
+            DestroyPanel(index);
+        CreatePanels(index);
+    }
+}
+
+void CXKorvelCamCtrl::CreatePanels(int32_t index)
+{
+    // Panels live in the control's window; without it there is nothing to create them in.
+    if (!windowCreated_)
+        return;
+    for (int32_t i = 0; i < PANEL_COUNT; ++i) {
+        if ((index != -1 && index != i) || panels_[static_cast<size_t>(i)])
+            continue;
+        PanelSpec spec{i,
+                       kPanelKinds[static_cast<size_t>(i)],
+                       kPanelLayouts[static_cast<size_t>(i)],
+                       kPanelSections[static_cast<size_t>(i)],
+                       false,
+                       i == PANEL_MAIN};
+        if (i == PANEL_CONTROL)
+            spec.imagersAlike = IsSameImager();
+        if (i == PANEL_IMAGER1 || i == PANEL_IMAGER2) {
+            const bool color = IsColorType(GetValue(i == PANEL_IMAGER1 ? P_IM1 : P_IM2));
+            spec.kind = color ? PanelKind::ImagerColor : PanelKind::ImagerMono;
+            spec.layout = color ? kColorImagerLayout : kMonoImagerLayout;
+        }
+        Panel* parent = i == PANEL_MAIN ? nullptr : panels_[PANEL_MAIN].get();
+        std::unique_ptr<Panel> panel = ui_->CreatePanel(spec, *this, parent);
+        if (!panel)
+            continue;
+        Panel& created = *panel;
+        panels_[static_cast<size_t>(i)] = std::move(panel);
+
+        int32_t& flag = visible_[static_cast<size_t>(i)];
+        flag = flag == 1 ? 1 : 0;
+        created.ShowPanel(i, flag != 0);
+        if (Panel* main = panels_[PANEL_MAIN].get())
+            main->ShowPanel(i, flag != 0);
+        SetModifiedFlag();
+    }
+}
+
+void CXKorvelCamCtrl::DestroyPanel(int32_t index)
+{
+    if (!IsValidPanel(index))
+        return;
+    // Out of the table first, so nothing reaches a panel that is going.
+    std::unique_ptr<Panel> panel = std::move(panels_[static_cast<size_t>(index)]);
+    if (panel && panel->HasWindow())
+        panel->DestroyWindow();
+}
+
+void CXKorvelCamCtrl::DestroyAllPanels()
+{
+    for (int32_t i = 0; i < PANEL_COUNT; ++i)
+        DestroyPanel(i);
+}
+
+// --- Property paths ------------------------------------------------------------------------
+
+int CXKorvelCamCtrl::SetParameterValue(int32_t row, int32_t value)
+{
+    const int result = SetValue(row, value, true, true, true);
+    // The mirror has changed whatever the camera said.
+    SetModifiedFlag();
+    return ReportResult(row, result);
+}
+
+int32_t CXKorvelCamCtrl::GetParameterIndex(int32_t row) const
+{
+    const int32_t position = GetItemPosition(row, GetValue(row));
+    if (position >= 0)
+        return position;
+    const ParameterEntry* entry = FindParameter(row);
+    if (entry == nullptr)
+        return 0;
+    for (int32_t i = 0; i < entry->itemCount; ++i)
+        if (EvaluateCondition(entry->items[i].enable))
+            return i;
+    return 0;
+}
+
+int CXKorvelCamCtrl::SetParameterIndex(int32_t row, int32_t position)
+{
+    const int result = SetValueIndex(row, position);
+    SetModifiedFlag();
+    return ReportResult(row, result);
+}
+
+std::string CXKorvelCamCtrl::GetParameterText(int32_t row)
+{
+    std::string text;
+    GetValueString(row, text, false, false, false);
+    return text;
+}
+
+int CXKorvelCamCtrl::SetParameterText(int32_t row, const std::string& text)
+{
+    const int result = SetValueString(row, text);
+    SetModifiedFlag();
+    return ReportResult(row, result);
+}
+
+int CXKorvelCamCtrl::SetUserIDText(const std::string& text)
+{
+    const int result = SetUserID(text);
+    SetModifiedFlag();
+    return ReportResult(P_UD, result);
+}
+
+int CXKorvelCamCtrl::ReportResult(int32_t row, int code)
+{
+    if (code == 0 || code == CAMERA_OFFLINE)
+        return code;
+    uint32_t status = ScriptError::kDeviceIoError;
+    for (const StatusRule& rule : kStatusRules)
+        if (rule.code == code)
+            status = rule.status;
+    std::string description = GetResultText(code);
+    if (NamesRow(code) && FindParameter(row) != nullptr)
+        description = "\"" + GetCommandName(row) + "\" : " + description;
+    throw ScriptError(status, std::move(description));
+}
+
+std::string CXKorvelCamCtrl::GetResultText(int code)
+{
+    if (code == kShadingModeNotUser)
+        return kShadingModeText;
+    return GetErrorString(code);
+}
+
+// --- Ask and Check operations --------------------------------------------------------------
+
+int32_t CXKorvelCamCtrl::AskRange(int32_t row, int32_t minMax)
+{
+    const ParameterEntry* entry = FindParameter(row);
+    if (entry == nullptr)
+        return 0;
+    return minMax == 0 ? entry->minimum : entry->maximum;
+}
+
+int32_t CXKorvelCamCtrl::AskIndexRange(int32_t row, int32_t minMax) const
+{
+    return minMax == 0 ? 0 : CountEnabledItems(row) - 1;
+}
+
+int32_t CXKorvelCamCtrl::AskCommClassRange(int32_t minMax) const
+{
+    return minMax == 0 ? 0 : GetCommClassCount() - 1;
+}
+
+std::string CXKorvelCamCtrl::AskCommClassString(int32_t commClass) const
+{
+    if (commClass < 0 || commClass >= GetCommClassCount())
+        return {};
+    return GetCommClassName(commClass);
+}
+
+int32_t CXKorvelCamCtrl::AskCommPortRange(int32_t commClass, int32_t minMax) const
+{
+    return minMax == 0 ? 0 : GetCommPortCount(commClass) - 1;
+}
+
+std::string CXKorvelCamCtrl::AskCommPortString(int32_t commClass, int32_t port) const
+{
+    if (commClass < 0 || commClass >= GetCommClassCount() || port < 0 ||
+        port >= GetCommPortCount(commClass))
+        return {};
+    return GetCommPortName(commClass, port);
+}
+
+bool CXKorvelCamCtrl::IsColorImager(int32_t imager) const
+{
+    if (imager != 0 && imager != 1)
+        return false;
+    return IsColorType(GetValue(imager == 0 ? P_IM1 : P_IM2));
+}
+
+// --- Panels and visibility -----------------------------------------------------------------
+
+bool CXKorvelCamCtrl::GetPanelVisible(int32_t index) const
+{
+    return GetVisibilityFlag(index) > 0;
+}
+
+void CXKorvelCamCtrl::SetPanelVisible(int32_t index, bool visible)
+{
+    if (!IsValidPanel(index) || index == PANEL_MAIN)
+        return;
+    visible_[static_cast<size_t>(index)] = visible ? 1 : 0;
+    if (Panel* panel = panels_[static_cast<size_t>(index)].get())
+        panel->ShowPanel(index, visible);
+    if (Panel* main = panels_[PANEL_MAIN].get())
+        main->ShowPanel(index, visible);
+    SetModifiedFlag();
+}
+
+int32_t CXKorvelCamCtrl::GetVisibilityFlag(int32_t index) const
+{
+    return IsValidPanel(index) ? visible_[static_cast<size_t>(index)] : 0;
+}
+
+void CXKorvelCamCtrl::SetVisibilityFlag(int32_t index, int32_t flag)
+{
+    if (IsValidPanel(index) && index != PANEL_MAIN)
+        visible_[static_cast<size_t>(index)] = flag;
+}
+
+Panel* CXKorvelCamCtrl::GetPanel(int32_t index) const
+{
+    return IsValidPanel(index) ? panels_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+// --- Per-imager accessors ------------------------------------------------------------------
+
+int32_t CXKorvelCamCtrl::ImagerRow(int32_t imager, int32_t imager1Row)
+{
+    if (imager1Row < P_IM1 || imager1Row >= P_IM2)
+        return -1;
+    return imager == 0 ? imager1Row : imager1Row + kImagerRowDistance;
+}
+
+int32_t CXKorvelCamCtrl::GetImagerValue(int32_t imager, int32_t imager1Row) const
+{
+    return GetValue(ImagerRow(imager, imager1Row));
+}
+
+int CXKorvelCamCtrl::SetImagerValue(int32_t imager, int32_t imager1Row, int32_t value)
+{
+    return SetParameterValue(ImagerRow(imager, imager1Row), value);
+}
+
+int32_t CXKorvelCamCtrl::GetImagerIndex(int32_t imager, int32_t imager1Row) const
+{
+    return GetParameterIndex(ImagerRow(imager, imager1Row));
+}
+
+int CXKorvelCamCtrl::SetImagerIndex(int32_t imager, int32_t imager1Row, int32_t position)
+{
+    return SetParameterIndex(ImagerRow(imager, imager1Row), position);
+}
+
+} // namespace zr
