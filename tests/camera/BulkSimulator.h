@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "camera/Camera.h"
@@ -63,5 +67,30 @@ protected:
     std::unique_ptr<sim::PtyServer> server;
     std::unique_ptr<RecordingCamera> camera;
 };
+
+// The names in a folder, sorted: files left behind show up here.
+inline std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `action` while the process may write no file beyond `limit` bytes: writes then stop
+// short, as on a full disk.
+template <typename Action> void WithFileSizeLimit(rlim_t limit, Action action)
+{
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    action();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+}
 
 } // namespace zr::test

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -21,17 +19,10 @@ namespace
 {
 
 using Strings = std::vector<std::string>;
+using test::FilesIn;
 using test::TempDir;
+using test::WithFileSizeLimit;
 using SetupFile = test::BulkSimulator;
-
-Strings FilesIn(const std::string& folder)
-{
-    Strings names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The section lines of a file, in order.
 Strings Sections(const std::string& text)
@@ -46,20 +37,6 @@ Strings Sections(const std::string& text)
         start = end == std::string::npos ? text.size() : end + 2;
     }
     return sections;
-}
-
-// Runs `action` while the process may write no file beyond `limit` bytes, as on a full disk.
-template <typename Action> void WithFileSizeLimit(rlim_t limit, Action action)
-{
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = limit;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    action();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 }
 
 TEST_F(SetupFile, NewFileHoldsTheAvailableRowsInTableOrder)
