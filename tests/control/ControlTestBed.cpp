@@ -1,0 +1,67 @@
+#include "ControlTestBed.h"
+
+#include <gtest/gtest.h>
+
+namespace zr::test
+{
+
+ControlTestBed::ControlTestBed()
+{
+    for (int32_t port = 0; port < 16; ++port)
+        settings.WriteString("Comm", "COM" + std::to_string(port + 1),
+                             dir.File("no-such-tty" + std::to_string(port + 1)));
+}
+
+ControlTestBed::~ControlTestBed()
+{
+    // The control closes its link before the cameras go.
+    control_.reset();
+}
+
+sim::SimCamera& ControlTestBed::AttachCamera(int32_t port, const sim::SimOptions& options)
+{
+    auto& slot = cameras_[port];
+    slot = std::make_unique<sim::PtyServer>(options);
+    EXPECT_TRUE(slot->IsServing());
+    settings.WriteString("Comm", "COM" + std::to_string(port + 1), slot->DevicePath());
+    return slot->Camera();
+}
+
+sim::SimCamera& ControlTestBed::AttachCamera(int32_t port, const std::string& model)
+{
+    sim::SimOptions options;
+    options.model = model;
+    return AttachCamera(port, options);
+}
+
+CXKorvelCamCtrl& ControlTestBed::MakeControl()
+{
+    return MakeControl(clock);
+}
+
+CXKorvelCamCtrl& ControlTestBed::MakeControl(Clock& use)
+{
+    control_.reset();
+    control_ = std::make_unique<CXKorvelCamCtrl>(settings, ui, use);
+    control_->Advise(ui);
+    return *control_;
+}
+
+void ControlTestBed::DestroyControl()
+{
+    control_.reset();
+}
+
+CXKorvelCamCtrl& ControlTestBed::StartWithCamera(const std::string& model)
+{
+    AttachCamera(0, model);
+    settings.WriteInt("Comm", "Class", 0);
+    settings.WriteInt("Comm", "Port", 0);
+    CXKorvelCamCtrl& control = MakeControl();
+    control.OnCreate();
+    EXPECT_TRUE(control.CheckOnline());
+    ui.Clear();
+    return control;
+}
+
+} // namespace zr::test

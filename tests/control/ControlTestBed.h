@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "control/XKorvelCamCtrl.h"
+#include "sim/lib/PtyServer.h"
+#include "sim/lib/SimCamera.h"
+#include "support/ManualClock.h"
+#include "support/MemorySettings.h"
+#include "support/RecordingUi.h"
+#include "support/TempDir.h"
+
+namespace zr::test
+{
+
+// Everything a control test needs: settings in memory whose sixteen COM ports all lead to
+// paths that do not exist (so no serial device of the machine takes part), simulated cameras
+// that can be put on any of them, a recording user interface that also receives the events,
+// and a clock that only moves when the control sleeps.
+class ControlTestBed
+{
+public:
+    ControlTestBed();
+    ~ControlTestBed();
+    ControlTestBed(const ControlTestBed&) = delete;
+    ControlTestBed& operator=(const ControlTestBed&) = delete;
+
+    // A simulated camera on COM(port + 1); replaces one already there.
+    sim::SimCamera& AttachCamera(int32_t port, const sim::SimOptions& options = {});
+    sim::SimCamera& AttachCamera(int32_t port, const std::string& model);
+
+    // A new control on the bed's settings, user interface and clock (or another clock), with
+    // the user interface advised as its event sink. The old one is destroyed first.
+    CXKorvelCamCtrl& MakeControl();
+    CXKorvelCamCtrl& MakeControl(Clock& clock);
+    void DestroyControl();
+
+    // A control started (OnCreate) with a camera on COM1 of that model, the journal cleared.
+    CXKorvelCamCtrl& StartWithCamera(const std::string& model = "ZR-470");
+
+    CXKorvelCamCtrl& Control() { return *control_; }
+
+    TempDir dir;
+    MemorySettings settings;
+    RecordingUi ui;
+    ManualClock clock;
+
+private:
+    std::unique_ptr<CXKorvelCamCtrl> control_;
+    std::unique_ptr<sim::PtyServer> cameras_[16];
+};
+
+} // namespace zr::test
