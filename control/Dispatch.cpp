@@ -1,0 +1,319 @@
+#include "control/Dispatch.h"
+
+#include <algorithm>
+#include <new>
+
+#include "control/ComponentInterface.h"
+#include "control/ScriptError.h"
+#include "control/XKorvelCamCtrl.h"
+
+namespace zr
+{
+
+namespace
+{
+
+using B = MemberBehaviour;
+using S = SpecialOp;
+
+DispatchResult Failure(int32_t status, const char* description)
+{
+    return {status, description};
+}
+
+// The argument converted to its declared type; nothing when it does not convert. A PTR(I4)
+// slot converts to the I4 it holds, or 0 when it holds nothing usable.
+std::optional<Variant> Convert(const Variant& value, VarType type)
+{
+    switch (type) {
+    case VarType::I4:
+        if (std::optional<int32_t> i = value.ToI4())
+            return Variant(*i);
+        return std::nullopt;
+    case VarType::Bool:
+        if (std::optional<bool> b = value.ToBool())
+            return Variant(*b);
+        return std::nullopt;
+    case VarType::BStr:
+        if (std::optional<std::string> s = value.ToBStr())
+            return Variant(std::move(*s));
+        return std::nullopt;
+    case VarType::PtrI4:
+        return Variant(value.ToI4().value_or(0));
+    case VarType::Void:
+        break;
+    }
+    return std::nullopt;
+}
+
+int32_t I4(const std::vector<Variant>& args, size_t i)
+{
+    return args[i].ToI4().value_or(0);
+}
+
+std::string BStr(const std::vector<Variant>& args, size_t i)
+{
+    return args[i].ToBStr().value_or(std::string());
+}
+
+} // namespace
+
+CXKorvelCamDispatch::CXKorvelCamDispatch(CXKorvelCamCtrl& control) : control_(control)
+{
+    control_.Advise(*this);
+}
+
+CXKorvelCamDispatch::~CXKorvelCamDispatch()
+{
+    control_.Unadvise(*this);
+}
+
+const AutomationMember* CXKorvelCamDispatch::GetIDsOfNames(std::string_view name)
+{
+    return FindMember(name);
+}
+
+DispatchResult CXKorvelCamDispatch::Invoke(int32_t dispid, InvokeKind kind,
+                                           std::vector<Variant>& args, Variant& result)
+{
+    result = Variant();
+    const MemberKind memberKind =
+        kind == InvokeKind::Method ? MemberKind::Method : MemberKind::Property;
+    const AutomationMember* member = FindMember(memberKind, dispid);
+    if (member == nullptr)
+        return Failure(hresult::kMemberNotFound, "Member not found.");
+
+    // The declared arguments: a put passes the property value, a method its parameters.
+    const size_t expected = kind == InvokeKind::PropertyGet   ? 0
+                            : kind == InvokeKind::PropertyPut ? 1
+                                                              : member->argumentCount;
+    if (args.size() != expected)
+        return Failure(hresult::kBadParamCount, "Invalid number of parameters.");
+    if (kind == InvokeKind::PropertyPut && member->readOnly)
+        return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported), kReadOnlyDescription);
+    std::vector<Variant> typed;
+    typed.reserve(expected);
+    for (size_t i = 0; i < expected; ++i) {
+        VarType type = kind == InvokeKind::PropertyPut ? member->type : member->arguments[i].type;
+        std::optional<Variant> value = Convert(args[i], type);
+        if (!value)
+            return Failure(hresult::kTypeMismatch, "Type mismatch.");
+        typed.push_back(std::move(*value));
+    }
+
+    try {
+        switch (kind) {
+        case InvokeKind::PropertyGet:
+            result = GetProperty(*member);
+            break;
+        case InvokeKind::PropertyPut:
+            PutProperty(*member, typed[0]);
+            break;
+        case InvokeKind::Method:
+            result = CallMethod(*member, typed);
+            // Hand the out arguments back through the caller's slots.
+            for (size_t i = 0; i < expected; ++i) {
+                if (member->arguments[i].type == VarType::PtrI4)
+                    args[i] = typed[i];
+            }
+            break;
+        }
+    } catch (const ScriptError& error) {
+        result = Variant();
+        return {static_cast<int32_t>(error.Status()), error.Description()};
+    } catch (const std::bad_alloc&) {
+        result = Variant();
+        return Failure(hresult::kOutOfMemory, "Out of memory.");
+    }
+    return {};
+}
+
+Variant CXKorvelCamDispatch::GetProperty(const AutomationMember& m)
+{
+    switch (m.behaviour) {
+    case B::RowValue:
+        return control_.GetParameterValue(m.row);
+    case B::RowText:
+        return control_.GetParameterText(m.row);
+    case B::RowIndex:
+        return control_.GetParameterIndex(m.row);
+    case B::Special:
+        break;
+    default:
+        return {};
+    }
+    switch (m.special) {
+    case S::PanelVisibility:
+        return control_.GetPanelVisible(m.panel);
+    case S::CommClass:
+        return control_.GetCommClass();
+    case S::CommPort:
+        return control_.GetCommPort();
+    case S::UserId:
+        return control_.GetParameterText(m.row);
+    default:
+        return {};
+    }
+}
+
+void CXKorvelCamDispatch::PutProperty(const AutomationMember& m, const Variant& value)
+{
+    switch (m.behaviour) {
+    case B::RowValue:
+        control_.SetParameterValue(m.row, *value.ToI4());
+        return;
+    case B::RowText:
+        control_.SetParameterText(m.row, *value.ToBStr());
+        return;
+    case B::RowIndex:
+        control_.SetParameterIndex(m.row, *value.ToI4());
+        return;
+    case B::Special:
+        break;
+    default:
+        return;
+    }
+    switch (m.special) {
+    case S::PanelVisibility:
+        control_.SetPanelVisible(m.panel, *value.ToBool());
+        return;
+    case S::UserId:
+        control_.SetUserIDText(*value.ToBStr());
+        return;
+    default:
+        return;
+    }
+}
+
+Variant CXKorvelCamDispatch::CallMethod(const AutomationMember& m, std::vector<Variant>& args)
+{
+    switch (m.behaviour) {
+    case B::RowRange:
+        return CXKorvelCamCtrl::AskRange(m.row, I4(args, 0));
+    case B::RowIndexRange:
+        return control_.AskIndexRange(m.row, I4(args, 0));
+    case B::RowItemString:
+        return control_.AskItemString(m.row, I4(args, 0));
+    case B::Special:
+        return CallSpecialMethod(m, args);
+    default:
+        return {};
+    }
+}
+
+Variant CXKorvelCamDispatch::CallSpecialMethod(const AutomationMember& m,
+                                               std::vector<Variant>& args)
+{
+    CXKorvelCamCtrl& c = control_;
+    int32_t row = 0;
+    int code = 0;
+    switch (m.special) {
+    case S::AboutBox:
+        c.AboutBox();
+        return {};
+    case S::CheckOnline:
+        return c.CheckOnline();
+    case S::CheckSynchronized:
+        return c.CheckSynchronized();
+    case S::CheckSending:
+        return c.CheckSending();
+    case S::CheckReceiving:
+        return c.CheckReceiving();
+    case S::IsSameImager:
+        return c.IsSameImager();
+    case S::IsColorImager:
+        return c.IsColorImager(I4(args, 0));
+    case S::ReadCurrentArea:
+        return c.GetCurrentArea();
+    case S::ReadCurrentAreaString:
+        return c.GetCurrentAreaText();
+    // The reported methods: a code other than 0 and 100 becomes a script error, naming the row
+    // where the operation names one.
+    case S::LoadSettings:
+        return c.ReportResult(-1, c.LoadArea());
+    case S::StoreSettings:
+        return c.ReportResult(-1, c.StoreArea());
+    case S::ReadAllFromCamera:
+        code = c.ReadAll(row);
+        return c.ReportResult(row, code);
+    case S::WriteAllToCamera:
+        code = c.WriteAll(row);
+        return c.ReportResult(row, code);
+    case S::ReadAllFromFile:
+        code = c.ReadSetupFile(BStr(args, 0), row);
+        return c.ReportResult(row, code);
+    case S::WriteAllToFile:
+        code = c.WriteSetupFile(BStr(args, 0), row);
+        return c.ReportResult(row, code);
+    case S::WriteCameraDataToFile:
+        code = c.WriteCameraDataFile(BStr(args, 0), row);
+        return c.ReportResult(row, code);
+    case S::AskCommClassRange:
+        return c.AskCommClassRange(I4(args, 0));
+    case S::AskCommClassString:
+        return c.AskCommClassString(I4(args, 0));
+    case S::AskCommPortRange:
+        return c.AskCommPortRange(I4(args, 0), I4(args, 1));
+    case S::AskCommPortString:
+        return c.AskCommPortString(I4(args, 0), I4(args, 1));
+    case S::StartCommunication:
+        return c.StartCommunication(I4(args, 0), I4(args, 1));
+    // The long operations return their code unreported, with their outcome in the out
+    // arguments.
+    case S::AutoSelectCommunication: {
+        int32_t commClass = I4(args, 0);
+        int32_t port = I4(args, 1);
+        int32_t found = c.AutoSelectCommunication(commClass, port, I4(args, 2) != 0);
+        args[0] = commClass;
+        args[1] = port;
+        return found;
+    }
+    case S::OnePushBalance: {
+        // AWB of the member's imager; the AYB balance (no imager) is kind 2.
+        int32_t result = 0;
+        code = c.RunOnePushBalance(m.imager >= 0 ? m.imager : 2, result, I4(args, 1) != 0);
+        args[0] = result;
+        return code;
+    }
+    case S::ShadingRecalibration: {
+        int32_t result = 0;
+        code = c.RunShadingRecalibration(m.imager, result, I4(args, 1) != 0);
+        args[0] = result;
+        return code;
+    }
+    default:
+        return {};
+    }
+}
+
+void CXKorvelCamDispatch::Advise(EventSink& sink)
+{
+    sinks_.push_back(&sink);
+}
+
+bool CXKorvelCamDispatch::Unadvise(EventSink& sink)
+{
+    auto it = std::find(sinks_.begin(), sinks_.end(), &sink);
+    if (it == sinks_.end())
+        return false;
+    if (firing_ > 0)
+        *it = nullptr; // compacted once no event is being delivered
+    else
+        sinks_.erase(it);
+    return true;
+}
+
+void CXKorvelCamDispatch::OnEvent(int32_t dispid, const char* name)
+{
+    ++firing_;
+    // Receivers added during the event get the next one; the size is read once for that.
+    const size_t count = sinks_.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (EventSink* sink = sinks_[i])
+            sink->OnEvent(dispid, name);
+    }
+    if (--firing_ == 0)
+        std::erase(sinks_, nullptr);
+}
+
+} // namespace zr
