@@ -1,0 +1,97 @@
+// zr47xcl-regsvr: registers or unregisters the control component for the current user by
+// calling its self-registration entry points.
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <string>
+#include <unistd.h>
+
+#include "comm/SharedLibrary.h"
+#include "control/ComponentInterface.h"
+
+namespace
+{
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    R"(Usage: zr47xcl-regsvr [-u] [LIBRARY]
+
+Registers the control component LIBRARY for the current user by calling its DllRegisterServer,
+or with -u unregisters it by calling its DllUnregisterServer. The registration lives in
+${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
+
+LIBRARY defaults to the component installed beside this program, ../lib/libXKorvelZR47xCL.so
+relative to its folder. A name without a slash is looked up on the library search path.
+
+Exit status: 0 on success, 1 when the library cannot be loaded, lacks the entry point or the
+entry point fails, 2 for a usage error.
+)";
+
+// ../lib/libXKorvelZR47xCL.so beside the folder of this program.
+std::string DefaultLibrary()
+{
+    char self[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return "libXKorvelZR47xCL.so";
+    std::string path(self, static_cast<size_t>(n));
+    path.resize(path.rfind('/') + 1);
+    return path + "../lib/libXKorvelZR47xCL.so";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool unregister = false;
+    std::string library;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return kExitOk;
+        }
+        if (arg == "-u") {
+            unregister = true;
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            std::fprintf(stderr, "zr47xcl-regsvr: unknown option '%s'\n", arg.c_str());
+            return kExitUsage;
+        } else if (library.empty()) {
+            library = arg;
+        } else {
+            std::fprintf(stderr, "zr47xcl-regsvr: more than one library given ('%s')\n",
+                         arg.c_str());
+            return kExitUsage;
+        }
+    }
+    if (library.empty())
+        library = DefaultLibrary();
+
+    zr::SharedLibrary component;
+    if (!component.Load(library)) {
+        const char* reason = ::dlerror();
+        std::fprintf(stderr, "zr47xcl-regsvr: cannot load %s: %s\n", library.c_str(),
+                     reason != nullptr ? reason : "unknown error");
+        return kExitFailure;
+    }
+    const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    auto call = reinterpret_cast<int32_t (*)()>(component.Symbol(entry));
+    if (call == nullptr) {
+        std::fprintf(stderr, "zr47xcl-regsvr: %s has no entry point %s\n", library.c_str(), entry);
+        return kExitFailure;
+    }
+    const int32_t result = call();
+    if (result != zr::hresult::kOk) {
+        std::fprintf(stderr, "zr47xcl-regsvr: %s in %s failed with 0x%08X\n", entry,
+                     library.c_str(), static_cast<unsigned>(result));
+        return kExitFailure;
+    }
+    std::printf("%s in %s succeeded.\n", entry, library.c_str());
+    return kExitOk;
+}

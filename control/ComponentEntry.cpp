@@ -1,0 +1,118 @@
+// The entry points of the component library: self-registration and the class factory.
+
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "control/ComponentInterface.h"
+#include "control/ComponentModule.h"
+#include "control/ComponentObject.h"
+#include "control/Identities.h"
+#include "control/Registration.h"
+
+namespace
+{
+
+using namespace zr;
+
+// The module object of this library, as the framework keeps one per loaded module. Factories and
+// objects hold it while they live; DllCanUnloadNow says no until all are gone.
+ComponentModule gModule;
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The absolute path of the file this code was loaded from: the component library, or the
+// program when the code is linked into one.
+std::string ModulePath()
+{
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&DllRegisterServer), &info) == 0 ||
+        info.dli_fname == nullptr)
+        return {};
+    char resolved[PATH_MAX];
+    if (::realpath(info.dli_fname, resolved) == nullptr)
+        return {};
+    return resolved;
+}
+
+class ControlFactory final : public IXKorvelCamClassFactory
+{
+public:
+    ControlFactory() : hold_(gModule) {}
+    ControlFactory(const ControlFactory&) = delete;
+    ControlFactory& operator=(const ControlFactory&) = delete;
+
+    int32_t CreateInstance(IXKorvelCamObject** object) override
+    {
+        if (object == nullptr)
+            return hresult::kPointer;
+        *object = nullptr;
+        try {
+            *object = new CXKorvelCamObject(gModule);
+        } catch (const std::bad_alloc&) {
+            return hresult::kOutOfMemory;
+        }
+        return hresult::kOk;
+    }
+    void Release() override { delete this; }
+
+private:
+    ~ControlFactory() override = default;
+
+    ComponentModule::Hold hold_;
+};
+
+} // namespace
+
+extern "C" {
+
+int32_t DllRegisterServer()
+{
+    return RegisterComponent(ClassRegistryPath(), ModulePath());
+}
+
+int32_t DllUnregisterServer()
+{
+    return UnregisterComponent(ClassRegistryPath());
+}
+
+int32_t DllGetClassObject(const char* clsid, const char* iid, void** object)
+{
+    if (object == nullptr)
+        return hresult::kPointer;
+    *object = nullptr;
+    if (clsid == nullptr || iid == nullptr)
+        return hresult::kPointer;
+    // The property page is a window of its own: a headless component has none to offer.
+    if (!EqualsNoCase(clsid, identity::kControlClassId))
+        return hresult::kClassNotAvailable;
+    if (std::string_view(iid) != kClassFactoryInterface)
+        return hresult::kNoInterface;
+    IXKorvelCamClassFactory* factory = new (std::nothrow) ControlFactory();
+    if (factory == nullptr)
+        return hresult::kOutOfMemory;
+    *object = factory;
+    return hresult::kOk;
+}
+
+int32_t DllCanUnloadNow()
+{
+    return gModule.CanUnload() ? hresult::kOk : hresult::kFalse;
+}
+
+} // extern "C"

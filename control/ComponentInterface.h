@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+
+#include "control/AutomationTypes.h"
+
+// The interfaces that cross the component boundary: DllGetClassObject hands out a class factory,
+// the factory creates automation objects, an object drives one control through its dispatch.
+//
+// A program may load the component with dlopen, so both sides see only abstract classes with
+// virtual functions, C strings and the Variant of AutomationTypes.h, compiled from the same
+// headers by the same toolchain. Objects are destroyed by their own Release(), so memory is
+// always freed by the side that allocated it. Nothing here throws.
+
+namespace zr
+{
+
+// Result codes of the boundary, with the values the component object model gives them.
+namespace hresult
+{
+inline constexpr int32_t kOk = 0;
+inline constexpr int32_t kFalse = 1;
+inline constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);
+inline constexpr int32_t kPointer = static_cast<int32_t>(0x80004003);
+inline constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
+inline constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
+inline constexpr int32_t kClassNotAvailable = static_cast<int32_t>(0x80040111);
+inline constexpr int32_t kSelfRegTypeLib = static_cast<int32_t>(0x80040200);
+inline constexpr int32_t kSelfRegClass = static_cast<int32_t>(0x80040201);
+// Dispatch failures that are not script errors.
+inline constexpr int32_t kMemberNotFound = static_cast<int32_t>(0x80020003);
+inline constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);
+inline constexpr int32_t kUnknownName = static_cast<int32_t>(0x80020006);
+inline constexpr int32_t kBadParamCount = static_cast<int32_t>(0x8002000E);
+} // namespace hresult
+
+// The interface name a caller passes to DllGetClassObject for IXKorvelCamClassFactory. The
+// trailing number changes whenever one of these interfaces changes, so a program built against
+// other headers is refused (kNoInterface) instead of calling through a mismatched table.
+inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.1";
+
+// Receives what an automation object reports. Calls arrive synchronously on the caller's thread,
+// from inside the Invoke or Start call that caused them.
+class IXKorvelCamEvents
+{
+public:
+    // An event of the event interface _DXKorvelCamEvents (all take no arguments).
+    virtual void OnEvent(int32_t dispid, const char* name) = 0;
+    // A command line sent to the camera (sent = true) or an answer line received, CR LF removed.
+    // Lines of rows marked not to be logged do not arrive here either.
+    virtual void OnCommLog(const char* line, bool sent) = 0;
+
+protected:
+    virtual ~IXKorvelCamEvents() = default;
+};
+
+// One control object with its dispatch interface _DXKorvelCam.
+class IXKorvelCamObject
+{
+public:
+    // The start-up a container's window creation runs: with `connect`, one connection attempt
+    // with the remembered class and port; a failure shows the start-up message and leaves the
+    // control offline. Without `connect` the control simply stays offline. Call it once.
+    virtual void Start(bool connect) = 0;
+
+    // The member of that name, without regard to letter case: kOk with its kind (MemberKind as
+    // an integer) and dispid, or kUnknownName.
+    virtual int32_t GetIDOfName(const char* name, int32_t* kind, int32_t* dispid) = 0;
+
+    // Calls a member of the dispatch interface. `args` are the arguments in declaration order (a
+    // property put passes the new value as its only argument); a PTR(I4) argument is a slot the
+    // call overwrites with an I4. kOk, a script error's status code (ErrorDescription() then
+    // gives its text), or one of the dispatch failures of `hresult`.
+    virtual int32_t Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
+                           Variant* result) = 0;
+    // The description of the last failed Invoke; valid until the next Invoke.
+    virtual const char* ErrorDescription() const = 0;
+
+    // Adds or removes a receiver of events; the object does not own it. A receiver must stay
+    // valid until it is removed or the object released.
+    virtual void Advise(IXKorvelCamEvents* sink) = 0;
+    virtual void Unadvise(IXKorvelCamEvents* sink) = 0;
+
+    // Destroys the control (the module settings are written) and this object.
+    virtual void Release() = 0;
+
+protected:
+    virtual ~IXKorvelCamObject() = default;
+};
+
+// The class factory of the control.
+class IXKorvelCamClassFactory
+{
+public:
+    // A new control object in *object (not started), or a failure code and nullptr.
+    virtual int32_t CreateInstance(IXKorvelCamObject** object) = 0;
+    virtual void Release() = 0;
+
+protected:
+    virtual ~IXKorvelCamClassFactory() = default;
+};
+
+// For std::unique_ptr<IXKorvelCamObject, ReleaseObject> on the caller's side.
+struct ReleaseObject {
+    void operator()(IXKorvelCamObject* object) const { object->Release(); }
+    void operator()(IXKorvelCamClassFactory* factory) const { factory->Release(); }
+};
+
+} // namespace zr
+
+// The entry points of the component library, with C linkage. Their names follow the self-
+// registration convention; the signatures are this system's.
+extern "C" {
+// Registers the control, its property page and the type library for the current user. kOk,
+// kSelfRegTypeLib or kSelfRegClass.
+int32_t DllRegisterServer();
+// Removes exactly what DllRegisterServer wrote. kOk, kSelfRegTypeLib or kSelfRegClass.
+int32_t DllUnregisterServer();
+// A class factory for the class identifier `clsid` ("{...}", any letter case) and the interface
+// name `iid` (kClassFactoryInterface). kOk with *object set (an IXKorvelCamClassFactory*),
+// kClassNotAvailable, kNoInterface or kPointer.
+int32_t DllGetClassObject(const char* clsid, const char* iid, void** object);
+// kOk when no object or factory of the component is alive, else kFalse.
+int32_t DllCanUnloadNow();
+}

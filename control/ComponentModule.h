@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+
+#include "control/XKorvelCamApp.h"
+
+namespace zr
+{
+
+class SettingsStore;
+
+// The component module as its entry points see it: the module object with its settings, kept
+// initialised while any class factory or object of the module is alive. The first lock starts
+// the module object (so the settings file is found anew for every run of objects); the last
+// unlock saves and closes its settings. All calls come from the thread that uses the objects.
+class ComponentModule
+{
+public:
+    ComponentModule() = default;
+    ComponentModule(const ComponentModule&) = delete;
+    ComponentModule& operator=(const ComponentModule&) = delete;
+
+    void Lock();
+    void Unlock();
+    // Whether no factory or object holds the module (DllCanUnloadNow).
+    bool CanUnload() const { return locks_ == 0; }
+
+    // The module settings; only while locked.
+    SettingsStore& Settings();
+
+    // Holds the module for the lifetime of the object that owns it.
+    class Hold
+    {
+    public:
+        explicit Hold(ComponentModule& module) : module_(module) { module_.Lock(); }
+        ~Hold() { module_.Unlock(); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+        ComponentModule& Module() const { return module_; }
+
+    private:
+        ComponentModule& module_;
+    };
+
+private:
+    CXKorvelCamApp app_;
+    int32_t locks_ = 0;
+};
+
+} // namespace zr
