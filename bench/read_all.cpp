@@ -1,0 +1,213 @@
+// Read-all against the simulated camera on a paced 9600-baud line.
+//
+// Starts zr47xcl-sim --pace (beside this program, or the path given with --sim), maps COM1 to its
+// pseudo-terminal and runs read-all a number of times (--rounds, default 3). For each round it
+// prints the wall time, the time the bytes exchanged need on the wire (every command line sent
+// and every answer line received, 10 bits a byte at 9600 baud), their ratio, and the CPU time of
+// this process (user + system). Targets: wall time within 1.10 x the wire time, CPU time under
+// 3% of the wall time. Exit status 1 when a round misses a target or read-all fails.
+//
+// --timer-slack NS sets this process's timer slack before the rounds (0 keeps the default).
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "camera/Camera.h"
+#include "camera/CameraError.h"
+#include "comm/SettingsStore.h"
+
+namespace
+{
+
+constexpr double kBitsPerByte = 10.0; // start bit, 8 data bits, stop bit
+constexpr double kBaud = 9600.0;
+constexpr double kWallTarget = 1.10;
+constexpr double kCpuTarget = 0.03;
+
+// Just enough settings to map COM1 to the simulator's pseudo-terminal.
+class MapSettings final : public zr::SettingsStore
+{
+public:
+    explicit MapSettings(std::string com1) : com1_(std::move(com1)) {}
+    int32_t GetInt(const std::string&, const std::string&, int32_t value) const override
+    {
+        return value;
+    }
+    std::string GetString(const std::string& section, const std::string& entry,
+                          const std::string& value) const override
+    {
+        return section == "Comm" && entry == "COM1" ? com1_ : value;
+    }
+    bool WriteInt(const std::string&, const std::string&, int32_t) override { return false; }
+    bool WriteString(const std::string&, const std::string&, const std::string&) override
+    {
+        return false;
+    }
+
+private:
+    std::string com1_;
+};
+
+// Counts the bytes of every line that crosses the line. Read-all asks no row that is kept out
+// of the log, so the log sees every byte.
+class CountingCamera final : public zr::CCamera
+{
+public:
+    using CCamera::CCamera;
+    void OnCommLog(const std::string& line, bool) override { bytes_ += line.size(); }
+    uint64_t TakeBytes()
+    {
+        uint64_t bytes = bytes_;
+        bytes_ = 0;
+        return bytes;
+    }
+
+private:
+    uint64_t bytes_ = 0;
+};
+
+// The simulator as a child process; terminated and reaped on destruction.
+class SimProcess
+{
+public:
+    explicit SimProcess(const std::string& program)
+    {
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execl(program.c_str(), program.c_str(), "--pace", static_cast<char*>(nullptr));
+            std::perror(program.c_str());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // The first line of its output is the device path.
+        char c = 0;
+        while (pid_ > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
+            device_ += c;
+        ::close(out[0]);
+    }
+    ~SimProcess()
+    {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    const std::string& Device() const { return device_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string device_;
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::string ProgramFolder()
+{
+    char path[4096] = {};
+    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string self = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+    size_t slash = self.rfind('/');
+    return slash == std::string::npos ? "." : self.substr(0, slash);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string simulator = ProgramFolder() + "/zr47xcl-sim";
+    int rounds = 3;
+    long slack = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--sim" && i + 1 < argc) {
+            simulator = argv[++i];
+        } else if (arg == "--rounds" && i + 1 < argc) {
+            rounds = std::atoi(argv[++i]);
+        } else if (arg == "--timer-slack" && i + 1 < argc) {
+            slack = std::atol(argv[++i]);
+        } else {
+            std::fprintf(stderr, "usage: %s [--sim PATH] [--rounds N] [--timer-slack NS]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    if (rounds < 1)
+        rounds = 1;
+    if (slack > 0 && ::prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(slack)) != 0) {
+        std::perror("prctl(PR_SET_TIMERSLACK)");
+        return 2;
+    }
+
+    SimProcess sim(simulator);
+    if (sim.Device().empty()) {
+        std::fprintf(stderr, "cannot start %s\n", simulator.c_str());
+        return 2;
+    }
+    MapSettings settings(sim.Device());
+    CountingCamera camera(settings);
+    if (int result = camera.OpenCommPort(0, 0); result != 0) {
+        std::fprintf(stderr, "cannot open %s: %s\n", sim.Device().c_str(),
+                     zr::GetErrorString(result).c_str());
+        return 2;
+    }
+    camera.SetOnline(true);
+    // The simulator's default model, ZR-470: colour Imager 1, monochrome Imager 2.
+    camera.StoreValue(zr::P_IM1, 5);
+    camera.StoreValue(zr::P_IM2, 0);
+
+    std::printf("read-all against zr47xcl-sim --pace (%s), timer slack %lu ns\n",
+                sim.Device().c_str(), static_cast<unsigned long>(::prctl(PR_GET_TIMERSLACK)));
+    std::printf("%5s %6s %10s %10s %7s %9s %7s\n", "round", "bytes", "wall ms", "wire ms", "ratio",
+                "cpu ms", "cpu %");
+    bool ok = true;
+    for (int round = 1; round <= rounds; ++round) {
+        const double cpuStart = CpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        int32_t failed = 0;
+        const int result = camera.ReadAll(failed);
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+        const double cpu = CpuSeconds() - cpuStart;
+        if (result != 0) {
+            std::fprintf(stderr, "read-all failed at row %d: %s\n", failed,
+                         zr::GetErrorString(result).c_str());
+            return 1;
+        }
+        const uint64_t bytes = camera.TakeBytes();
+        const double wire = static_cast<double>(bytes) * kBitsPerByte / kBaud;
+        const double ratio = wall.count() / wire;
+        const double cpuShare = cpu / wall.count();
+        std::printf("%5d %6llu %10.1f %10.1f %7.3f %9.1f %6.2f%%\n", round,
+                    static_cast<unsigned long long>(bytes), wall.count() * 1e3, wire * 1e3, ratio,
+                    cpu * 1e3, cpuShare * 100);
+        ok = ok && ratio <= kWallTarget && cpuShare < kCpuTarget;
+    }
+    std::printf("targets: wall <= %.2f x wire, cpu < %.0f%% of wall: %s\n", kWallTarget,
+                kCpuTarget * 100, ok ? "met" : "MISSED");
+    return ok ? 0 : 1;
+}
