@@ -29,6 +29,7 @@ public:
     // A simulated camera on COM(port + 1); replaces one already there.
     sim::SimCamera& AttachCamera(int32_t port, const sim::SimOptions& options = {});
     sim::SimCamera& AttachCamera(int32_t port, const std::string& model);
+    sim::SimCamera& Camera(int32_t port) { return cameras_[port]->Camera(); }
 
     // A new control on the bed's settings, user interface and clock (or another clock), with
     // the user interface advised as its event sink. The old one is destroyed first.
