@@ -285,8 +285,8 @@ TEST_F(CameraTransaction, PollingSleepsOneMillisecondPerByteAcrossATickWrap)
 
     // The tick count ends a line that keeps coming: 100 ms, so about a hundred bytes are read
     // and the rest of the noise is still waiting (the link's own time-out would take it all).
-    ASSERT_EQ(camera->ActiveLink().Write("NOISE\r\n", 7, 400), 0);
     peer->Answer(std::string(1000, 'n'));
+    ASSERT_EQ(camera->ActiveLink().Write("NOISE\r\n", 7, 400), 0);
     ASSERT_TRUE(peer->WaitForCommands(2));
     std::string answer;
     EXPECT_EQ(camera->ReadAnswer(answer, nullptr, 100, true), CAMERA_TIMEOUT);
@@ -302,8 +302,8 @@ TEST_F(CameraTransaction, FloodsAndGarbageEndWithACode)
     // Frozen ticks: only the link's own read time-out ends a line, so a fast peer could grow
     // the answer without bound. An over-long line is kept to the limit and logged with CR LF.
     clock.SetStep(0);
-    ASSERT_EQ(camera->ActiveLink().Write("LONG\r\n", 6, 400), 0);
     peer->Answer(std::string(CCamera::kMaxAnswerLength + 1000, 'y') + "\r\n");
+    ASSERT_EQ(camera->ActiveLink().Write("LONG\r\n", 6, 400), 0);
     camera->ClearEvents();
     std::string answer;
     EXPECT_EQ(camera->ReadAnswer(answer, nullptr, 2000, true), 0);
@@ -316,8 +316,8 @@ TEST_F(CameraTransaction, FloodsAndGarbageEndWithACode)
     EXPECT_EQ(camera->SendValue(P_SH1, true), 0);
 
     // Twice the limit without CR LF: a time-out once the line falls silent, memory capped.
-    ASSERT_EQ(camera->ActiveLink().Write("FLOOD\r\n", 7, 400), 0);
     peer->Answer(std::string(2 * CCamera::kMaxAnswerLength, 'x'));
+    ASSERT_EQ(camera->ActiveLink().Write("FLOOD\r\n", 7, 400), 0);
     EXPECT_EQ(camera->ReadAnswer(answer, nullptr, 300, true), CAMERA_TIMEOUT);
     EXPECT_LE(answer.size(), CCamera::kMaxAnswerLength);
 
