@@ -115,7 +115,8 @@ public:
     // row (0 when none failed). Success sets the synchronised status, failure clears it.
     int ReadAll(int32_t& failedIndex);
     int WriteAll(int32_t& failedIndex);
-    // Makes the camera load the EEPROM area chosen in the area row, then reads all.
+    // Makes the camera load the EEPROM area chosen in the area row, then reads all;
+    // `failedIndex` names the load row or the row where read-all stopped.
     int LoadArea();
     int LoadArea(int32_t& failedIndex);
     // Makes the camera store its current settings into the area chosen in the area row.

@@ -75,8 +75,10 @@ int CCamera::LoadArea(int32_t& failedIndex)
     // maximum, which the camera then refuses.
     SetValue(P_LD, GetValue(P_AREA), false, true, true);
     const int result = SendValue(P_LD, true);
-    if (result != 0)
+    if (result != 0) {
+        failedIndex = P_LD;
         return result;
+    }
     // Read-all gives 100 when the load left the camera offline.
     return ReadAll(failedIndex);
 }

@@ -173,7 +173,8 @@ TEST_F(Bulk, LoadAndStoreTheChosenArea)
 
     // Beyond the last area the row maximum is sent, which the camera refuses; nothing is read.
     camera->StoreValue(P_AREA, 7);
-    EXPECT_EQ(camera->LoadArea(), CAMERA_BAD_PARAMETER);
+    EXPECT_EQ(camera->LoadArea(failed), CAMERA_BAD_PARAMETER);
+    EXPECT_EQ(failed, P_LD);
     EXPECT_EQ(TakeLines(), Strings{"LD=3"});
     camera->StoreValue(P_AREA, -1);
     EXPECT_EQ(camera->LoadArea(), 0);
