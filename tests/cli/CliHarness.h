@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/lib/PtyServer.h"
+#include "sim/lib/SimCamera.h"
+#include "support/TempDir.h"
+
+namespace zr::test
+{
+
+struct RunResult {
+    int exitCode = -1; // -1 when the program did not exit normally or was killed at the deadline
+    std::string out;
+    std::string err;
+};
+
+using EnvList = std::vector<std::pair<std::string, std::string>>;
+
+// Runs a program with these arguments, standard input from /dev/null, the test's environment
+// with `env` on top, and both output streams captured. Killed after `timeoutMs`.
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const EnvList& env, int timeoutMs = 60000);
+
+// A temporary user for zr47xcl: its own XDG_CONFIG_HOME and XDG_DATA_HOME, module settings
+// whose COM1 leads to a simulated camera (when there is one) and COM2..COM16 to paths that do
+// not exist, class 0 and port 0 remembered.
+class CliSession
+{
+public:
+    // Without a camera: COM1 leads nowhere either.
+    CliSession();
+    explicit CliSession(const sim::SimOptions& camera);
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    // Runs build/bin/zr47xcl with these arguments in this session.
+    RunResult Run(const std::vector<std::string>& args) const;
+
+    const std::string& SettingsFile() const { return settingsFile_; }
+    EnvList Environment() const;
+    sim::PtyServer* Camera() { return camera_.get(); }
+
+    TempDir dir;
+
+private:
+    void WriteSettings(const std::string& com1);
+
+    std::unique_ptr<sim::PtyServer> camera_;
+    std::string settingsFile_;
+};
+
+// The lines of a text, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text);
+
+} // namespace zr::test

@@ -1,0 +1,196 @@
+// Registration of the component library for a temporary user, creation of the control through
+// its class factory by class identifier, and unregistration.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+#include "CliHarness.h"
+#include "camera/ProfileFile.h"
+#include "comm/SharedLibrary.h"
+#include "control/AutomationMembers.h"
+#include "control/ComponentInterface.h"
+#include "control/Identities.h"
+#include "control/Registration.h"
+
+namespace zr
+{
+namespace
+{
+
+using test::RunResult;
+using test::ScopedEnv;
+using test::TempDir;
+
+using EntryPoint = int32_t (*)();
+using GetClassObject = int32_t (*)(const char*, const char*, void**);
+
+const std::string kOtherEntries = "; classes of another component\r\n"
+                                  "[{00000000-1111-2222-3333-444444444444}]\r\n"
+                                  "Kind=Class\r\n"
+                                  "Library=/opt/other/libother.so\r\n"
+                                  "\r\n"
+                                  "[Other.Program.1]\r\n"
+                                  "CLSID={00000000-1111-2222-3333-444444444444}\r\n";
+
+std::string RealPath(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr ? resolved : "";
+}
+
+class Registration : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::mkdir((dir.Path() + "/data").c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir((dir.Path() + "/data/xkorvel").c_str(), 0755), 0);
+        ASSERT_TRUE(TempDir::WriteFile(registry, kOtherEntries));
+    }
+
+    RunResult Regsvr(const std::vector<std::string>& args)
+    {
+        return test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", args, environment);
+    }
+
+    TempDir dir;
+    const std::string registry = dir.Path() + "/data/xkorvel/classes.ini";
+    const std::string library = RealPath(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so");
+    test::EnvList environment{{"XDG_DATA_HOME", dir.Path() + "/data"},
+                              {"XDG_CONFIG_HOME", dir.Path() + "/config"}};
+};
+
+TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
+{
+    ASSERT_FALSE(library.empty());
+    RunResult r = Regsvr({});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    // The control's section carries what a container needs; other entries are as they were.
+    ProfileFile file(registry);
+    const char* control = identity::kControlClassId;
+    EXPECT_EQ(file.GetString(control, "ProgID", ""), identity::kControlProgId);
+    EXPECT_EQ(file.GetString(control, "TypeName", ""), "XKorvelZR47xCL Control");
+    EXPECT_EQ(file.GetString(control, "MiscStatus", ""), "0x00020191");
+    EXPECT_EQ(file.GetString(control, "ThreadingModel", ""), "Apartment");
+    EXPECT_EQ(file.GetString(control, "TypeLib", ""), identity::kTypeLibraryId);
+    EXPECT_EQ(file.GetString(control, "Version", ""), "1.30");
+    EXPECT_EQ(file.GetString(control, "Library", ""), library);
+    EXPECT_EQ(file.GetString(identity::kControlProgId, "CLSID", ""), control);
+    EXPECT_EQ(file.GetString(identity::kTypeLibraryId, "Version", ""), "1.30");
+    EXPECT_EQ(file.GetString(identity::kPropertyPageClassId, "TypeName", ""),
+              "XKorvelZR47xCL Property Page");
+    EXPECT_EQ(file.GetString(identity::kPropertyPageProgId, "CLSID", ""),
+              identity::kPropertyPageClassId);
+    EXPECT_TRUE(TempDir::ReadFile(registry).starts_with(kOtherEntries));
+    // Registering again changes nothing.
+    std::string registered = TempDir::ReadFile(registry);
+    ASSERT_EQ(Regsvr({library}).exitCode, 0);
+    EXPECT_EQ(TempDir::ReadFile(registry), registered);
+
+    {
+        // A host: find the library by class identifier, load it, ask for the factory.
+        ScopedEnv config("XDG_CONFIG_HOME", dir.Path() + "/config");
+        EXPECT_EQ(FindRegisteredLibrary(registry, identity::kControlProgId), "");
+        std::string found =
+            FindRegisteredLibrary(registry, "{1e99ea24-c476-4200-a535-94746dc568e6}");
+        ASSERT_EQ(found, library);
+        SharedLibrary component;
+        ASSERT_TRUE(component.Load(found));
+        auto getClassObject =
+            reinterpret_cast<GetClassObject>(component.Symbol("DllGetClassObject"));
+        auto canUnloadNow = reinterpret_cast<EntryPoint>(component.Symbol("DllCanUnloadNow"));
+        ASSERT_NE(getClassObject, nullptr);
+        ASSERT_NE(canUnloadNow, nullptr);
+
+        void* raw = &raw;
+        EXPECT_EQ(getClassObject(identity::kPropertyPageClassId, kClassFactoryInterface, &raw),
+                  hresult::kClassNotAvailable);
+        EXPECT_EQ(raw, nullptr);
+        EXPECT_EQ(getClassObject(control, "zr.IXKorvelCamClassFactory.0", &raw),
+                  hresult::kNoInterface);
+        EXPECT_EQ(getClassObject(control, kClassFactoryInterface, nullptr), hresult::kPointer);
+        EXPECT_EQ(canUnloadNow(), hresult::kOk);
+
+        // Class identifiers are matched without regard to letter case.
+        ASSERT_EQ(
+            getClassObject("{1e99ea24-c476-4200-a535-94746dc568e6}", kClassFactoryInterface, &raw),
+            hresult::kOk);
+        std::unique_ptr<IXKorvelCamClassFactory, ReleaseObject> factory(
+            static_cast<IXKorvelCamClassFactory*>(raw));
+        IXKorvelCamObject* created = nullptr;
+        ASSERT_EQ(factory->CreateInstance(&created), hresult::kOk);
+        std::unique_ptr<IXKorvelCamObject, ReleaseObject> object(created);
+        factory.reset();
+        EXPECT_EQ(canUnloadNow(), hresult::kFalse);
+
+        // The object works through its dispatch without a window or connection.
+        int32_t kind = -1;
+        int32_t dispid = 0;
+        ASSERT_EQ(object->GetIDOfName("imG1ShutterSpeed", &kind, &dispid), hresult::kOk);
+        EXPECT_EQ(kind, static_cast<int32_t>(MemberKind::Property));
+        EXPECT_EQ(dispid, 26);
+        EXPECT_EQ(object->GetIDOfName("Nothing", &kind, &dispid), hresult::kUnknownName);
+        Variant value(15);
+        Variant result;
+        EXPECT_EQ(object->Invoke(26, InvokeKind::PropertyPut, &value, 1, &result), hresult::kOk);
+        EXPECT_EQ(object->Invoke(26, InvokeKind::PropertyGet, nullptr, 0, &result), hresult::kOk);
+        EXPECT_EQ(result, Variant(11));
+        Variant port(3);
+        EXPECT_EQ(object->Invoke(7, InvokeKind::PropertyPut, &port, 1, &result),
+                  static_cast<int32_t>(0x800A017F));
+        EXPECT_STREQ(object->ErrorDescription(), "Property is read-only.");
+        object.reset();
+        EXPECT_EQ(canUnloadNow(), hresult::kOk);
+    }
+    // The control wrote its module settings when it went.
+    ProfileFile settings(dir.Path() + "/config/Korvel-XKorvelZR47xCL.ini-Control/" +
+                         "XKorvelZR47xCL Control.ini");
+    EXPECT_EQ(settings.GetInt("Comm", "Port", -1), 0);
+    EXPECT_EQ(settings.GetInt("Main", "Show", -1), 1);
+
+    r = Regsvr({"-u", library});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+    EXPECT_EQ(FindRegisteredLibrary(registry, control), "");
+    // Unregistering what is not registered is no failure and touches nothing.
+    EXPECT_EQ(Regsvr({"-u"}).exitCode, 0);
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+}
+
+TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)
+{
+    // A registry that cannot be read is never overwritten: the type library step fails.
+    TempDir other;
+    std::string blocked = other.Path() + "/classes.ini";
+    ASSERT_EQ(::mkdir(blocked.c_str(), 0755), 0);
+    EXPECT_EQ(RegisterComponent(blocked, library), hresult::kSelfRegTypeLib);
+    EXPECT_EQ(UnregisterComponent(blocked), hresult::kSelfRegTypeLib);
+
+    // A library path that an entry cannot hold whole, or a relative one, is refused.
+    std::string longPath = "/" + std::string(ProfileFile::kMaxValueLength, 'x');
+    EXPECT_EQ(RegisterComponent(registry, longPath), hresult::kSelfRegTypeLib);
+    EXPECT_EQ(RegisterComponent(registry, "lib/libXKorvelZR47xCL.so"), hresult::kSelfRegTypeLib);
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+
+    // The program reports what went wrong.
+    RunResult r = Regsvr({dir.File("no-such-library.so")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
+    r = Regsvr({"-x"});
+    EXPECT_EQ(r.exitCode, 2);
+    test::EnvList blockedEnvironment{{"XDG_DATA_HOME", other.Path() + "/data"}};
+    ASSERT_EQ(::mkdir((other.Path() + "/data").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((other.Path() + "/data/xkorvel").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((other.Path() + "/data/xkorvel/classes.ini").c_str(), 0755), 0);
+    r = test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {}, blockedEnvironment);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("0x80040200"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace zr
