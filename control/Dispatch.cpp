@@ -1,6 +1,7 @@
 #include "control/Dispatch.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 #include "control/ComponentInterface.h"
@@ -124,6 +125,10 @@ DispatchResult CXKorvelCamDispatch::Invoke(int32_t dispid, InvokeKind kind,
     } catch (const std::bad_alloc&) {
         result = Variant();
         return Failure(hresult::kOutOfMemory, "Out of memory.");
+    } catch (const std::exception&) {
+        // Nothing may cross the automation boundary as an exception.
+        result = Variant();
+        return Failure(hresult::kFail, "Unspecified error.");
     }
     return {};
 }

@@ -197,24 +197,15 @@ TEST(Dispatch, RowPropertiesWorkOnTheMirrorWhileOffline)
     EXPECT_EQ(script.Call("ReadCurrentEEPROMArea"), Variant(0));
 }
 
-TEST(Dispatch, RangeIndexRangeAndTextMethods)
+TEST(Dispatch, MethodsEvaluateTheMirrorAtTheTimeOfTheCall)
 {
+    // The fixed table bounds and item texts are checked end to end (zr47xcl tests); here the
+    // answers that follow the mirror as it changes.
     ControlTestBed bed;
     CXKorvelCamCtrl& control = bed.MakeControl();
     Script script(control);
     auto call1 = [&](const char* name, int32_t arg) { return script.Call(name, {Variant(arg)}); };
 
-    // Table bounds, disabled items included; any non-zero argument asks the maximum.
-    EXPECT_EQ(call1("AskIMG1TriggerModeRange", 0), Variant(0));
-    EXPECT_EQ(call1("AskIMG1TriggerModeRange", 1), Variant(6));
-    EXPECT_EQ(call1("AskIMG2TriggerModeRange", 1), Variant(3));
-    EXPECT_EQ(call1("AskIMG1GainMasterRange", 0), Variant(-84));
-    EXPECT_EQ(call1("AskIMG1GainMasterRange", -5), Variant(336));
-    EXPECT_EQ(call1("AskIMG1ProcessBypassRange", 1), Variant(3));
-    EXPECT_EQ(call1("AskEEPROMAreaRange", 1), Variant(3));
-    EXPECT_EQ(call1("AskAYBAreaRange", 1), Variant(3));
-
-    // Enabled items, evaluated on the mirror at the time of the call.
     control.StoreValue(P_IM1, 5);
     control.StoreValue(P_IM2, 0);
     EXPECT_EQ(call1("AskIMG1TriggerModeIndex", 0), Variant(0));
@@ -225,15 +216,8 @@ TEST(Dispatch, RangeIndexRangeAndTextMethods)
     EXPECT_EQ(call1("AskIMG1TriggerModeIndex", 1), Variant(6));
     EXPECT_EQ(call1("AskIMG1TriggerModeString", 4), Variant("PIV1"));
     EXPECT_EQ(script.Call("IsSameImager"), Variant(true));
-
-    EXPECT_EQ(call1("AskIMG1ProcessBypassString", 1), Variant("TestPattern1"));
     EXPECT_EQ(call1("AskIMG1ProcessBypassIndexRange" /* the dispatch's name */, 1),
               call1("AskIMG1ProcessBypassIndex", 1));
-    EXPECT_EQ(call1("AskEEPROMAreaString", 2), Variant("User 2 Data"));
-    EXPECT_EQ(call1("AskEEPROMAreaString", 3), Variant(""));
-    EXPECT_EQ(call1("AskAYBAreaString", 0), Variant("Full Area"));
-    EXPECT_EQ(call1("AskAYBAreaString", 9), Variant("Lower Right"));
-    EXPECT_EQ(call1("AskAYBAreaString", -1), Variant(""));
 
     // Imager types: 5 to 7 are colour; an imager number beyond 1 reads nothing outside.
     for (int32_t type = 0; type <= 7; ++type) {
@@ -243,7 +227,6 @@ TEST(Dispatch, RangeIndexRangeAndTextMethods)
     EXPECT_EQ(call1("IsColorImager", 7), Variant(false));
     EXPECT_EQ(call1("IsColorImager", -1), Variant(false));
 
-    EXPECT_EQ(call1("AskCommClassRange", 0), Variant(0));
     EXPECT_EQ(call1("AskCommClassString", 0), Variant("COM-Ports"));
     EXPECT_EQ(script.Call("AskCommPortString", {Variant(0), Variant(15)}), Variant("COM16"));
     EXPECT_EQ(script.Call("AskCommPortString", {Variant(0), Variant(16)}), Variant(""));
