@@ -146,15 +146,22 @@ void CXKorvelCamCtrl::FireEvent(const AutomationMember* event)
 {
     if (event == nullptr)
         return;
-    ++firing_;
+    // Counts the nesting even when a receiver breaks its promise and throws.
+    struct Delivery {
+        CXKorvelCamCtrl& control;
+        explicit Delivery(CXKorvelCamCtrl& c) : control(c) { ++control.firing_; }
+        ~Delivery()
+        {
+            if (--control.firing_ == 0)
+                std::erase(control.sinks_, nullptr);
+        }
+    } delivery(*this);
     // Receivers added during delivery get the next event, not this one.
     const size_t count = sinks_.size();
     for (size_t i = 0; i < count; ++i) {
         if (EventSink* sink = sinks_[i])
             sink->OnEvent(event->dispid, event->name.data());
     }
-    if (--firing_ == 0)
-        std::erase(sinks_, nullptr);
 }
 
 template <typename Notify> void CXKorvelCamCtrl::NotifyPanels(Notify notify)
