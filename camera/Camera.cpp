@@ -141,50 +141,7 @@ int32_t CCamera::MirroredValue(int32_t index) const
 
 bool CCamera::EvaluateCondition(const ConditionNode* node) const
 {
-    if (node == nullptr)
-        return true;
-    const int32_t a = MirroredValue(node->operandA);
-    const int32_t b = node->operandB;
-    switch (node->kind) {
-    case COND_TRUE:
-        return true;
-    case COND_FALSE:
-        return false;
-    case COND_EQ_PARAM:
-        return a == MirroredValue(b);
-    case COND_NE_PARAM:
-        return a != MirroredValue(b);
-    case COND_EQ:
-        return a == b;
-    case COND_NE:
-        return a != b;
-    case COND_LT:
-        return a < b;
-    case COND_LE:
-        return a <= b;
-    case COND_GT:
-        return a > b;
-    case COND_GE:
-        return a >= b;
-    case COND_NONE_OF:
-        return (a & b) == 0;
-    case COND_NOT:
-        return !EvaluateCondition(node->left);
-    case COND_OR: {
-        // Both sides are always evaluated.
-        const bool left = EvaluateCondition(node->left);
-        const bool right = EvaluateCondition(node->right);
-        return left || right;
-    }
-    case COND_AND: {
-        const bool left = EvaluateCondition(node->left);
-        const bool right = EvaluateCondition(node->right);
-        return left && right;
-    }
-    case COND_ANY_OF:
-    default:
-        return (a & b) != 0;
-    }
+    return zr::EvaluateCondition(node, values_);
 }
 
 bool CCamera::IsAvailable(int32_t index) const

@@ -174,7 +174,7 @@ private:
 
     bool bulkLoad_ = false;
     std::array<bool, kRows> rowSynchronized_{};
-    std::array<int32_t, kRows> values_{};
+    ParameterValues values_{};
     std::array<std::string, kRows> texts_{};
     std::array<int32_t, kRows> backupValues_{};
     std::array<std::string, kRows> backupTexts_{};

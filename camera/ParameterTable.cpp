@@ -347,4 +347,53 @@ int32_t FindParameterByMnemonic(const char* mnemonic)
     return -1;
 }
 
+bool EvaluateCondition(const ConditionNode* node, const ParameterValues& values)
+{
+    if (node == nullptr)
+        return true;
+    auto valueOf = [&values](int32_t index) {
+        return FindParameter(index) ? values[static_cast<size_t>(index)] : 0;
+    };
+    const int32_t a = valueOf(node->operandA);
+    const int32_t b = node->operandB;
+    switch (node->kind) {
+    case COND_TRUE:
+        return true;
+    case COND_FALSE:
+        return false;
+    case COND_EQ_PARAM:
+        return a == valueOf(b);
+    case COND_NE_PARAM:
+        return a != valueOf(b);
+    case COND_EQ:
+        return a == b;
+    case COND_NE:
+        return a != b;
+    case COND_LT:
+        return a < b;
+    case COND_LE:
+        return a <= b;
+    case COND_GT:
+        return a > b;
+    case COND_GE:
+        return a >= b;
+    case COND_NONE_OF:
+        return (a & b) == 0;
+    case COND_NOT:
+        return !EvaluateCondition(node->left, values);
+    case COND_OR: {
+        const bool left = EvaluateCondition(node->left, values);
+        const bool right = EvaluateCondition(node->right, values);
+        return left || right;
+    }
+    case COND_AND: {
+        const bool left = EvaluateCondition(node->left, values);
+        const bool right = EvaluateCondition(node->right, values);
+        return left && right;
+    }
+    default: // COND_ANY_OF and any kind not listed
+        return (a & b) != 0;
+    }
+}
+
 } // namespace zr

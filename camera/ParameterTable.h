@@ -176,6 +176,13 @@ enum ParameterIndex : int32_t {
 extern const std::array<ParameterEntry, PARAMETER_COUNT> kParameterTable;
 extern const std::array<SettingsName, PARAMETER_COUNT> kParameterSettings;
 
+// The values of all rows, by parameter index.
+using ParameterValues = std::array<int32_t, PARAMETER_COUNT>;
+
+// Evaluates a condition tree over row values. A missing tree is true; both children of OR and
+// AND are always evaluated; an operand outside the table reads as 0.
+bool EvaluateCondition(const ConditionNode* node, const ParameterValues& values);
+
 // The row of an index, or nullptr when it is not 0..94.
 const ParameterEntry* FindParameter(int32_t index);
 // The row whose mnemonic is `mnemonic` (exact), or -1.

@@ -276,51 +276,7 @@ int32_t SimCamera::PollResult(size_t function)
 
 bool SimCamera::Evaluate(const ConditionNode* node) const
 {
-    if (node == nullptr)
-        return true;
-    auto value = [this](int32_t index) {
-        return index >= 0 && index < PARAMETER_COUNT ? values_[static_cast<size_t>(index)] : 0;
-    };
-    int32_t a = value(node->operandA);
-    int32_t b = node->operandB;
-    switch (node->kind) {
-    case COND_TRUE:
-        return true;
-    case COND_FALSE:
-        return false;
-    case COND_EQ_PARAM:
-        return a == value(b);
-    case COND_NE_PARAM:
-        return a != value(b);
-    case COND_EQ:
-        return a == b;
-    case COND_NE:
-        return a != b;
-    case COND_LT:
-        return a < b;
-    case COND_LE:
-        return a <= b;
-    case COND_GT:
-        return a > b;
-    case COND_GE:
-        return a >= b;
-    case COND_NONE_OF:
-        return (a & b) == 0;
-    case COND_NOT:
-        return !Evaluate(node->left);
-    case COND_OR: {
-        bool left = Evaluate(node->left);
-        bool right = Evaluate(node->right);
-        return left || right;
-    }
-    case COND_AND: {
-        bool left = Evaluate(node->left);
-        bool right = Evaluate(node->right);
-        return left && right;
-    }
-    default:
-        return (a & b) != 0;
-    }
+    return EvaluateCondition(node, values_);
 }
 
 int32_t SimCamera::RowOf(std::string_view mnemonic)

@@ -10,7 +10,7 @@ namespace zr::sim
 {
 
 // One value per parameter row; a settings set uses the rows IsStoredRow() names.
-using SettingValues = std::array<int32_t, PARAMETER_COUNT>;
+using SettingValues = ParameterValues;
 
 // The camera's EEPROM: three complete settings sets (0 factory, 1 user 1, 2 user 2) and the area
 // it loads at power-up. With a state file the contents survive the process: loaded at
