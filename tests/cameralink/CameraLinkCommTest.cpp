@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -12,6 +8,7 @@
 #include "camera/Camera.h"
 #include "comm/Comm.h"
 #include "comm/CommLink.h"
+#include "support/ChildTestRun.h"
 #include "support/MemorySettings.h"
 
 namespace zr
@@ -27,38 +24,8 @@ using test::MemorySettings;
 constexpr const char* kChildMarker = "ZR_CL_CHILD";
 
 #define SKIP_UNLESS_CHILD()                                                                        \
-    if (std::getenv(kChildMarker) == nullptr)                                                      \
+    if (!test::IsChildTestRun(kChildMarker))                                                       \
     GTEST_SKIP() << "runs in a child process started by CameraLinkCommTest"
-
-// Runs the tests matching `filter` in a new process of this test program with LD_LIBRARY_PATH
-// set to `libraryPath`: the dynamic loader reads it once at process start, so it cannot be
-// changed for this process. The child's exit status, or -1 when it did not exit normally.
-int RunChild(const std::string& filter, const std::string& libraryPath)
-{
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (!text.starts_with("LD_LIBRARY_PATH=") && !text.starts_with("GTEST_OUTPUT="))
-            environment.push_back(text);
-    }
-    environment.push_back("LD_LIBRARY_PATH=" + libraryPath);
-    environment.push_back(std::string(kChildMarker) + "=1");
-    std::vector<char*> envp;
-    for (std::string& text : environment)
-        envp.push_back(text.data());
-    envp.push_back(nullptr);
-
-    std::string program = "/proc/self/exe";
-    std::string filterArgument = "--gtest_filter=" + filter;
-    char* argv[] = {program.data(), filterArgument.data(), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 void AddFourPorts(ClTestBed& bed)
 {
@@ -87,7 +54,8 @@ TEST(CameraLinkCommTest, LibrariesFoundByTheirUsualNames)
 {
     ClTestBed bed;
     AddFourPorts(bed);
-    EXPECT_EQ(RunChild("CameraLinkChild.*", ClTestBed::LibraryFolder()), 0);
+    EXPECT_EQ(test::RunTestsInChild("CameraLinkChild.*", ClTestBed::LibraryFolder(), kChildMarker),
+              0);
 }
 
 TEST(CameraLinkChild, CommOffersTheCameraLinkClass)

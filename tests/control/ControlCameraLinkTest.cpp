@@ -2,15 +2,12 @@
 // by their usual names.
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ControlTestBed.h"
+#include "support/ChildTestRun.h"
 
 namespace zr
 {
@@ -25,37 +22,8 @@ using test::ControlTestBed;
 constexpr const char* kChildMarker = "ZR_CONTROL_CL_CHILD";
 
 #define SKIP_UNLESS_CHILD()                                                                        \
-    if (std::getenv(kChildMarker) == nullptr)                                                      \
+    if (!test::IsChildTestRun(kChildMarker))                                                       \
     GTEST_SKIP() << "runs in a child process started by ControlCameraLink"
-
-// Runs the tests matching `filter` in a new process of this program with LD_LIBRARY_PATH set to
-// `libraryPath`; its exit status, or -1 when it did not exit normally.
-int RunChild(const std::string& filter, const std::string& libraryPath)
-{
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (!text.starts_with("LD_LIBRARY_PATH=") && !text.starts_with("GTEST_OUTPUT="))
-            environment.push_back(text);
-    }
-    environment.push_back("LD_LIBRARY_PATH=" + libraryPath);
-    environment.push_back(std::string(kChildMarker) + "=1");
-    std::vector<char*> envp;
-    for (std::string& text : environment)
-        envp.push_back(text.data());
-    envp.push_back(nullptr);
-
-    std::string program = "/proc/self/exe";
-    std::string filterArgument = "--gtest_filter=" + filter;
-    char* argv[] = {program.data(), filterArgument.data(), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 TEST(ControlCameraLink, ConnectsAndSearchesThroughTheLibraries)
 {
@@ -65,7 +33,8 @@ TEST(ControlCameraLink, ConnectsAndSearchesThroughTheLibraries)
         dir.File("cl.conf"), "ClSerial port \"Maker A\" silent\n"
                              "ClAllSerial port \"Grabber X\" \"Port 0\" model=ZR-471\n"));
     test::ScopedEnv config("ZR_CL_TEST_CONFIG", dir.File("cl.conf"));
-    EXPECT_EQ(RunChild("ControlCameraLinkChild.*", ZR_LIB_DIR "/cltest"), 0);
+    EXPECT_EQ(test::RunTestsInChild("ControlCameraLinkChild.*", ZR_LIB_DIR "/cltest", kChildMarker),
+              0);
 }
 
 TEST(ControlCameraLinkChild, StartCommunicationOverCameraLink)
