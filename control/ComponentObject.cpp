@@ -95,14 +95,21 @@ void CXKorvelCamObject::Unadvise(IXKorvelCamEvents* sink)
 
 template <typename Fn> void CXKorvelCamObject::Deliver(Fn deliver)
 {
-    ++delivering_;
+    // The depth is restored even when a receiver throws.
+    struct Delivery {
+        CXKorvelCamObject& o;
+        explicit Delivery(CXKorvelCamObject& object) : o(object) { ++o.delivering_; }
+        ~Delivery()
+        {
+            if (--o.delivering_ == 0)
+                std::erase(o.sinks_, nullptr);
+        }
+    } delivery(*this);
     const size_t count = sinks_.size();
     for (size_t i = 0; i < count; ++i) {
         if (IXKorvelCamEvents* sink = sinks_[i])
             deliver(*sink);
     }
-    if (--delivering_ == 0)
-        std::erase(sinks_, nullptr);
 }
 
 void CXKorvelCamObject::OnEvent(int32_t dispid, const char* name)

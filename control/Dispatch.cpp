@@ -310,15 +310,22 @@ bool CXKorvelCamDispatch::Unadvise(EventSink& sink)
 
 void CXKorvelCamDispatch::OnEvent(int32_t dispid, const char* name)
 {
-    ++firing_;
+    // The depth is restored even when a receiver throws.
+    struct Delivery {
+        CXKorvelCamDispatch& d;
+        explicit Delivery(CXKorvelCamDispatch& dispatch) : d(dispatch) { ++d.firing_; }
+        ~Delivery()
+        {
+            if (--d.firing_ == 0)
+                std::erase(d.sinks_, nullptr);
+        }
+    } delivery(*this);
     // Receivers added during the event get the next one; the size is read once for that.
     const size_t count = sinks_.size();
     for (size_t i = 0; i < count; ++i) {
         if (EventSink* sink = sinks_[i])
             sink->OnEvent(dispid, name);
     }
-    if (--firing_ == 0)
-        std::erase(sinks_, nullptr);
 }
 
 } // namespace zr

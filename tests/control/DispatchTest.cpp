@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -363,6 +364,17 @@ TEST(Dispatch, EventReceiversMayLeaveDuringAnEvent)
     EXPECT_EQ(leaving.calls, 1);
     EXPECT_EQ(script.events.names.size(), 2u);
     EXPECT_FALSE(script.dispatch.Unadvise(leaving));
+
+    // A receiver that breaks its contract and throws fails the call, not the program; removing
+    // receivers works as before afterwards.
+    struct Throwing final : EventSink {
+        void OnEvent(int32_t, const char*) override { throw std::runtime_error("receiver"); }
+    } throwing;
+    script.dispatch.Advise(throwing);
+    EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant(4)).status, hresult::kFail);
+    EXPECT_TRUE(script.dispatch.Unadvise(throwing));
+    EXPECT_TRUE(script.Put("IMG1ShutterSpeed", Variant(5)).Succeeded());
+    EXPECT_EQ(script.Get("IMG1ShutterSpeed"), Variant(5));
 }
 
 } // namespace
