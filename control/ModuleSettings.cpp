@@ -1,12 +1,10 @@
 #include "control/ModuleSettings.h"
+#include "control/UserFolders.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
 #include <system_error>
-#include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace zr
 {
@@ -17,20 +15,6 @@ namespace
 // The registry key and application name the component's settings live under.
 constexpr const char* kFolder = "Korvel-XKorvelZR47xCL.ini-Control";
 constexpr const char* kFile = "XKorvelZR47xCL Control.ini";
-
-std::string HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir)
-        return found->pw_dir;
-    return ".";
-}
 
 } // namespace
 
@@ -46,10 +30,7 @@ ModuleSettings::~ModuleSettings()
 
 std::string ModuleSettings::DefaultPath()
 {
-    // Only an absolute XDG_CONFIG_HOME counts, as the base directory rules say.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base = config && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
-    return base + "/" + kFolder + "/" + kFile;
+    return UserBaseFolder("XDG_CONFIG_HOME", ".config") + "/" + kFolder + "/" + kFile;
 }
 
 int32_t ModuleSettings::GetInt(const std::string& section, const std::string& entry,

@@ -3,15 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
 #include <system_error>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include "camera/ProfileFile.h"
 #include "control/ComponentInterface.h"
 #include "control/Identities.h"
+#include "control/UserFolders.h"
 
 namespace zr
 {
@@ -102,20 +101,6 @@ int32_t FailureOf(Step step)
     return step == Step::TypeLibrary ? hresult::kSelfRegTypeLib : hresult::kSelfRegClass;
 }
 
-std::string HomeFolder()
-{
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir)
-        return found->pw_dir;
-    return ".";
-}
-
 bool SaveRegistry(ProfileFile& file, const std::string& path)
 {
     if (!file.IsModified())
@@ -131,9 +116,7 @@ bool SaveRegistry(ProfileFile& file, const std::string& path)
 
 std::string ClassRegistryPath()
 {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base = data && data[0] == '/' ? std::string(data) : HomeFolder() + "/.local/share";
-    return base + "/xkorvel/classes.ini";
+    return UserBaseFolder("XDG_DATA_HOME", ".local/share") + "/xkorvel/classes.ini";
 }
 
 int32_t RegisterComponent(const std::string& registryPath, const std::string& libraryPath)
