@@ -419,24 +419,10 @@ int CCamera::SendValue(int32_t index, bool disconnectOnError)
     if (!online_)
         return CAMERA_OFFLINE;
     const size_t i = static_cast<size_t>(index);
-    const bool log = !row->Has(PF_NOLOG);
-
-    SetSending(true);
-    const std::string line = BuildSetLine(*row, i);
-    if (log)
-        OnCommLog(line, true);
-    CCommAbstract& link = ActiveLink();
-    (void)link.Flush();
-    int result = link.Write(line.data(), static_cast<uint32_t>(line.size()), kWriteTimeoutMs);
-    // The sending flag covers the write only, not the wait for the answer.
-    SetSending(false);
-
-    if (result == 0) {
-        std::string answer;
-        result = ReadAnswer(answer, nullptr, static_cast<uint32_t>(row->setTimeoutMs), log);
-        if (result == 0 && answer != kComplete)
-            result = CAMERA_INVALID_ANSWER;
-    }
+    std::string answer;
+    int result = Exchange(*row, BuildSetLine(*row, i), false, answer);
+    if (result == 0 && answer != kComplete)
+        result = CAMERA_INVALID_ANSWER;
     return FinishTransaction(i, result, disconnectOnError);
 }
 
@@ -448,34 +434,38 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
     if (!online_)
         return CAMERA_OFFLINE;
     const size_t i = static_cast<size_t>(index);
-    const bool log = !row->Has(PF_NOLOG);
+    std::string value;
+    int result = Exchange(*row, std::string(row->mnemonic) + "?\r\n", true, value);
+    if (result == 0) {
+        if (row->Has(PF_STRING)) {
+            texts_[i] = std::move(value);
+        } else {
+            const int32_t number = ParseDecimal(value);
+            if (IsValidAnswer(index, number))
+                values_[i] = number;
+            else
+                result = CAMERA_ANSWER_OUT_OF_RANGE;
+        }
+    }
+    return FinishTransaction(i, result, disconnectOnError);
+}
 
-    SetReceiving(true);
-    const std::string line = std::string(row->mnemonic) + "?\r\n";
+int CCamera::Exchange(const ParameterEntry& row, const std::string& line, bool query,
+                      std::string& answer)
+{
+    const bool log = !row.Has(PF_NOLOG);
+    // The sending or receiving flag covers the write only, not the wait for the answer.
+    query ? SetReceiving(true) : SetSending(true);
     if (log)
         OnCommLog(line, true);
     CCommAbstract& link = ActiveLink();
     (void)link.Flush();
-    int result = link.Write(line.data(), static_cast<uint32_t>(line.size()), kWriteTimeoutMs);
-    // As with sending, the flag covers the write of the query only.
-    SetReceiving(false);
-
-    if (result == 0) {
-        std::string value;
-        result = ReadAnswer(value, row->mnemonic, static_cast<uint32_t>(row->queryTimeoutMs), log);
-        if (result == 0) {
-            if (row->Has(PF_STRING)) {
-                texts_[i] = std::move(value);
-            } else {
-                const int32_t number = ParseDecimal(value);
-                if (IsValidAnswer(index, number))
-                    values_[i] = number;
-                else
-                    result = CAMERA_ANSWER_OUT_OF_RANGE;
-            }
-        }
-    }
-    return FinishTransaction(i, result, disconnectOnError);
+    const int result = link.Write(line.data(), static_cast<uint32_t>(line.size()), kWriteTimeoutMs);
+    query ? SetReceiving(false) : SetSending(false);
+    if (result != 0)
+        return result;
+    return query ? ReadAnswer(answer, row.mnemonic, static_cast<uint32_t>(row.queryTimeoutMs), log)
+                 : ReadAnswer(answer, nullptr, static_cast<uint32_t>(row.setTimeoutMs), log);
 }
 
 int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint32_t timeoutMs,
