@@ -17,45 +17,23 @@
 #include <cstring>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/BenchSupport.h"
 #include "camera/Camera.h"
 #include "camera/CameraError.h"
-#include "comm/SettingsStore.h"
 
 namespace
 {
+
+using zr::bench::CpuSeconds;
+using zr::bench::MapSettings;
 
 constexpr double kBitsPerByte = 10.0; // start bit, 8 data bits, stop bit
 constexpr double kBaud = 9600.0;
 constexpr double kWallTarget = 1.10;
 constexpr double kCpuTarget = 0.03;
-
-// Just enough settings to map COM1 to the simulator's pseudo-terminal.
-class MapSettings final : public zr::SettingsStore
-{
-public:
-    explicit MapSettings(std::string com1) : com1_(std::move(com1)) {}
-    int32_t GetInt(const std::string&, const std::string&, int32_t value) const override
-    {
-        return value;
-    }
-    std::string GetString(const std::string& section, const std::string& entry,
-                          const std::string& value) const override
-    {
-        return section == "Comm" && entry == "COM1" ? com1_ : value;
-    }
-    bool WriteInt(const std::string&, const std::string&, int32_t) override { return false; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-
-private:
-    std::string com1_;
-};
 
 // Counts the bytes of every line that crosses the line. Read-all asks no row that is kept out
 // of the log, so the log sees every byte.
@@ -118,14 +96,6 @@ private:
     pid_t pid_ = -1;
     std::string device_;
 };
-
-double CpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 std::string ProgramFolder()
 {

@@ -11,48 +11,13 @@
 #include <map>
 #include <pty.h>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
+#include "bench/BenchSupport.h"
 #include "comm/CommPort.h"
-#include "comm/SettingsStore.h"
 
-namespace
-{
-
-// Just enough settings to map COM1 to the pseudo-terminal.
-class MapSettings final : public zr::SettingsStore
-{
-public:
-    explicit MapSettings(std::string com1) : com1_(std::move(com1)) {}
-    int32_t GetInt(const std::string&, const std::string&, int32_t value) const override
-    {
-        return value;
-    }
-    std::string GetString(const std::string& section, const std::string& entry,
-                          const std::string& value) const override
-    {
-        return section == "Comm" && entry == "COM1" ? com1_ : value;
-    }
-    bool WriteInt(const std::string&, const std::string&, int32_t) override { return false; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-
-private:
-    std::string com1_;
-};
-
-double CpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-} // namespace
+using zr::bench::CpuSeconds;
+using zr::bench::MapSettings;
 
 int main(int argc, char** argv)
 {
