@@ -95,7 +95,7 @@ public:
 
     // A new panel, or nullptr when this user interface has none. `parent` is the main panel
     // for panels 1 to 5 and nullptr for the main panel (whose parent is the control's window).
-    virtual std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    virtual std::unique_ptr<Panel> CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                                Panel* parent) = 0;
 
     // A modal message box with an OK button; returns once it is closed.

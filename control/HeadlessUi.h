@@ -15,7 +15,7 @@ public:
     HeadlessUi();
     explicit HeadlessUi(std::ostream& out) : out_(out) {}
 
-    std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    std::unique_ptr<Panel> CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                        Panel* parent) override;
     void ShowMessageBox(const std::string& text, const std::string& caption,
                         MessageIcon icon) override;

@@ -306,21 +306,21 @@ void CXKorvelCamCtrl::CreatePanels(int32_t index)
     for (int32_t i = 0; i < PANEL_COUNT; ++i) {
         if ((index != -1 && index != i) || panels_[static_cast<size_t>(i)])
             continue;
-        PanelSpec spec{i,
-                       kPanelKinds[static_cast<size_t>(i)],
-                       kPanelLayouts[static_cast<size_t>(i)],
-                       kPanelSections[static_cast<size_t>(i)],
-                       false,
-                       i == PANEL_MAIN};
+        PanelSpec panelSpec{i,
+                            kPanelKinds[static_cast<size_t>(i)],
+                            kPanelLayouts[static_cast<size_t>(i)],
+                            kPanelSections[static_cast<size_t>(i)],
+                            false,
+                            i == PANEL_MAIN};
         if (i == PANEL_CONTROL)
-            spec.imagersAlike = IsSameImager();
+            panelSpec.imagersAlike = IsSameImager();
         if (i == PANEL_IMAGER1 || i == PANEL_IMAGER2) {
             const bool color = IsColorType(GetValue(i == PANEL_IMAGER1 ? P_IM1 : P_IM2));
-            spec.kind = color ? PanelKind::ImagerColor : PanelKind::ImagerMono;
-            spec.layout = color ? kColorImagerLayout : kMonoImagerLayout;
+            panelSpec.kind = color ? PanelKind::ImagerColor : PanelKind::ImagerMono;
+            panelSpec.layout = color ? kColorImagerLayout : kMonoImagerLayout;
         }
         Panel* parent = i == PANEL_MAIN ? nullptr : panels_[PANEL_MAIN].get();
-        std::unique_ptr<Panel> panel = ui_->CreatePanel(spec, *this, parent);
+        std::unique_ptr<Panel> panel = ui_->CreatePanel(panelSpec, *this, parent);
         if (!panel)
             continue;
         Panel& created = *panel;

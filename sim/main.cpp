@@ -24,7 +24,7 @@ constexpr int kExitUsage = 2;
 
 void PrintUsage(std::ostream& out)
 {
-    out << R"(Usage: zr47xcl-sim [--model NAME] [--link PATH] [--pace] [--state FILE] [--fault SPEC]...
+    out << R"(Usage: zr47xcl-sim [--model NAME] [--link PATH] [--pace] [--state FILE] [--fault FAULT]...
 
 A simulated ZR-47xCL camera on a pseudo-terminal. Prints the terminal device path on the first
 line of standard output, then answers the camera's command language on it until SIGTERM or
@@ -43,7 +43,7 @@ Options:
                  missing file starts from the defaults; a corrupt one too, with a warning).
                  The power-up area (EA?) is read-only on the line; set it with
                  "power-up=N" (N = 0..2) in FILE.
-  --fault SPEC   inject a fault or set a one-push outcome; repeatable (below)
+  --fault FAULT   inject a fault or set a one-push outcome; repeatable (below)
   --help         show this text
 
 Camera behaviour: EB=1 echoes every command line before its answer. UD=text is accepted only

@@ -17,7 +17,7 @@ namespace zr::cltest
 //   ClAllSerial port MANUFACTURER PORTID [OPTION]...
 //   LIBRARY status FUNCTION STATUS    FUNCTION returns STATUS and does nothing else
 //
-// Port options: model=NAME (answer to MD?), fault=SPEC (a simulator fault, repeatable),
+// Port options: model=NAME (answer to MD?), fault=FAULT (a simulator fault, repeatable),
 // silent (the camera never answers). A ClSerial port is a manufacturer; its index is also its
 // serial index. Lines of the other library are skipped; a malformed line is ignored.
 struct ClTestConfig {

@@ -100,15 +100,15 @@ std::string Upper(std::string_view text)
 
 } // namespace
 
-bool FaultPlan::Add(std::string_view spec, std::string& error)
+bool FaultPlan::Add(std::string_view text, std::string& error)
 {
-    std::string_view rest = spec;
+    std::string_view rest = text;
 
     // "@COUNT" at the very end limits a fault to the first COUNT matching lines.
     int32_t count = -1;
     if (size_t at = rest.rfind('@'); at != std::string_view::npos) {
         if (!ParseNumber(rest.substr(at + 1), 1, kMaxCount, count)) {
-            error = "bad count after '@' in fault \"" + std::string(spec) + "\"";
+            error = "bad count after '@' in fault \"" + std::string(text) + "\"";
             return false;
         }
         rest = rest.substr(0, at);
@@ -125,7 +125,7 @@ bool FaultPlan::Add(std::string_view spec, std::string& error)
             mnemonic = Upper(word);
             if (FindParameterByMnemonic(mnemonic.c_str()) < 0) {
                 error = "unknown command word \"" + mnemonic + "\" in fault \"" +
-                        std::string(spec) + "\"";
+                        std::string(text) + "\"";
                 return false;
             }
             rest = rest.substr(0, colon);
@@ -138,7 +138,7 @@ bool FaultPlan::Add(std::string_view spec, std::string& error)
     std::string_view arg = hasArg ? rest.substr(eq + 1) : std::string_view();
 
     auto fail = [&](const std::string& why) {
-        error = why + " in fault \"" + std::string(spec) + "\"";
+        error = why + " in fault \"" + std::string(text) + "\"";
         return false;
     };
 
@@ -244,7 +244,7 @@ FaultPlan::Outcome FaultPlan::OutcomeFor(size_t function) const
 
 const char* FaultPlan::Syntax()
 {
-    return R"(Fault and outcome specs (--fault SPEC, repeatable): KIND[=ARG][:MNEMONIC][@COUNT]
+    return R"(Faults and outcomes (--fault FAULT, repeatable): KIND[=ARG][:MNEMONIC][@COUNT]
   :MNEMONIC   only command lines with this command word (e.g. :SH1); without it, every line
   @COUNT      only the first COUNT matching lines (not for close-after and outcomes)
   silent          never answer (the command is ignored; no echo either)

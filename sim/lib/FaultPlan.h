@@ -19,7 +19,7 @@ struct OnePushFunction {
 extern const std::array<OnePushFunction, 5> kOnePushFunctions;
 
 // Misbehaviour injected into the simulated camera's answers, and the outcomes of its one-push
-// functions. Built from specs of the form KIND[=ARG][:MNEMONIC][@COUNT] (see Syntax()).
+// functions. Built from descriptions of the form KIND[=ARG][:MNEMONIC][@COUNT] (see Syntax()).
 class FaultPlan
 {
 public:
@@ -37,9 +37,9 @@ public:
         bool closeAfterAnswer = false;
     };
 
-    // Parses one spec and adds it. On a malformed spec returns false, sets `error` and changes
+    // Parses one fault and adds it. On a malformed fault returns false, sets `error` and changes
     // nothing.
-    bool Add(std::string_view spec, std::string& error);
+    bool Add(std::string_view text, std::string& error);
 
     // The faults that hit a command line with this (upper-case) mnemonic. Counts the line
     // against limited faults and close-after counters, so call it once per line.
@@ -48,7 +48,7 @@ public:
     // The outcome configured for kOnePushFunctions[function].
     Outcome OutcomeFor(size_t function) const;
 
-    // Help text describing the spec syntax.
+    // Help text describing the fault syntax.
     static const char* Syntax();
 
 private:

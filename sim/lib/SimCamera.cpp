@@ -68,9 +68,9 @@ const ParameterEntry& Row(int32_t index)
 
 SimCamera::SimCamera(const SimOptions& options) : model_(options.model), eeprom_(options.stateFile)
 {
-    for (const std::string& spec : options.faults) {
+    for (const std::string& fault : options.faults) {
         std::string error;
-        if (!faults_.Add(spec, error))
+        if (!faults_.Add(fault, error))
             std::cerr << "zr47xcl-sim: warning: " << error << "; ignored" << std::endl;
     }
     values_ = eeprom_.Area(eeprom_.PowerUpArea());

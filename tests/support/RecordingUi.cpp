@@ -24,7 +24,7 @@ std::string WithoutLineEnds(const std::string& text)
 class RecordingPanel final : public Panel
 {
 public:
-    RecordingPanel(RecordingUi& ui, const PanelSpec& spec) : ui_(ui), spec_(spec) {}
+    RecordingPanel(RecordingUi& ui, const PanelSpec& panelSpec) : ui_(ui), spec_(panelSpec) {}
     ~RecordingPanel() override { ui_.Record("delete " + std::to_string(spec_.index)); }
 
     void OnOnlineStatusChanged(bool online) override { Log("online " + Flag(online)); }
@@ -97,17 +97,17 @@ private:
     RecordingUi& ui_;
 };
 
-std::unique_ptr<Panel> RecordingUi::CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl&,
+std::unique_ptr<Panel> RecordingUi::CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl&,
                                                 Panel* parent)
 {
     int parentIndex = -1;
     if (parent != nullptr)
         parentIndex = 0; // only the main panel is ever a parent
-    Record("create " + std::to_string(spec.index) + " " + KindName(spec.kind) +
-           " alike=" + Flag(spec.imagersAlike) + " top=" + Flag(spec.topLevel) +
-           " layout=" + std::to_string(spec.layout) + " parent=" + std::to_string(parentIndex) +
-           " section=" + spec.section);
-    return std::make_unique<RecordingPanel>(*this, spec);
+    Record("create " + std::to_string(panelSpec.index) + " " + KindName(panelSpec.kind) +
+           " alike=" + Flag(panelSpec.imagersAlike) + " top=" + Flag(panelSpec.topLevel) +
+           " layout=" + std::to_string(panelSpec.layout) +
+           " parent=" + std::to_string(parentIndex) + " section=" + panelSpec.section);
+    return std::make_unique<RecordingPanel>(*this, panelSpec);
 }
 
 void RecordingUi::ShowMessageBox(const std::string& text, const std::string& caption,

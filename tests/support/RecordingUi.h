@@ -34,7 +34,7 @@ public:
         MessageIcon icon;
     };
 
-    std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    std::unique_ptr<Panel> CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                        Panel* parent) override;
     void ShowMessageBox(const std::string& text, const std::string& caption,
                         MessageIcon icon) override;
