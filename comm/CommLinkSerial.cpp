@@ -89,11 +89,12 @@ int CCommLinkSerial::Close()
 
 int CCommLinkSerial::Flush()
 {
-    // Drain whatever the library holds, one byte at a time, until a read brings nothing.
-    while (IsOpen()) {
-        char discarded = 0;
+    // Drain whatever the library holds, one byte at a time, until a read brings nothing or
+    // the limit is reached (what is left then goes to the next read, as with any late byte).
+    for (int32_t discarded = 0; discarded < kFlushByteLimit && IsOpen(); ++discarded) {
+        char byte = 0;
         int32_t received = 0;
-        if (library_.Read(&discarded, 1, received, 1) != LINK_OK || received < 1)
+        if (library_.Read(&byte, 1, received, 1) != LINK_OK || received < 1)
             break;
     }
     return LINK_OK;

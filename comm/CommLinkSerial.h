@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ class CCommLinkSerial final : public CCommAbstract
 {
 public:
     static constexpr const char* kDefaultLibrary = "libClSerial.so";
+    // The most bytes one Flush discards. A camera never has more than a stale answer or some
+    // noise pending, far less than this; the limit only stops a peer that never falls quiet
+    // from holding the flush for ever.
+    static constexpr int32_t kFlushByteLimit = 4096;
 
     // Loads the library once to list its manufacturers, then unloads it again.
     explicit CCommLinkSerial(std::string libraryFile = kDefaultLibrary);

@@ -43,7 +43,10 @@ void ApplyPortOption(ClTestConfig::Port& port, std::string_view option)
         port.silent = true;
     else if (option.starts_with("model="))
         port.model = option.substr(6);
-    else if (option.starts_with("fault="))
+    else if (option.starts_with("backlog=")) {
+        const std::string_view count = option.substr(8);
+        std::from_chars(count.data(), count.data() + count.size(), port.backlog);
+    } else if (option.starts_with("fault="))
         port.faults.emplace_back(option.substr(6));
 }
 

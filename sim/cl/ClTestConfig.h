@@ -18,7 +18,8 @@ namespace zr::cltest
 //   LIBRARY status FUNCTION STATUS    FUNCTION returns STATUS and does nothing else
 //
 // Port options: model=NAME (answer to MD?), fault=FAULT (a simulator fault, repeatable),
-// silent (the camera never answers). A ClSerial port is a manufacturer; its index is also its
+// silent (the camera never answers), backlog=N (N noise bytes already wait on the line when
+// the port is first initialised). A ClSerial port is a manufacturer; its index is also its
 // serial index. Lines of the other library are skipped; a malformed line is ignored.
 struct ClTestConfig {
     struct Port {
@@ -27,6 +28,7 @@ struct ClTestConfig {
         std::string model = "ZR-470";
         std::vector<std::string> faults;
         bool silent = false;
+        uint32_t backlog = 0;
     };
 
     std::string logPath;

@@ -21,7 +21,7 @@ zr::sim::SimOptions CameraOptions(const ClTestConfig::Port& config)
 } // namespace
 
 ClTestPort::ClTestPort(const ClTestConfig::Port& config)
-    : camera_(CameraOptions(config)), silent_(config.silent)
+    : camera_(CameraOptions(config)), silent_(config.silent), queue_(config.backlog, 'U')
 {
 }
 

@@ -20,7 +20,7 @@ public:
     ClTestBed(const ClTestBed&) = delete;
     ClTestBed& operator=(const ClTestBed&) = delete;
 
-    // `options`: blank-separated port options (model=NAME, fault=FAULT, silent).
+    // `options`: blank-separated port options (model=NAME, fault=FAULT, silent, backlog=N).
     void AddSerialPort(const std::string& manufacturer, const std::string& options = "");
     void AddAllSerialPort(const std::string& manufacturer, const std::string& portId,
                           const std::string& options = "");

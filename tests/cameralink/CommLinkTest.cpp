@@ -318,8 +318,11 @@ TEST(CameraLinkTest, ReadAndWriteResults)
 
 TEST(CameraLinkTest, FlushDiscardsPendingBytes)
 {
+    constexpr int32_t kBeyondLimit = 100;
     ClTestBed bed;
     bed.AddSerialPort("Maker A");
+    bed.AddSerialPort("Backlog",
+                      "backlog=" + std::to_string(CCommLinkSerial::kFlushByteLimit + kBeyondLimit));
     bed.AddAllSerialPort("Grabber X", "Port 0");
     CCommLinkSerial serial(ClTestBed::SerialLibrary());
     CCommLinkAllSerial allSerial(ClTestBed::AllSerialLibrary());
@@ -353,6 +356,16 @@ TEST(CameraLinkTest, FlushDiscardsPendingBytes)
     EXPECT_EQ(bed.Log(), (Lines{"ClAllSerial clFlushPort"}));
     EXPECT_EQ(allSerial.Read(&byte, 1, received, 0), 7);
     EXPECT_EQ(received, 0);
+
+    // ClSerial with more pending than one flush takes (a peer that never falls quiet would
+    // otherwise hold it for ever): it stops at its limit and the rest stays for the next read.
+    ASSERT_EQ(serial.Open(1), 0);
+    bed.ClearLog();
+    EXPECT_EQ(serial.Flush(), 0);
+    EXPECT_EQ(bed.Log().size(), static_cast<size_t>(CCommLinkSerial::kFlushByteLimit));
+    std::string rest(2 * kBeyondLimit, '\0');
+    EXPECT_EQ(serial.Read(rest.data(), 2 * kBeyondLimit, received, 0), 7);
+    EXPECT_EQ(received, kBeyondLimit);
 }
 
 } // namespace
