@@ -82,11 +82,13 @@ public:
         if (show)
             window_ = ui_.CreateProgressWindow(kProgressCaption);
     }
+    // The main window is enabled again before the progress window goes, so that the window
+    // system hands the activation back to it rather than to another application.
     ~SearchProgress()
     {
-        window_.reset();
         if (mainDisabled_)
             ui_.EnableMainWindow(true);
+        window_.reset();
     }
     SearchProgress(const SearchProgress&) = delete;
     SearchProgress& operator=(const SearchProgress&) = delete;

@@ -250,7 +250,7 @@ TEST(ControlSearch, NoCameraAnywhereTriesAllSixteenPorts)
                        "progress position 1", "progress title In Progress (  6.2%)",
                        "progress cancelled?"}));
     EXPECT_EQ(Strings(journal.end() - 2, journal.end()),
-              (Strings{"progress destroy", "main-window 1"}));
+              (Strings{"main-window 1", "progress destroy"}));
 }
 
 TEST(ControlSearch, StopsAtTheFirstPortWithACamera)
@@ -298,7 +298,7 @@ TEST(ControlSearch, CancelStopsBeforeTheNextCandidate)
     EXPECT_EQ(bed.ui.Lines("event CommPortChanged").size(), 1u);
     const Strings& journal = bed.ui.Journal();
     EXPECT_EQ(Strings(journal.end() - 3, journal.end()),
-              (Strings{"progress cancelled?", "progress destroy", "main-window 1"}));
+              (Strings{"progress cancelled?", "main-window 1", "progress destroy"}));
 }
 
 } // namespace
