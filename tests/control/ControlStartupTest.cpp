@@ -174,6 +174,30 @@ TEST(ControlStartup, FailedModelQueryGivesTwoColourImagersAndTheMessage)
               (Strings{"create 4 Color alike=0 top=0 layout=227 parent=0 section=Control - IMG1"}));
 }
 
+TEST(ControlStartup, FailedConnectionCheckClosesTheLinkAndSkipsTheModel)
+{
+    ControlTestBed bed;
+    sim::SimOptions options;
+    options.faults = {"silent:EB"};
+    sim::SimCamera& camera = bed.AttachCamera(0, options);
+    CXKorvelCamCtrl& control = bed.MakeControl();
+    control.OnCreate();
+
+    EXPECT_FALSE(control.CheckOnline());
+    EXPECT_FALSE(control.ActiveLink().IsOpen());
+    EXPECT_EQ(camera.ReceivedLines(), (Strings{"EB?"}));
+    ASSERT_EQ(bed.ui.Messages().size(), 1u);
+    EXPECT_EQ(bed.ui.Messages()[0].text, GetErrorString(CAMERA_TIMEOUT) + kStartupTail);
+    // Raised for the check; dropped by the transaction, by the failed check and once more as
+    // the attempt's outcome; then the port change.
+    const std::string online = "event OnlineStatusChanged";
+    const std::string sync = "event SynchronizationStatusChanged";
+    const std::string receiving = "event ReceivingFromCameraStatusChanged";
+    EXPECT_EQ(bed.ui.Lines("event "),
+              (Strings{online, sync, online, receiving, receiving, online, sync, online, sync,
+                       online, sync, "event CommPortChanged"}));
+}
+
 TEST(ControlStartup, StartCommunicationRebuildsThePanelsThatNoLongerFit)
 {
     ControlTestBed bed;
