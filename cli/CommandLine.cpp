@@ -18,9 +18,29 @@ bool IsOption(const std::string& token)
     return token.size() > 1 && token.front() == '-';
 }
 
+// The text between single quotes, control characters escaped so that a message naming it stays
+// on one line.
 std::string Quoted(const std::string& text)
 {
-    return "'" + text + "'";
+    std::string out = "'";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out + "'";
 }
 
 // What a value of the type looks like, for messages.

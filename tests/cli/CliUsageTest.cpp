@@ -51,6 +51,10 @@ TEST(CliUsage, BadCommandLinesExitWithOneLine)
         {{"call", "AskIMG1GainMasterRange", "1", "2"}, "too many"},
         {{"call", "CheckOnline", "1"}, "too many"},
         {{"call", "AskIMG1GainMasterRange", "one"}, "nMinMax"},
+        // Line breaks in what the message quotes are escaped: it stays one line.
+        {{"get", "Bad\nName"}, "'Bad\\nName'"},
+        {{"set", "IMG1ShutterSpeed=1\r\n2"}, "'1\\r\\n2'"},
+        {{"bad\x01verb"}, "'bad\\x01verb'"},
         // A later fault stops the whole line before the first verb runs.
         {{"set", "ShowAboutWindow=false", "get", "Bogus"}, "'Bogus'"},
     };
