@@ -1,7 +1,6 @@
 #include "control/Dispatch.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
 
 #include "control/ComponentInterface.h"
@@ -125,8 +124,8 @@ DispatchResult CXKorvelCamDispatch::Invoke(int32_t dispid, InvokeKind kind,
     } catch (const std::bad_alloc&) {
         result = Variant();
         return Failure(hresult::kOutOfMemory, "Out of memory.");
-    } catch (const std::exception&) {
-        // Nothing may cross the automation boundary as an exception.
+    } catch (...) {
+        // Nothing may cross the automation boundary as an exception, whatever its type.
         result = Variant();
         return Failure(hresult::kFail, "Unspecified error.");
     }

@@ -373,6 +373,13 @@ TEST(Dispatch, EventReceiversMayLeaveDuringAnEvent)
     script.dispatch.Advise(throwing);
     EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant(4)).status, hresult::kFail);
     EXPECT_TRUE(script.dispatch.Unadvise(throwing));
+    // Nor does an exception of a type of its own.
+    struct ThrowingOther final : EventSink {
+        void OnEvent(int32_t, const char*) override { throw 42; }
+    } throwingOther;
+    script.dispatch.Advise(throwingOther);
+    EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant(6)).status, hresult::kFail);
+    EXPECT_TRUE(script.dispatch.Unadvise(throwingOther));
     EXPECT_TRUE(script.Put("IMG1ShutterSpeed", Variant(5)).Succeeded());
     EXPECT_EQ(script.Get("IMG1ShutterSpeed"), Variant(5));
 }
