@@ -152,6 +152,16 @@ bool ProfileFile::Load(const std::string& path)
         data.append(buffer, static_cast<size_t>(n));
     }
 
+    // Counted before any line is built, so an oversized file costs no more than its bytes.
+    size_t lineCount = static_cast<size_t>(std::count(data.begin(), data.end(), '\n'));
+    if (!data.empty() && data.back() != '\n')
+        ++lineCount;
+    if (lineCount > kMaxLines) {
+        loadFailed_ = true;
+        return false;
+    }
+    lines_.reserve(lineCount);
+
     size_t start = 0;
     while (start < data.size()) {
         size_t lf = data.find('\n', start);

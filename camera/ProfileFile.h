@@ -20,13 +20,17 @@ public:
     static constexpr size_t kMaxValueLength = 255;
     // Larger files are not loaded (they read as empty and count as unreadable).
     static constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
+    // Nor are files of more lines: every line is kept with its parsed name, about a hundred bytes
+    // beside its text, so a file of nothing but line ends would need over a hundred times its
+    // size in memory. Real setup and settings files have a few hundred lines.
+    static constexpr size_t kMaxLines = 65536;
 
     ProfileFile() = default;
     explicit ProfileFile(const std::string& path) { Load(path); }
 
     // Replaces the content with the file's. A missing file reads as empty and is no failure; a
-    // file that exists but cannot be read, is not a regular file or is too large reads as empty
-    // and sets LoadFailed(). Returns !LoadFailed().
+    // file that exists but cannot be read, is not a regular file or is too large (in bytes or in
+    // lines) reads as empty and sets LoadFailed(). Returns !LoadFailed().
     bool Load(const std::string& path);
     bool LoadFailed() const { return loadFailed_; }
 

@@ -186,6 +186,17 @@ TEST(ProfileFileTest, LoadOddFiles)
     EXPECT_TRUE(tooLarge.LoadFailed());
     EXPECT_EQ(tooLarge.Content(), "");
 
+    // Too many lines counts as too large too, however few bytes they take; the last line counts
+    // without its line end.
+    ProfileFile manyLines =
+        LoadText(dir, "[A]\n" + std::string(ProfileFile::kMaxLines - 2, '\n') + "Key=1");
+    EXPECT_FALSE(manyLines.LoadFailed());
+    EXPECT_EQ(manyLines.GetInt("A", "Key", 0), 1);
+    ProfileFile tooManyLines =
+        LoadText(dir, "[A]\n" + std::string(ProfileFile::kMaxLines - 1, '\n') + "Key=1");
+    EXPECT_TRUE(tooManyLines.LoadFailed());
+    EXPECT_EQ(tooManyLines.Content(), "");
+
     // A 10 MB line and binary garbage load, are ignored for lookup and saved unchanged.
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
