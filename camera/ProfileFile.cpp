@@ -337,11 +337,13 @@ bool ProfileFile::ReplaceFile(const std::string& path, const std::string& conten
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
 
     // A file the user made read-only stays as it is. The superuser passes access(), so the
-    // permission bits are looked at too.
+    // permission bits are looked at too. Only a regular file is replaced: renaming over a device
+    // or a pipe (a report saved to /dev/null, say) would put a plain file in its place.
     struct stat existing {
     };
     if (::stat(target.c_str(), &existing) == 0 &&
-        (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0))
+        (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0 ||
+         (existing.st_mode & 0222) == 0))
         return false;
 
     // A name of our own beside the target; O_EXCL makes sure no other file is reused.

@@ -60,7 +60,8 @@ public:
     bool Save(const std::string& path);
     // The same atomic replacement for any text: `content` is written to a temporary file beside
     // `path` and renamed over it only once complete. A target without any write permission bit
-    // counts as read-only, even for the superuser, and stays as it is.
+    // counts as read-only, even for the superuser, and stays as it is; so does an existing target
+    // that is not a regular file (a folder, device or pipe).
     static bool ReplaceFile(const std::string& path, const std::string& content);
 
 private:

@@ -246,7 +246,14 @@ TEST(ProfileFileTest, SaveReplacesAtomically)
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder")));
     EXPECT_FALSE(file.Save(dir.File("folder")));
     EXPECT_FALSE(file.Save(""));
-    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"folder", "link.cam", "setup.cam"}));
+    // A pipe (or a device) at the path stays what it is; writing there is not a replacement.
+    std::string fifo = dir.File("pipe.cam");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_FALSE(ProfileFile::ReplaceFile(fifo, "report\r\n"));
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(FilesIn(dir.Path()),
+              (std::vector<std::string>{"folder", "link.cam", "pipe.cam", "setup.cam"}));
 }
 
 TEST(ProfileFileTest, ShortWriteKeepsOldFile)
