@@ -167,6 +167,10 @@ TEST_F(Bulk, LoadAndStoreTheChosenArea)
     EXPECT_EQ(lines[1], "VN?");
     EXPECT_EQ(lines.back(), "EA?");
     EXPECT_EQ(camera->GetValue(P_LD), 2);
+    // The load row is notified before it is sent.
+    ASSERT_GE(camera->Events().size(), 2u);
+    EXPECT_EQ(camera->Events()[0], "value 92 1");
+    EXPECT_EQ(camera->Events()[1], "sending 1");
     EXPECT_EQ(camera->GetValue(P_SH1), Sim().AreaValue(2, "SH1"));
     EXPECT_EQ(camera->GetValue(P_GA1), Sim().AreaValue(2, "GA1"));
     EXPECT_TRUE(camera->IsSynchronized());
@@ -176,6 +180,9 @@ TEST_F(Bulk, LoadAndStoreTheChosenArea)
     EXPECT_EQ(camera->LoadArea(failed), CAMERA_BAD_PARAMETER);
     EXPECT_EQ(failed, P_LD);
     EXPECT_EQ(TakeLines(), Strings{"LD=3"});
+    // A refused load leaves the synchronised status as it was.
+    EXPECT_TRUE(camera->IsSynchronized());
+    EXPECT_TRUE(camera->IsOnline());
     camera->StoreValue(P_AREA, -1);
     EXPECT_EQ(camera->LoadArea(), 0);
     EXPECT_EQ(TakeLines().front(), "LD=0");
