@@ -420,7 +420,7 @@ int CCamera::SendValue(int32_t index, bool disconnectOnError)
         return CAMERA_OFFLINE;
     const size_t i = static_cast<size_t>(index);
     std::string answer;
-    int result = Exchange(*row, BuildSetLine(*row, i), false, answer);
+    int result = Exchange(*row, i, false, answer);
     if (result == 0 && answer != kComplete)
         result = CAMERA_INVALID_ANSWER;
     return FinishTransaction(i, result, disconnectOnError);
@@ -435,7 +435,7 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
         return CAMERA_OFFLINE;
     const size_t i = static_cast<size_t>(index);
     std::string value;
-    int result = Exchange(*row, std::string(row->mnemonic) + "?\r\n", true, value);
+    int result = Exchange(*row, i, true, value);
     if (result == 0) {
         if (row->Has(PF_STRING)) {
             texts_[i] = std::move(value);
@@ -450,12 +450,13 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
     return FinishTransaction(i, result, disconnectOnError);
 }
 
-int CCamera::Exchange(const ParameterEntry& row, const std::string& line, bool query,
-                      std::string& answer)
+int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer)
 {
     const bool log = !row.Has(PF_NOLOG);
     // The sending or receiving flag covers the write only, not the wait for the answer.
     query ? SetReceiving(true) : SetSending(true);
+    // Built only now: the owner may change the mirror when it hears that sending starts.
+    const std::string line = query ? std::string(row.mnemonic) + "?\r\n" : BuildSetLine(row, index);
     if (log)
         OnCommLog(line, true);
     CCommAbstract& link = ActiveLink();

@@ -159,9 +159,9 @@ private:
     static constexpr size_t kRows = PARAMETER_COUNT;
 
     std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
-    // Writes one command line of the row and reads its answer (the value part for a query).
-    int Exchange(const ParameterEntry& row, const std::string& line, bool query,
-                 std::string& answer);
+    // Writes the set or query line of the row and reads its answer (the value part for a
+    // query).
+    int Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer);
     // Settles the row's synchronised flag and, for a link failure with disconnect on error,
     // closes the link and goes offline.
     int FinishTransaction(size_t index, int result, bool disconnectOnError);

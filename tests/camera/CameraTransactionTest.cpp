@@ -87,6 +87,38 @@ TEST_F(CameraTransaction, SetWritesTheExactLineAndExpectsComplete)
     EXPECT_FALSE(camera->IsSending());
 }
 
+// A camera whose owner reacts to the sending notification by changing the row about to be sent,
+// as a script handler of the sending event may.
+class ReactingCamera : public RecordingCamera
+{
+public:
+    using RecordingCamera::RecordingCamera;
+    void SetSending(bool sending) override
+    {
+        RecordingCamera::SetSending(sending);
+        if (sending) {
+            StoreValue(P_SH1, 7);
+            StoreText(P_UD, "changed");
+        }
+    }
+};
+
+TEST_F(CameraTransaction, SetLineIsBuiltAfterSendingIsAnnounced)
+{
+    camera.reset(); // frees COM1
+    ReactingCamera reacting(settings, clock);
+    ASSERT_EQ(reacting.OpenCommPort(0, 0), 0);
+    reacting.SetOnline(true);
+    peer->Answer("COMPLETE\r\n");
+    peer->Answer("COMPLETE\r\n");
+    reacting.StoreValue(P_SH1, 3);
+    EXPECT_EQ(reacting.SendValue(P_SH1, true), 0);
+    reacting.StoreText(P_UD, "before");
+    EXPECT_EQ(reacting.SendValue(P_UD, true), 0);
+    EXPECT_EQ(peer->Commands(), (Strings{"SH1=7\r\n", "UD=changed\r\n"}));
+    EXPECT_EQ(reacting.Log()[0].first, "SH1=7\r\n");
+}
+
 TEST_F(CameraTransaction, QueryStoresOnlyValidAnswers)
 {
     peer->Answer("GA1=120\r\n");
