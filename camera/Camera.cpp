@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "camera/AnswerNumber.h"
 #include "camera/CameraError.h"
 #include "comm/CommAbstract.h"
 #include "comm/SettingsStore.h"
@@ -29,34 +30,6 @@ bool EqualsIgnoreCase(const char* a, const std::string& b)
             return false;
     }
     return i == b.size();
-}
-
-// Signed decimal as the camera sends it: leading white space and one sign allowed, conversion
-// stops at the first non-digit, no digits give 0, and a number beyond 32 bits saturates.
-int32_t ParseDecimal(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-    constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
-    int64_t magnitude = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        // Past this the result is saturated anyway; stop growing so nothing overflows.
-        if (magnitude <= -kMin)
-            magnitude = magnitude * 10 + (text[i] - '0');
-    }
-    const int64_t value = negative ? -magnitude : magnitude;
-    if (value > kMax)
-        return static_cast<int32_t>(kMax);
-    if (value < kMin)
-        return static_cast<int32_t>(kMin);
-    return static_cast<int32_t>(value);
 }
 
 // Line terminators inside a text would split the command line into two commands.
@@ -440,7 +413,7 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
         if (row->Has(PF_STRING)) {
             texts_[i] = std::move(value);
         } else {
-            const int32_t number = ParseDecimal(value);
+            const int32_t number = ParseAnswerNumber(value);
             if (IsValidAnswer(index, number))
                 values_[i] = number;
             else

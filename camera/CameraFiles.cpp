@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include "camera/AnswerNumber.h"
 #include "camera/CameraError.h"
 #include "camera/ProfileFile.h"
 
@@ -55,19 +56,6 @@ const ParameterEntry& Row(int32_t index)
 const SettingsName& Name(int32_t index)
 {
     return kParameterSettings[static_cast<size_t>(index)];
-}
-
-// A number as the camera's answers are read: leading white space and one sign allowed,
-// conversion stops at the first non-digit, no digits give 0, and beyond 32 bits the nearer
-// limit is taken.
-int32_t ParseNumber(const std::string& text)
-{
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
 }
 
 std::string Cell(const std::string& text)
@@ -144,7 +132,7 @@ int LoadSetupRows(CCamera& camera, const std::string& path, int32_t& rowIndex)
             return CAMERA_UNMATCHED_FILE;
         const int result = Row(index).Has(PF_STRING)
                                ? camera.SetValueString(index, value)
-                               : camera.SetValue(index, ParseNumber(value), true, true, true);
+                               : camera.SetValue(index, ParseAnswerNumber(value), true, true, true);
         if (result != 0)
             return result;
     }
