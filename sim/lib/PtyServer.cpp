@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "sim/lib/SimCamera.h"
-#include "sim/lib/UniqueFd.h"
+#include "comm/UniqueFd.h"
 
 namespace zr::sim
 {
