@@ -6,7 +6,8 @@
 #include "comm/CommLink.h"
 #include "comm/CommPort.h"
 
-namespace zr {
+namespace zr
+{
 
 class SettingsStore;
 

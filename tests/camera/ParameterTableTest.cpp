@@ -5,8 +5,10 @@
 
 #include "camera/ParameterTable.h"
 
-namespace zr {
-namespace {
+namespace zr
+{
+namespace
+{
 
 TEST(ParameterTable, RowsAreWhereTheOtherTablesExpectThem)
 {
