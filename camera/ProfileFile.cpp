@@ -255,6 +255,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         std::string ending = line.ending.empty() ? "" : kLineEnd;
         line = Parse(std::move(text), std::move(ending));
         modified_ = true;
+        ++changeCount_;
         return true;
     }
 
@@ -280,6 +281,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         InsertLine(lines_.size(), std::move(entry));
     }
     modified_ = true;
+    ++changeCount_;
     return true;
 }
 
@@ -301,6 +303,7 @@ bool ProfileFile::RemoveSection(const std::string& section)
     if (lines_.size() == before)
         return false;
     modified_ = true;
+    ++changeCount_;
     return true;
 }
 

@@ -50,6 +50,9 @@ public:
 
     // True when a write changed the text since the last Load or successful Save.
     bool IsModified() const { return modified_; }
+    // Counts the writes that changed the text; never reset, so comparing the count before and
+    // after one write tells whether that write changed anything.
+    uint64_t ChangeCount() const { return changeCount_; }
 
     // The whole text as Save writes it.
     std::string Content() const;
@@ -82,6 +85,7 @@ private:
     std::vector<Line> lines_;
     bool loadFailed_ = false;
     bool modified_ = false;
+    uint64_t changeCount_ = 0;
 };
 
 } // namespace zr
