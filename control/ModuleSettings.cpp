@@ -1,10 +1,17 @@
 #include "control/ModuleSettings.h"
 #include "control/UserFolders.h"
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <system_error>
+#include <thread>
 #include <utility>
+
+#include "comm/UniqueFd.h"
 
 namespace zr
 {
@@ -15,6 +22,35 @@ namespace
 // The registry key and application name the component's settings live under.
 constexpr const char* kFolder = "Korvel-XKorvelZR47xCL.ini-Control";
 constexpr const char* kFile = "XKorvelZR47xCL Control.ini";
+
+// How long a save waits for another program's save (a load, a write and a rename) to finish
+// before it merges without the lock.
+constexpr int kLockAttempts = 500;
+constexpr auto kLockRetry = std::chrono::milliseconds(10);
+
+// Takes the exclusive lock on the file `path`, created when missing; the lock lasts as long as the
+// returned descriptor. Invalid when the lock could not be had.
+UniqueFd TakeLock(const std::string& path)
+{
+    // A link at the lock's name is not followed, so it cannot make us create a file elsewhere;
+    // non-blocking so that a pipe at the name cannot hang the open.
+    constexpr int kFlags = O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    UniqueFd fd(::open(path.c_str(), O_RDWR | kFlags, 0666));
+    // A lock file of another user, or one in a read-only folder, still locks when only readable.
+    if (!fd.IsValid())
+        fd.Reset(::open(path.c_str(), O_RDONLY | kFlags, 0666));
+    if (!fd.IsValid())
+        return fd;
+    for (int attempt = 0;; ++attempt) {
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0)
+            return fd;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || attempt >= kLockAttempts)
+            return UniqueFd();
+        std::this_thread::sleep_for(kLockRetry);
+    }
+}
 
 } // namespace
 
@@ -47,13 +83,24 @@ std::string ModuleSettings::GetString(const std::string& section, const std::str
 
 bool ModuleSettings::WriteInt(const std::string& section, const std::string& entry, int32_t value)
 {
-    return file_.WriteInt(section, entry, value) && Commit();
+    return Write(section, entry, std::to_string(value));
 }
 
 bool ModuleSettings::WriteString(const std::string& section, const std::string& entry,
                                  const std::string& value)
 {
-    return file_.WriteString(section, entry, value) && Commit();
+    return Write(section, entry, value);
+}
+
+bool ModuleSettings::Write(const std::string& section, const std::string& entry,
+                           const std::string& value)
+{
+    uint64_t changes = file_.ChangeCount();
+    if (!file_.WriteString(section, entry, value))
+        return false;
+    if (file_.ChangeCount() != changes)
+        pending_.push_back({section, entry, value});
+    return Commit();
 }
 
 void ModuleSettings::BeginBatch()
@@ -70,7 +117,7 @@ bool ModuleSettings::EndBatch()
 
 bool ModuleSettings::Commit()
 {
-    if (batchDepth_ > 0 || !file_.IsModified())
+    if (batchDepth_ > 0 || pending_.empty())
         return true;
     if (file_.LoadFailed())
         return false;
@@ -78,7 +125,20 @@ bool ModuleSettings::Commit()
     std::filesystem::path folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder, ec);
-    return file_.Save(path_);
+
+    // Another program may have saved since we loaded: our changes go onto the file as it is now,
+    // so what it wrote survives. The lock keeps two such merges from interleaving.
+    UniqueFd lock = TakeLock(path_ + ".lock");
+    ProfileFile current;
+    if (!current.Load(path_))
+        return false;
+    for (const PendingWrite& write : pending_)
+        current.WriteString(write.section, write.entry, write.value);
+    if (current.IsModified() && !current.Save(path_))
+        return false;
+    file_ = std::move(current);
+    pending_.clear();
+    return true;
 }
 
 } // namespace zr

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "camera/ProfileFile.h"
 #include "comm/SettingsStore.h"
@@ -14,13 +15,21 @@ namespace zr
 //
 // Reading: a missing or unreadable file reads as all defaults; a line that is neither a section
 // nor an entry is skipped; an integer entry that is not a whole decimal number within 32 bits
-// reads as the default.
+// reads as the default. Reads answer from memory: the file as loaded at construction (or merged
+// by the last save) plus this store's own writes.
 //
-// Writing: every write updates the values in memory and replaces the file atomically (the folder
-// is created when missing); a write that changes nothing touches no file. Between BeginBatch()
-// and EndBatch() writes only update memory and EndBatch() saves once, so that storing every
-// setting at shut-down costs one file replacement. A file that exists but could not be read is
-// never overwritten: writes then fail, so a damaged file stays for the user to inspect.
+// Writing: other programs may use the same file at the same time (the command line run by a
+// script while a control is open), so a save writes only this store's own changes: under an
+// exclusive lock on "<file>.lock" beside the file, it reads the file as it is now, applies the
+// entries this store changed since its last save, in order, and replaces the file atomically (the
+// folder is created when missing). Entries others wrote meanwhile survive; for an entry both
+// wrote, the last save wins. When the lock cannot be had (a read-only folder, a holder that does
+// not let go within a few seconds) the same merge runs without it. A write that changes nothing
+// in memory touches no file and is not saved, so a value this store last saw never overwrites a
+// newer one on disk. Between BeginBatch() and EndBatch() writes only update memory and EndBatch()
+// saves once, so that storing every setting at shut-down costs one file replacement. A file that
+// exists but could not be read, at construction or at a save, is never overwritten: writes then
+// fail, so a damaged file stays for the user to inspect.
 class ModuleSettings final : public SettingsStore
 {
 public:
@@ -55,11 +64,21 @@ public:
     bool EndBatch();
 
 private:
-    // Saves when something changed and no batch is open.
+    struct PendingWrite {
+        std::string section;
+        std::string entry;
+        std::string value;
+    };
+
+    bool Write(const std::string& section, const std::string& entry, const std::string& value);
+    // Saves the pending writes when there are some and no batch is open; they stay pending when
+    // the save fails, for the next one to retry.
     bool Commit();
 
     std::string path_;
     ProfileFile file_;
+    // The writes that changed file_ since the last successful save, in write order.
+    std::vector<PendingWrite> pending_;
     int batchDepth_ = 0;
 };
 

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "control/ModuleSettings.h"
 #include "support/TempDir.h"
@@ -22,6 +27,15 @@ ino_t InodeOf(const std::string& path)
     struct stat st {
     };
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 TEST(ModuleSettingsTest, DefaultPath)
@@ -145,6 +159,110 @@ TEST(ModuleSettingsTest, UnreadableFileIsNeverOverwritten)
     EXPECT_FALSE(settings.WriteInt("Main", "Show", 0));
     EXPECT_EQ(settings.GetInt("Main", "Show", 1), 0); // kept in memory for this run
     EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // A file that turns unreadable after it was loaded is not overwritten either; the write stays
+    // pending and is saved once the file can be read again.
+    std::string other = dir.File("other.ini");
+    ASSERT_TRUE(TempDir::WriteFile(other, "[Main]\r\nShow=0\r\n"));
+    ModuleSettings loaded(other);
+    std::filesystem::rename(other, dir.File("moved.ini"));
+    ASSERT_TRUE(std::filesystem::create_directory(other));
+    EXPECT_FALSE(loaded.WriteInt("Main", "Show", 1));
+    EXPECT_TRUE(std::filesystem::is_directory(other));
+    std::filesystem::remove(other);
+    std::filesystem::rename(dir.File("moved.ini"), other);
+    EXPECT_TRUE(loaded.WriteInt("Main", "Left", 2));
+    EXPECT_EQ(TempDir::ReadFile(other), "[Main]\r\nShow=1\r\nLeft=2\r\n");
+}
+
+TEST(ModuleSettingsTest, SavesMergeWithOtherWriters)
+{
+    TempDir dir;
+    std::string path = dir.File("settings.ini");
+    ASSERT_TRUE(TempDir::WriteFile(path, "[Comm]\r\nClass=1\r\n[Main]\r\nShow=0\r\nLeft=5\r\n"));
+    ModuleSettings a(path);
+    ModuleSettings b(path);
+
+    // Each keeps the other's entry, in place.
+    EXPECT_TRUE(a.WriteString("Comm", "COM1", "/dev/ttyUSB0"));
+    EXPECT_TRUE(b.WriteInt("Main", "Show", 1));
+    EXPECT_EQ(TempDir::ReadFile(path),
+              "[Comm]\r\nClass=1\r\nCOM1=/dev/ttyUSB0\r\n[Main]\r\nShow=1\r\nLeft=5\r\n");
+    // A save leaves the merged content in memory; reads between saves do not go to the file.
+    EXPECT_EQ(b.GetString("Comm", "COM1", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(a.GetInt("Main", "Show", -1), 0);
+
+    // An entry changed by hand survives a save that did not write it, and so does a comment.
+    ASSERT_TRUE(TempDir::WriteFile(
+        path,
+        "; edited\r\n[Comm]\r\nClass=2\r\nCOM1=/dev/ttyS0\r\n[Main]\r\nShow=1\r\nLeft=5\r\n"));
+    EXPECT_TRUE(a.WriteInt("Main", "Left", 7));
+    EXPECT_EQ(TempDir::ReadFile(path),
+              "; edited\r\n[Comm]\r\nClass=2\r\nCOM1=/dev/ttyS0\r\n[Main]\r\nShow=1\r\nLeft=7\r\n");
+
+    // For an entry both wrote, the last save wins.
+    EXPECT_TRUE(b.WriteInt("Comm", "Class", 9));
+    EXPECT_TRUE(a.WriteString("Comm", "COM1", "/dev/ttyUSB1"));
+    EXPECT_EQ(TempDir::ReadFile(path), "; edited\r\n[Comm]\r\nClass=9\r\nCOM1=/dev/ttyUSB1\r\n"
+                                       "[Main]\r\nShow=1\r\nLeft=7\r\n");
+
+    // A write of the value this store already holds saves nothing, so it does not put back an
+    // old value over a newer one.
+    ino_t inode = InodeOf(path);
+    EXPECT_EQ(b.GetString("Comm", "COM1", ""), "/dev/ttyS0");
+    EXPECT_TRUE(b.WriteString("Comm", "COM1", "/dev/ttyS0"));
+    EXPECT_EQ(InodeOf(path), inode);
+
+    // A batch merges once, at its end, in write order; an entry the batch set and set back is
+    // still written.
+    b.BeginBatch();
+    EXPECT_TRUE(b.WriteInt("Main", "Top", 3));
+    EXPECT_TRUE(b.WriteInt("Main", "Show", 0));
+    EXPECT_TRUE(b.WriteInt("Main", "Show", 1));
+    EXPECT_TRUE(a.WriteInt("Main", "Show", 4));
+    EXPECT_TRUE(b.WriteInt("New", "Row", 1));
+    EXPECT_TRUE(b.EndBatch());
+    EXPECT_EQ(TempDir::ReadFile(path), "; edited\r\n[Comm]\r\nClass=9\r\nCOM1=/dev/ttyUSB1\r\n"
+                                       "[Main]\r\nShow=1\r\nLeft=7\r\nTop=3\r\n[New]\r\nRow=1\r\n");
+
+    // A file another program removed is made anew from this store's own changes only.
+    std::filesystem::remove(path);
+    EXPECT_TRUE(a.WriteInt("Main", "Left", 8));
+    EXPECT_EQ(TempDir::ReadFile(path), "[Main]\r\nLeft=8\r\n");
+}
+
+TEST(ModuleSettingsTest, SaveWaitsForTheLockHolder)
+{
+    TempDir dir;
+    std::string path = dir.File("settings.ini");
+    ModuleSettings settings(path);
+    ASSERT_TRUE(settings.WriteInt("Main", "Show", 0));
+    EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"settings.ini", "settings.ini.lock"}));
+
+    // Another writer holds the lock while it replaces the file; the save must come after it.
+    int holder = ::open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    bool saved = false;
+    std::thread writer([&] { saved = settings.WriteInt("Main", "Show", 1); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    TempDir::WriteFile(path, "[Comm]\r\nCOM1=/dev/ttyS0\r\n[Main]\r\nShow=0\r\n");
+    ::close(holder);
+    writer.join();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(TempDir::ReadFile(path), "[Comm]\r\nCOM1=/dev/ttyS0\r\n[Main]\r\nShow=1\r\n");
+
+    // When no lock can be had, the save still merges. A link at the lock's name is not followed.
+    std::filesystem::remove(path + ".lock");
+    std::filesystem::create_symlink(dir.File("elsewhere"), path + ".lock");
+    EXPECT_TRUE(settings.WriteInt("Main", "Left", 2));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere")));
+    std::filesystem::remove(path + ".lock");
+    ASSERT_TRUE(std::filesystem::create_directory(path + ".lock"));
+    TempDir::WriteFile(path, "[Comm]\r\nCOM1=/dev/ttyS1\r\n[Main]\r\nShow=1\r\nLeft=2\r\n");
+    EXPECT_TRUE(settings.WriteInt("Main", "Left", 3));
+    EXPECT_EQ(TempDir::ReadFile(path),
+              "[Comm]\r\nCOM1=/dev/ttyS1\r\n[Main]\r\nShow=1\r\nLeft=3\r\n");
 }
 
 // Takes write permission on `folder` away and runs `check`. The superuser ignores permissions,
@@ -184,9 +302,9 @@ TEST(ModuleSettingsTest, ReadOnlyFolderKeepsOldFile)
                settings.GetInt("Comm", "Port", 0) == 4;
     }));
     EXPECT_EQ(TempDir::ReadFile(path), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
-                            std::filesystem::directory_iterator()),
-              1);
+    // No temporary file stays behind.
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"XKorvelZR47xCL Control.ini",
+                                                         "XKorvelZR47xCL Control.ini.lock"}));
 }
 
 } // namespace
