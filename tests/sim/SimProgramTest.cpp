@@ -7,10 +7,10 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
+#include "ToolTerminal.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -19,6 +19,7 @@ namespace
 {
 
 using zr::test::TempDir;
+using zr::test::ToolTerminal;
 
 // Runs build/bin/zr47xcl-sim with its standard output on a pipe.
 class SimProcess
@@ -92,32 +93,6 @@ private:
     int stdout_ = -1;
 };
 
-std::string Talk(const std::string& device, const std::string& command, size_t wanted)
-{
-    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return "open failed";
-    termios tio{};
-    ::tcgetattr(fd, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(fd, TCSANOW, &tio);
-    std::string answer;
-    if (::write(fd, command.data(), command.size()) == static_cast<ssize_t>(command.size())) {
-        while (answer.size() < wanted) {
-            pollfd p{fd, POLLIN, 0};
-            char buffer[256];
-            if (::poll(&p, 1, 2000) <= 0)
-                break;
-            ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            answer.append(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(fd);
-    return answer;
-}
-
 TEST(SimProgramTest, ServesUntilTerminatedAndCleansUp)
 {
     TempDir dir;
@@ -135,8 +110,9 @@ TEST(SimProgramTest, ServesUntilTerminatedAndCleansUp)
     ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(std::string(target), device);
 
-    EXPECT_EQ(Talk(link, "MD?\r\n", 11), "MD=ZR-472\r\n");
-    EXPECT_EQ(Talk(device, "AW2=0\r\nAWR2?\r\nSA=1\r\n", 28), "COMPLETE\r\nAWR2=1\r\nCOMPLETE\r\n");
+    EXPECT_EQ(ToolTerminal(link).Ask("MD?\r\n", 11), "MD=ZR-472\r\n");
+    EXPECT_EQ(ToolTerminal(device).Ask("AW2=0\r\nAWR2?\r\nSA=1\r\n", 28),
+              "COMPLETE\r\nAWR2=1\r\nCOMPLETE\r\n");
 
     EXPECT_EQ(sim.Stop(SIGTERM), 0);
     struct stat info {
