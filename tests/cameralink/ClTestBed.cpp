@@ -37,6 +37,14 @@ void ClTestBed::AddAllSerialPort(const std::string& manufacturer, const std::str
     Add("ClAllSerial port " + Quoted(manufacturer) + " " + Quoted(portId) + " " + options);
 }
 
+void ClTestBed::AddFourPorts()
+{
+    AddSerialPort("Maker A");
+    AddSerialPort("Maker B", "model=ZR-472");
+    AddAllSerialPort("Grabber X", "Port 0");
+    AddAllSerialPort("Grabber X", "Port 1", "model=ZR-471");
+}
+
 void ClTestBed::ForceStatus(const std::string& library, const std::string& function, int32_t status)
 {
     Add(library + " status " + function + " " + std::to_string(status));

@@ -24,6 +24,9 @@ public:
     void AddSerialPort(const std::string& manufacturer, const std::string& options = "");
     void AddAllSerialPort(const std::string& manufacturer, const std::string& portId,
                           const std::string& options = "");
+    // Manufacturers "Maker A" and "Maker B" (model ZR-472) in ClSerial, ports "Port 0" and
+    // "Port 1" (model ZR-471) of "Grabber X" in ClAllSerial.
+    void AddFourPorts();
     // `function` of `library` ("ClSerial" or "ClAllSerial") returns `status`, doing nothing.
     void ForceStatus(const std::string& library, const std::string& function, int32_t status);
 

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,13 @@ using Lines = std::vector<std::string>;
 constexpr const char* kSetLine = "SH1=3\r\n";
 constexpr const char* kComplete = "COMPLETE\r\n";
 
-// Two manufacturers in ClSerial, two ports in ClAllSerial.
-void AddFourPorts(ClTestBed& bed)
+// The names of ports 0..4 and of the out-of-range indexes -1 and INT32_MIN.
+Lines PortNames(const CCommAbstract& link)
 {
-    bed.AddSerialPort("Maker A");
-    bed.AddSerialPort("Maker B");
-    bed.AddAllSerialPort("Grabber X", "Port 0");
-    bed.AddAllSerialPort("Grabber X", "Port 1", "model=ZR-471");
+    Lines names;
+    for (const int32_t port : {0, 1, 2, 3, 4, -1, INT32_MIN})
+        names.push_back(link.GetPortName(port));
+    return names;
 }
 
 // Sends `line` and reads `wanted` answer bytes; the link's code and what came back.
@@ -47,18 +48,13 @@ std::pair<int, std::string> Exchange(CCommAbstract& link, const std::string& lin
 TEST(CameraLinkTest, PortListsAreBuiltOnceFromBothLibraries)
 {
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
     CCommLink link(ClTestBed::SerialLibrary(), ClTestBed::AllSerialLibrary());
 
     EXPECT_EQ(link.GetLinkClassName(), "CameraLink");
     ASSERT_EQ(link.GetPortCount(), 4);
-    EXPECT_EQ(link.GetPortName(0), "Maker A");
-    EXPECT_EQ(link.GetPortName(1), "Maker B");
-    EXPECT_EQ(link.GetPortName(2), "Grabber X - Port 0");
-    EXPECT_EQ(link.GetPortName(3), "Grabber X - Port 1");
-    EXPECT_EQ(link.GetPortName(4), "");
-    EXPECT_EQ(link.GetPortName(-1), "");
-    EXPECT_EQ(link.GetPortName(INT32_MIN), "");
+    EXPECT_EQ(PortNames(link), (Lines{"Maker A", "Maker B", "Grabber X - Port 0",
+                                      "Grabber X - Port 1", "", "", ""}));
     EXPECT_FALSE(link.IsOpen());
 
     // Each library is loaded, asked for its list with 260-byte buffers and unloaded again.
@@ -90,7 +86,7 @@ TEST(CameraLinkTest, PortListsAreBuiltOnceFromBothLibraries)
 TEST(CameraLinkTest, OpenGoesToTheLibraryOwningThePort)
 {
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
     CCommLink link(ClTestBed::SerialLibrary(), ClTestBed::AllSerialLibrary());
 
     bed.ClearLog();
@@ -144,7 +140,7 @@ TEST(CameraLinkTest, OpenGoesToTheLibraryOwningThePort)
 TEST(CameraLinkTest, IncompleteOrMissingLibraryOffersNothing)
 {
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
 
     // Every variant that lacks one entry point is refused as a whole: it is loaded and unloaded
     // again without a single call.
@@ -154,21 +150,19 @@ TEST(CameraLinkTest, IncompleteOrMissingLibraryOffersNothing)
     for (const auto& entry : fs::directory_iterator(ClTestBed::LibraryFolder())) {
         const std::string folder = entry.path().filename();
         bed.ClearLog();
+        std::unique_ptr<CCommAbstract> link;
         if (folder.starts_with("ClSerial-without-")) {
             ++serialVariants;
-            CCommLinkSerial link(entry.path() / "libClSerial.so");
-            EXPECT_EQ(link.GetPortCount(), 0) << folder;
-            EXPECT_EQ(link.Open(0), 1) << folder;
-            EXPECT_FALSE(link.IsOpen()) << folder;
+            link = std::make_unique<CCommLinkSerial>(entry.path() / "libClSerial.so");
         } else if (folder.starts_with("ClAllSerial-without-")) {
             ++allSerialVariants;
-            CCommLinkAllSerial link(entry.path() / "libClAllSerial.so");
-            EXPECT_EQ(link.GetPortCount(), 0) << folder;
-            EXPECT_EQ(link.Open(0), 1) << folder;
-            EXPECT_FALSE(link.IsOpen()) << folder;
+            link = std::make_unique<CCommLinkAllSerial>(entry.path() / "libClAllSerial.so");
         } else {
             continue;
         }
+        EXPECT_EQ(link->GetPortCount(), 0) << folder;
+        EXPECT_EQ(link->Open(0), 1) << folder;
+        EXPECT_FALSE(link->IsOpen()) << folder;
         for (const std::string& line : bed.Log())
             EXPECT_TRUE(line.ends_with(" load") || line.ends_with(" unload")) << line;
     }
@@ -201,15 +195,12 @@ TEST(CameraLinkTest, FailedNameQueriesStillListTheirPorts)
     // The status of a name query is not looked at: every index counted is a port, named by what
     // the library left in the buffers (here nothing).
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
     bed.ForceStatus("ClSerial", "clGetManufacturer", -10001);
     bed.ForceStatus("ClAllSerial", "clGetPortInfo", -10001);
     CCommLink link(ClTestBed::SerialLibrary(), ClTestBed::AllSerialLibrary());
     ASSERT_EQ(link.GetPortCount(), 4);
-    EXPECT_EQ(link.GetPortName(0), "");
-    EXPECT_EQ(link.GetPortName(1), "");
-    EXPECT_EQ(link.GetPortName(2), " - ");
-    EXPECT_EQ(link.GetPortName(3), " - ");
+    EXPECT_EQ(PortNames(link), (Lines{"", "", " - ", " - ", "", "", ""}));
 
     // A manufacturer without a name cannot be selected: 1 before any call but the load.
     bed.ClearLog();
@@ -225,7 +216,7 @@ TEST(CameraLinkTest, FailedNameQueriesStillListTheirPorts)
 TEST(CameraLinkTest, RefusedManufacturerOrPortLeavesTheLinkClosed)
 {
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
 
     // A second link on the same port: the library refuses to initialise it again.
     CCommLinkSerial first(ClTestBed::SerialLibrary());
@@ -255,7 +246,7 @@ TEST(CameraLinkTest, RefusedManufacturerOrPortLeavesTheLinkClosed)
 TEST(CameraLinkTest, ExchangeWithTheSimulatedCameraThroughEachLibrary)
 {
     ClTestBed bed;
-    AddFourPorts(bed);
+    bed.AddFourPorts();
     CCommLinkSerial serial(ClTestBed::SerialLibrary());
     CCommLinkAllSerial allSerial(ClTestBed::AllSerialLibrary());
     CCommLink composite(ClTestBed::SerialLibrary(), ClTestBed::AllSerialLibrary());
