@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "BulkSimulator.h"
+#include "CameraOnSimulator.h"
 #include "camera/CameraError.h"
 
 namespace zr
@@ -36,7 +36,7 @@ const Strings kImager2Rows = {"SM2",  "SH2",  "PE2",  "TR2",  "SL2",  "TI2",  "T
                               "SC2",  "OS2",  "GA2",  "AGC2", "AGR2", "BLY2", "KN2",
                               "KSY2", "KPY2", "SDM2", "PBY2", "RF2",  "CM2"};
 
-using Bulk = test::BulkSimulator;
+using Bulk = test::CameraOnSimulator;
 
 TEST_F(Bulk, ReadAllAsksTheRowsOfTheImagersInTableOrder)
 {

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "BulkSimulator.h"
+#include "CameraOnSimulator.h"
 #include "camera/CameraError.h"
 #include "support/TempDir.h"
 
@@ -19,7 +19,6 @@ namespace
 {
 
 using Strings = std::vector<std::string>;
-using test::FilesIn;
 using test::TempDir;
 using test::WithFileSizeLimit;
 
@@ -61,7 +60,7 @@ std::string Label(int32_t row)
     return key;
 }
 
-class CameraDataFile : public test::BulkSimulator
+class CameraDataFile : public test::CameraOnSimulator
 {
 protected:
     // A camera whose current settings differ from every area, read into the mirror.
@@ -134,7 +133,7 @@ TEST_F(CameraDataFile, ReportMatchesTheRulesAndTheCameraIsPutBack)
     EXPECT_NE(report.find("IMG1:Shutter Speed," + std::string(16, ' ') + "1/10000,"),
               std::string::npos);
     EXPECT_NE(report.find("High Frame Rate,"), std::string::npos);
-    EXPECT_EQ(FilesIn(dir.Path()), Strings{"line7.txt"});
+    EXPECT_EQ(dir.Names(), Strings{"line7.txt"});
 
     // The areas were loaded in turn; afterwards everything is as before and synchronised.
     Strings loads;
@@ -165,10 +164,10 @@ TEST_F(CameraDataFile, FailuresKeepTheOldFile)
     ExpectSettingsAsBefore();
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
 
-    WithFileSizeLimit(
-        1024, [&] { EXPECT_EQ(camera->WriteCameraDataFile(path, index), CAMERA_FILE_ACCESS); });
+    ASSERT_TRUE(WithFileSizeLimit(
+        1024, [&] { EXPECT_EQ(camera->WriteCameraDataFile(path, index), CAMERA_FILE_ACCESS); }));
     EXPECT_EQ(TempDir::ReadFile(path), old);
-    EXPECT_EQ(FilesIn(dir.Path()), Strings{"old.txt"});
+    EXPECT_EQ(dir.Names(), Strings{"old.txt"});
     ExpectSettingsAsBefore();
 
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder.txt")));
@@ -191,7 +190,7 @@ TEST_F(CameraDataFile, FailuresKeepTheOldFile)
     EXPECT_EQ(camera->WriteCameraDataFile(dir.File("new.txt"), index), CAMERA_OFFLINE);
     EXPECT_EQ(index, 0);
     EXPECT_TRUE(TakeLines().empty());
-    EXPECT_EQ(FilesIn(dir.Path()), (Strings{"folder.txt", "old.txt"}));
+    EXPECT_EQ(dir.Names(), (Strings{"folder.txt", "old.txt"}));
 }
 
 } // namespace

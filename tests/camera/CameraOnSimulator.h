@@ -1,15 +1,11 @@
 // A camera object connected to the simulated camera over a pseudo-terminal, for the tests of
-// the whole-camera operations and the files built on them.
+// transactions, whole-camera operations and the files built on them.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "camera/Camera.h"
@@ -21,24 +17,20 @@
 namespace zr::test
 {
 
-class BulkSimulator : public ::testing::Test
+class CameraOnSimulator : public ::testing::Test
 {
 protected:
-    void TearDown() override
-    {
-        camera.reset();
-        server.reset();
-    }
-
     // Serves a simulated camera of `model` and connects a camera object to it on COM1, online,
     // with the imager types the model name gives. The manual clock lets the answer polls run
-    // without sleeping; the bytes still cross the real line.
-    void Start(const std::string& model = "ZR-470", std::vector<std::string> faults = {})
+    // without sleeping; the bytes still cross the real line, paced like 9600 baud with `pace`.
+    void Start(const std::string& model = "ZR-470", std::vector<std::string> faults = {},
+               bool pace = false)
     {
         camera.reset();
         sim::SimOptions options;
         options.model = model;
         options.faults = std::move(faults);
+        options.pace = pace;
         server = std::make_unique<sim::PtyServer>(options);
         ASSERT_TRUE(server->IsServing());
         settings.WriteString("Comm", "COM1", server->DevicePath());
@@ -62,35 +54,11 @@ protected:
         return lines;
     }
 
+    // Declared so that the camera object goes first, then the line, then what it used.
     MemorySettings settings;
     ManualClock clock;
     std::unique_ptr<sim::PtyServer> server;
     std::unique_ptr<RecordingCamera> camera;
 };
-
-// The names in a folder, sorted: files left behind show up here.
-inline std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs `action` while the process may write no file beyond `limit` bytes: writes then stop
-// short, as on a full disk.
-template <typename Action> void WithFileSizeLimit(rlim_t limit, Action action)
-{
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = limit;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    action();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-}
 
 } // namespace zr::test

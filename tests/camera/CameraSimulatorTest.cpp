@@ -1,15 +1,12 @@
 // The camera object's transactions against the simulated camera on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "camera/Camera.h"
+#include "CameraOnSimulator.h"
 #include "camera/CameraError.h"
-#include "sim/lib/SimCamera.h"
-#include "support/MemorySettings.h"
-#include "support/RecordingCamera.h"
 
 namespace zr
 {
@@ -17,41 +14,11 @@ namespace
 {
 
 using Strings = std::vector<std::string>;
-using test::MemorySettings;
-using test::RecordingCamera;
+using CameraSimulator = test::CameraOnSimulator;
 
-class CameraSimulator : public ::testing::Test
+TEST_F(CameraSimulator, SetsQueriesAndRefusalsKeepTheConnection)
 {
-protected:
-    void TearDown() override
-    {
-        camera.reset();
-        server.reset();
-    }
-
-    // Serves a simulated camera and connects a camera object to it on COM1, online.
-    void Start(const sim::SimOptions& options = {})
-    {
-        camera.reset();
-        server = std::make_unique<sim::PtyServer>(options);
-        ASSERT_TRUE(server->IsServing());
-        settings.WriteString("Comm", "COM1", server->DevicePath());
-        camera = std::make_unique<RecordingCamera>(settings);
-        ASSERT_EQ(camera->OpenCommPort(0, 0), 0);
-        camera->SetOnline(true);
-        camera->ClearEvents();
-    }
-
-    sim::SimCamera& Sim() { return server->Camera(); }
-
-    MemorySettings settings;
-    std::unique_ptr<sim::PtyServer> server;
-    std::unique_ptr<RecordingCamera> camera;
-};
-
-TEST_F(CameraSimulator, SetsAndQueriesReachTheCamera)
-{
-    Start();
+    Start(); // ZR-470: colour Imager 1, monochrome Imager 2
     EXPECT_EQ(camera->SetValue(P_SH1, 6, true, true, true), 0);
     EXPECT_EQ(Sim().Value("SH1"), 6);
     EXPECT_TRUE(camera->IsRowSynchronized(P_SH1));
@@ -73,26 +40,19 @@ TEST_F(CameraSimulator, SetsAndQueriesReachTheCamera)
     EXPECT_EQ(Sim().Text("UD"), "Line 7 west, bay");
     EXPECT_EQ(camera->Log(), (std::vector<std::pair<std::string, bool>>{
                                  {"UD=Line 7 west, bay\r\n", true}, {"COMPLETE\r\n", false}}));
-    const Strings lines = Sim().ReceivedLines();
+    const Strings lines = TakeLines();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "ULCK=4127");
-}
+    EXPECT_EQ(Strings(lines.end() - 2, lines.end()), (Strings{"ULCK=4127", "UD=Line 7 west, bay"}));
 
-TEST_F(CameraSimulator, RefusalsKeepTheConnection)
-{
-    sim::SimOptions options;
-    options.model = "ZR-471"; // two monochrome imagers: no white balance
-    Start(options);
-
+    // A value out of range, a row this model lacks, the user ID without the unlock command
+    // right before it: refused, and still connected.
     camera->StoreValue(P_SH1, 50); // bypasses the clamping of SetValue
     EXPECT_EQ(camera->SendValue(P_SH1, true), CAMERA_BAD_PARAMETER);
-    EXPECT_EQ(camera->QueryValue(P_WB1, true), CAMERA_UNKNOWN_COMMAND);
     EXPECT_FALSE(camera->IsRowSynchronized(P_SH1));
-    EXPECT_TRUE(camera->IsOnline());
-
-    // The user ID is refused without the unlock command right before it.
+    EXPECT_EQ(camera->QueryValue(P_WB2, true), CAMERA_UNKNOWN_COMMAND);
     camera->StoreText(P_UD, "no unlock");
     EXPECT_EQ(camera->SendValue(P_UD, true), CAMERA_BAD_PARAMETER);
+    EXPECT_TRUE(camera->IsOnline());
 
     // With echo on, the first line back is the echoed command: an invalid answer.
     camera->StoreValue(P_EB, 1);
@@ -103,10 +63,7 @@ TEST_F(CameraSimulator, RefusalsKeepTheConnection)
 
 TEST_F(CameraSimulator, FaultsGiveTheirCodes)
 {
-    sim::SimOptions options;
-    options.faults = {"silent:SH1", "noise:GA1", "nocrlf:CM1", "delay=150:PE1"};
-    Start(options);
-
+    Start("ZR-470", {"silent:SH1", "noise:GA1", "nocrlf:CM1", "delay=150:PE1"});
     EXPECT_EQ(camera->SendValue(P_GA1, true), CAMERA_INVALID_ANSWER);
     EXPECT_EQ(camera->SendValue(P_PE1, true), 0);
     EXPECT_EQ(camera->SendValue(P_CM1, false), CAMERA_TIMEOUT);
@@ -119,11 +76,7 @@ TEST_F(CameraSimulator, FaultsGiveTheirCodes)
 
 TEST_F(CameraSimulator, PacedLineAndClosedLine)
 {
-    sim::SimOptions options;
-    options.pace = true;
-    options.faults = {"close-after=2"};
-    Start(options);
-
+    Start("ZR-470", {"close-after=2"}, true);
     Sim().SetValue("KPY1", 1000);
     EXPECT_EQ(camera->QueryValue(P_KPY1, true), 0);
     EXPECT_EQ(camera->GetValue(P_KPY1), 1000);

@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "BulkSimulator.h"
+#include "CameraOnSimulator.h"
 #include "camera/CameraError.h"
 #include "camera/ProfileFile.h"
 #include "support/TempDir.h"
@@ -19,23 +20,18 @@ namespace
 {
 
 using Strings = std::vector<std::string>;
-using test::FilesIn;
 using test::TempDir;
 using test::WithFileSizeLimit;
-using SetupFile = test::BulkSimulator;
+using SetupFile = test::CameraOnSimulator;
 
-// The section lines of a file, in order.
+// The section lines of a file, in order, without their line ends.
 Strings Sections(const std::string& text)
 {
     Strings sections;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        std::string line = text.substr(start, end - start);
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
         if (line.starts_with("["))
-            sections.push_back(line);
-        start = end == std::string::npos ? text.size() : end + 2;
-    }
+            sections.push_back(line.substr(0, line.find('\r')));
     return sections;
 }
 
@@ -109,7 +105,7 @@ TEST_F(SetupFile, WritingIntoAnExistingFileKeepsEverythingElse)
     // Written again: nothing changes.
     EXPECT_EQ(camera->WriteSetupFile(path, rows), 0);
     EXPECT_EQ(TempDir::ReadFile(path), text);
-    EXPECT_EQ(FilesIn(dir.Path()), Strings{"kept.cam"});
+    EXPECT_EQ(dir.Names(), Strings{"kept.cam"});
 }
 
 TEST_F(SetupFile, ReadingLoadsAndSendsRowByRow)
@@ -260,10 +256,11 @@ TEST_F(SetupFile, BadFilesGiveCodesAndLoseNothing)
     EXPECT_EQ(camera->WriteSetupFile(path, index), CAMERA_FILE_ACCESS);
     EXPECT_EQ(TempDir::ReadFile(path), old);
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-    WithFileSizeLimit(old.size() + 100,
-                      [&] { EXPECT_EQ(camera->WriteSetupFile(path, index), CAMERA_FILE_ACCESS); });
+    ASSERT_TRUE(WithFileSizeLimit(old.size() + 100, [&] {
+        EXPECT_EQ(camera->WriteSetupFile(path, index), CAMERA_FILE_ACCESS);
+    }));
     EXPECT_EQ(TempDir::ReadFile(path), old);
-    EXPECT_EQ(FilesIn(dir.Path()),
+    EXPECT_EQ(dir.Names(),
               (Strings{"folder.cam", "garbage.cam", "long.cam", "old.cam", "oversized.cam"}));
     EXPECT_EQ(camera->WriteSetupFile(path, index), 0);
 }

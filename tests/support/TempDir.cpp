@@ -1,10 +1,13 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/resource.h>
 #include <system_error>
 #include <vector>
 
@@ -44,6 +47,17 @@ std::string TempDir::File(const std::string& name) const
     return path_ + "/" + name;
 }
 
+std::vector<std::string> TempDir::Names() const
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(path_, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool TempDir::WriteFile(const std::string& path, const std::string& content)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -57,6 +71,23 @@ std::string TempDir::ReadFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+bool WithFileSizeLimit(uint64_t limitBytes, const std::function<void()>& action)
+{
+    rlimit saved{};
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(limitBytes);
+    // Without this the first write past the limit would kill the process.
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool set = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    if (set)
+        action();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return set;
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace zr::test
 {
@@ -19,6 +22,8 @@ public:
     const std::string& Path() const { return path_; }
     // Path() + "/" + name; the file itself is not created.
     std::string File(const std::string& name) const;
+    // The names in the folder, sorted: files left behind show up here.
+    std::vector<std::string> Names() const;
 
     // Whole-file helpers for test fixtures; they work on any path, not only inside the folder.
     static bool WriteFile(const std::string& path, const std::string& content);
@@ -28,6 +33,10 @@ public:
 private:
     std::string path_;
 };
+
+// Runs `action` while the process may write no file beyond `limitBytes`: writes then stop short,
+// as on a full disk. False when the limit could not be set (the action then did not run).
+bool WithFileSizeLimit(uint64_t limitBytes, const std::function<void()>& action);
 
 // Sets an environment variable for the lifetime of the object and restores the old value (or
 // its absence) afterwards.
