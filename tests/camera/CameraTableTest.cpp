@@ -33,34 +33,30 @@ protected:
 
 TEST_F(CameraTable, SetValueClampsToTheRowLimits)
 {
-    camera.SetValue(P_SH1, 15, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_SH1), 11);
-    camera.SetValue(P_SH1, -3, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_SH1), 0);
-    camera.SetValue(P_GA1, -100, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_GA1), -84);
-    camera.SetValue(P_GA1, 400, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_GA1), 336);
-
-    // Different imagers: the PIV items are disabled, the bound is 3, but a value above it
-    // becomes the row maximum 6, not the bound.
-    SetImagers(5, 0);
-    camera.SetValue(P_TR1, 5, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_TR1), 6);
-    SetImagers(0, 0);
-    camera.SetValue(P_TR1, 5, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_TR1), 5);
-
-    // "Bypass" is never enabled; still below the bound of 2, and 3 is the row maximum.
-    camera.SetValue(P_PBY1, 3, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_PBY1), 3);
-    camera.SetValue(P_PBY1, 1, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_PBY1), 1);
-
-    // The bound of a row with value names is its enabled item count less one, not its maximum.
-    SetImagers(5, 5);
-    camera.SetValue(P_YA, 7, false, false, false);
-    EXPECT_EQ(camera.GetValue(P_YA), 7);
+    struct Case {
+        const char* name;
+        int32_t row, im1, im2, value, stored;
+    };
+    const Case cases[] = {
+        {"SH1 above", P_SH1, 0, 0, 15, 11},
+        {"SH1 below", P_SH1, 0, 0, -3, 0},
+        {"GA1 below", P_GA1, 0, 0, -100, -84},
+        {"GA1 above", P_GA1, 0, 0, 400, 336},
+        // Imagers differ: the PIV items are disabled and the bound is 3, but a value above it
+        // becomes the row maximum 6, not the bound.
+        {"TR1 imagers differ", P_TR1, 5, 0, 5, 6},
+        {"TR1 imagers alike", P_TR1, 0, 0, 5, 5},
+        // "Bypass" is never enabled; still below the bound of 2, and 3 is the row maximum.
+        {"PBY1 3", P_PBY1, 0, 0, 3, 3},
+        {"PBY1 1", P_PBY1, 0, 0, 1, 1},
+        // The bound of a row with value names is its enabled item count less one.
+        {"YA", P_YA, 5, 5, 7, 7},
+    };
+    for (const Case& c : cases) {
+        SetImagers(c.im1, c.im2);
+        camera.SetValue(c.row, c.value, false, false, false);
+        EXPECT_EQ(camera.GetValue(c.row), c.stored) << c.name;
+    }
 }
 
 TEST_F(CameraTable, EnabledItemsGiveTextsAndPositions)
@@ -148,25 +144,23 @@ TEST_F(CameraTable, SetValueStringMatchesDisplayTextsOrCutsText)
 
 TEST_F(CameraTable, SetValueIndexCountsEnabledItemsOnly)
 {
+    // OS1 with TR1 = 5 and colour imagers: items 2 and 3 disabled. Area 3 has no item: the
+    // first one, "Factory Data".
     SetImagers(5, 5);
     camera.StoreValue(P_TR1, 5);
+    const struct {
+        int32_t row, position, stored;
+    } cases[] = {{P_OS1, 2, 4},  {P_OS1, 1, 1},  {P_OS1, 3, 0},
+                 {P_OS1, -1, 0}, {P_PBY1, 1, 2}, {P_AREA, 3, 0}};
+    for (const auto& c : cases) {
+        camera.StoreValue(c.row, 9);
+        camera.SetValueIndex(c.row, c.position);
+        EXPECT_EQ(camera.GetValue(c.row), c.stored) << c.row << " at " << c.position;
+    }
     camera.SetValueIndex(P_OS1, 2);
-    EXPECT_EQ(camera.GetValue(P_OS1), 4);
     std::string text;
     camera.GetValueString(P_OS1, text, false, false, false);
     EXPECT_EQ(text, "Full Color");
-    camera.SetValueIndex(P_OS1, 1);
-    EXPECT_EQ(camera.GetValue(P_OS1), 1);
-    camera.SetValueIndex(P_OS1, 3);
-    EXPECT_EQ(camera.GetValue(P_OS1), 0);
-    camera.SetValueIndex(P_OS1, -1);
-    EXPECT_EQ(camera.GetValue(P_OS1), 0);
-
-    camera.SetValueIndex(P_PBY1, 1);
-    EXPECT_EQ(camera.GetValue(P_PBY1), 2);
-    // Area 3 has no item: the first one, "Factory Data".
-    camera.SetValueIndex(P_AREA, 3);
-    EXPECT_EQ(camera.GetValue(P_AREA), 0);
 }
 
 TEST_F(CameraTable, ConditionsReadTheMirrorEvenOffline)
@@ -224,7 +218,7 @@ TEST_F(CameraTable, ConditionsReadTheMirrorEvenOffline)
     EXPECT_TRUE(camera.EvaluateCondition(&badOperand)); // reads as 0, no crash
 }
 
-TEST_F(CameraTable, GoingOfflineClearsSynchronisationButKeepsValues)
+TEST_F(CameraTable, MirrorKeepsValuesOfflineAndRestoresBackups)
 {
     camera.SetOnline(true);
     camera.SetSynchronized(true);
@@ -239,20 +233,15 @@ TEST_F(CameraTable, GoingOfflineClearsSynchronisationButKeepsValues)
     EXPECT_TRUE(camera.IsSynchronized()); // the status flag is the caller's to clear
     EXPECT_EQ(camera.GetValue(P_SH1), 6);
     EXPECT_EQ(camera.GetText(P_MD), "ZR-470");
-}
 
-TEST_F(CameraTable, BackupRestoresValuesAndTextsUnsynchronised)
-{
-    camera.StoreValue(P_GA1, 10);
-    camera.StoreText(P_UD, "before");
     camera.SaveBackup();
-    camera.StoreValue(P_GA1, 20);
-    camera.StoreText(P_UD, "after");
-    camera.SetRowSynchronized(P_GA1, true);
+    camera.StoreValue(P_SH1, 2);
+    camera.StoreText(P_MD, "after");
+    camera.SetRowSynchronized(P_SH1, true);
     camera.RestoreBackup();
-    EXPECT_EQ(camera.GetValue(P_GA1), 10);
-    EXPECT_EQ(camera.GetText(P_UD), "before");
-    EXPECT_FALSE(camera.IsRowSynchronized(P_GA1));
+    EXPECT_EQ(camera.GetValue(P_SH1), 6);
+    EXPECT_EQ(camera.GetText(P_MD), "ZR-470");
+    EXPECT_FALSE(camera.IsRowSynchronized(P_SH1));
 }
 
 TEST_F(CameraTable, ValueNotificationsAreInteractiveUnlessBulkLoading)
@@ -312,11 +301,15 @@ TEST(CameraSettings, SetupRowsComeBackFromTheModuleSettings)
     MemorySettings settings;
     {
         CCamera camera(settings);
-        // Nothing stored: every setup row starts at its minimum.
+        // Nothing stored: every setup row starts at its minimum (IM1 and IM2 monochrome).
+        for (int32_t i = 0; i < PARAMETER_COUNT; ++i) {
+            const ParameterEntry& row = kParameterTable[static_cast<size_t>(i)];
+            if (row.Has(PF_SETUP)) {
+                EXPECT_EQ(camera.GetValue(i), row.minimum) << i;
+            }
+        }
         EXPECT_EQ(camera.GetValue(P_IM1), 0);
         EXPECT_EQ(camera.GetValue(P_IM2), 0);
-        EXPECT_EQ(camera.GetValue(P_GA1), -84);
-        EXPECT_EQ(camera.GetValue(P_BL2), -128);
         camera.StoreValue(P_SH1, 7);
         camera.StoreValue(P_IM1, 5);
         camera.StoreValue(P_MD, 3);     // not a setup row: never written
@@ -324,7 +317,6 @@ TEST(CameraSettings, SetupRowsComeBackFromTheModuleSettings)
     }
     EXPECT_EQ(settings.GetInt("IMG1 Shutter", "Shutter Speed", -1), 7);
     EXPECT_EQ(settings.GetInt("General", "Imager1 Type", -1), 5);
-    EXPECT_EQ(settings.GetInt("IMG1 Gain", "Green Gain", 0), -84);
     EXPECT_EQ(settings.GetInt("User Area", "EEPROM Area", -1), 0);
     EXPECT_FALSE(settings.Has("General", "Model Name"));
     EXPECT_FALSE(settings.Has("General", "User ID"));

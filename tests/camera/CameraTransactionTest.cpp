@@ -38,12 +38,6 @@ protected:
         Connect(clock);
     }
 
-    void TearDown() override
-    {
-        peer.reset();
-        camera.reset();
-    }
-
     // A camera on COM1 (the pseudo-terminal), online, with a fresh peer and no events yet.
     void Connect(Clock& use)
     {
@@ -58,6 +52,7 @@ protected:
 
     bool LinkOpen() { return camera->ActiveLink().IsOpen(); }
 
+    // Declared so that the peer goes first, then the camera object, then what it used.
     PseudoTerminal pty;
     MemorySettings settings;
     ManualClock clock;
@@ -139,28 +134,29 @@ TEST_F(CameraTransaction, QueryStoresOnlyValidAnswers)
     EXPECT_EQ(camera->Events().size(), 4u);
 
     // Number conversion: blanks and a sign, stops at the first non-digit, saturates at 32 bits
-    // (a wrapped 2^32 + 100 would pass as 100).
-    peer->Answer("GA1= -12abc\r\n");
-    EXPECT_EQ(camera->QueryValue(P_GA1, true), 0);
-    EXPECT_EQ(camera->GetValue(P_GA1), -12);
-    peer->Answer("GA1=4294967396\r\n");
-    EXPECT_EQ(camera->QueryValue(P_GA1, true), CAMERA_ANSWER_OUT_OF_RANGE);
-    EXPECT_EQ(camera->GetValue(P_GA1), -12);
-
-    // PIV2 is not an enabled item while the imagers differ.
+    // (a wrapped 2^32 + 100 would pass as 100). PIV2 is not an enabled item while the imagers
+    // differ. An answer must name the row and hold "=".
     camera->StoreValue(P_IM1, 5);
-    peer->Answer("TR1=5\r\n");
-    EXPECT_EQ(camera->QueryValue(P_TR1, true), CAMERA_ANSWER_OUT_OF_RANGE);
-
     camera->StoreValue(P_SH1, 9);
-    peer->Answer("SH2=3\r\n");
-    EXPECT_EQ(camera->QueryValue(P_SH1, true), CAMERA_INVALID_ANSWER);
-    peer->Answer("SH1\r\n");
-    EXPECT_EQ(camera->QueryValue(P_SH1, true), CAMERA_INVALID_ANSWER);
-    EXPECT_EQ(camera->GetValue(P_SH1), 9);
-    peer->Answer("SH1=\r\n");
-    EXPECT_EQ(camera->QueryValue(P_SH1, true), 0);
-    EXPECT_EQ(camera->GetValue(P_SH1), 0);
+    const struct {
+        int32_t row;
+        const char* answer;
+        int code;
+        int32_t value;
+    } cases[] = {
+        {P_GA1, "GA1= -12abc", 0, -12},
+        {P_GA1, "GA1=4294967396", CAMERA_ANSWER_OUT_OF_RANGE, -12},
+        {P_TR1, "TR1=5", CAMERA_ANSWER_OUT_OF_RANGE, 0},
+        {P_SH1, "SH2=3", CAMERA_INVALID_ANSWER, 9},
+        {P_SH1, "SH1", CAMERA_INVALID_ANSWER, 9},
+        {P_SH1, "SH1=", 0, 0},
+    };
+    for (const auto& c : cases) {
+        peer->Answer(c.answer + "\r\n"s);
+        EXPECT_EQ(camera->QueryValue(c.row, true), c.code) << c.answer;
+        EXPECT_EQ(camera->GetValue(c.row), c.value) << c.answer;
+        EXPECT_EQ(camera->IsRowSynchronized(c.row), c.code == 0) << c.answer;
+    }
 
     // Text rows take the text whatever its length.
     peer->Answer("MD=ZR-472 with a long tail\r\n");
