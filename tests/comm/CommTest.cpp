@@ -19,25 +19,6 @@ using test::MemorySettings;
     if ((comm).GetCommPortCount(1) > 0)                                                            \
     GTEST_SKIP() << "a Camera Link library with ports is on the library search path"
 
-TEST(CommTest, ClassesAndPorts)
-{
-    MemorySettings settings;
-    CComm comm(settings);
-    SKIP_WITH_CAMERA_LINK_PORTS(comm);
-    EXPECT_EQ(comm.GetCommClass(), 0);
-    EXPECT_EQ(comm.GetCommPort(), 0);
-    EXPECT_EQ(comm.GetCommClassCount(), 1);
-    EXPECT_EQ(comm.GetCommClassName(0), "COM-Ports");
-    EXPECT_EQ(comm.GetCommClassName(1), "CameraLink");
-    EXPECT_EQ(comm.GetCommPortCount(0), 16);
-    EXPECT_EQ(comm.GetCommPortCount(1), 0);
-    EXPECT_EQ(comm.GetCommPortName(0, 0), "COM1");
-    EXPECT_EQ(comm.GetCommPortName(0, 16), "");
-    EXPECT_EQ(comm.GetCommPortName(1, 0), "");
-    EXPECT_EQ(comm.ActiveLink().GetLinkClassName(), "COM-Ports");
-    EXPECT_FALSE(comm.ActiveLink().IsOpen());
-}
-
 TEST(CommTest, RestoredChoiceFallsBackWhenGone)
 {
     struct Case {
@@ -61,12 +42,25 @@ TEST(CommTest, RestoredChoiceFallsBackWhenGone)
     }
 }
 
-TEST(CommTest, DestructionWritesTheLastTriedChoice)
+TEST(CommTest, ClassesPortsAndTheLastTriedChoice)
 {
     MemorySettings settings;
     {
         CComm comm(settings);
         SKIP_WITH_CAMERA_LINK_PORTS(comm);
+        EXPECT_EQ(comm.GetCommClass(), 0);
+        EXPECT_EQ(comm.GetCommPort(), 0);
+        EXPECT_EQ(comm.GetCommClassCount(), 1);
+        EXPECT_EQ(comm.GetCommClassName(0), "COM-Ports");
+        EXPECT_EQ(comm.GetCommClassName(1), "CameraLink");
+        EXPECT_EQ(comm.GetCommPortCount(0), 16);
+        EXPECT_EQ(comm.GetCommPortName(0, 0), "COM1");
+        EXPECT_EQ(comm.GetCommPortName(0, 16), "");
+        EXPECT_EQ(comm.GetCommPortName(1, 0), "");
+        EXPECT_EQ(comm.ActiveLink().GetLinkClassName(), "COM-Ports");
+        EXPECT_FALSE(comm.ActiveLink().IsOpen());
+
+        // Destruction writes the class and port last tried, even when the open failed.
         EXPECT_EQ(comm.OpenCommPort(0, 16), 1);
         EXPECT_EQ(comm.GetCommClass(), 0);
         EXPECT_EQ(comm.GetCommPort(), 16);
