@@ -20,27 +20,10 @@ using test::ControlTestBed;
 const std::string kTimeoutText =
     "Operation time out.\nPlease check the camera power and its cable.";
 
-// A control started with a camera of that model on COM1 whose one-push functions follow
-// `faults`.
-CXKorvelCamCtrl& Start(ControlTestBed& bed, const std::string& model,
-                       const std::vector<std::string>& faults, Clock* clock = nullptr)
-{
-    sim::SimOptions options;
-    options.model = model;
-    options.faults = faults;
-    bed.AttachCamera(0, options);
-    CXKorvelCamCtrl& control = clock ? bed.MakeControl(*clock) : bed.MakeControl();
-    control.OnCreate();
-    EXPECT_TRUE(control.CheckOnline());
-    bed.Camera(0).ClearReceivedLines();
-    bed.ui.Clear();
-    return control;
-}
-
 TEST(ControlOnePush, BalanceSucceedsAfterThreePollsAndReadsTheGainsBack)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-470", {}); // awb: two "working" polls, then 1
+    CXKorvelCamCtrl& control = bed.StartWithCamera(); // awb: two "working" polls, then 1
     sim::SimCamera& camera = bed.Camera(0);
     const uint64_t sleptBefore = bed.clock.SleptMs();
     int32_t result = -1;
@@ -70,7 +53,7 @@ TEST(ControlOnePush, BalanceSucceedsAfterThreePollsAndReadsTheGainsBack)
 TEST(ControlOnePush, BalanceOfAMonochromeImagerRunsIntoTheTimeOut)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-471", {});
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-471");
     const uint64_t sleepsBefore = bed.clock.SleepCalls();
     int32_t result = -1;
 
@@ -89,7 +72,7 @@ TEST(ControlOnePush, BalanceOfAMonochromeImagerRunsIntoTheTimeOut)
 TEST(ControlOnePush, CameraReportedFailureAndAybOfBothImagers)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-471", {"ayb-result=2"});
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-471", {"ayb-result=2"});
     int32_t result = -1;
     EXPECT_EQ(control.RunOnePushBalance(2, result, true), 0);
     EXPECT_EQ(result, 2);
@@ -98,7 +81,7 @@ TEST(ControlOnePush, CameraReportedFailureAndAybOfBothImagers)
     EXPECT_EQ(bed.ui.Messages()[0].text, "One-Push AYB failed. \r\n\"Error, Too Dark Green\".");
 
     ControlTestBed second;
-    CXKorvelCamCtrl& both = Start(second, "ZR-471", {});
+    CXKorvelCamCtrl& both = second.StartWithCamera("ZR-471");
     EXPECT_EQ(both.RunOnePushBalance(2, result, false), 0);
     EXPECT_EQ(result, 1);
     // Monochrome imagers have no red and blue gains.
@@ -126,7 +109,7 @@ TEST(ControlOnePush, BalanceWhileOfflineFailsAtOnce)
 TEST(ControlOnePush, BalanceInRealTime)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-470", {}, &Clock::System());
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-470", {}, &Clock::System());
     int32_t result = -1;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(control.RunOnePushBalance(0, result, false), 0);
@@ -138,7 +121,7 @@ TEST(ControlOnePush, BalanceInRealTime)
 TEST(ControlShading, ModesOtherThanUserAreRefusedWithoutSending)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-470", {});
+    CXKorvelCamCtrl& control = bed.StartWithCamera();
     bed.Camera(0).SetValue("SDM2", 1); // "Factory"
     int32_t result = -1;
 
@@ -157,7 +140,7 @@ TEST(ControlShading, UserTwoSendsOneAndReportsTheCamerasResult)
 {
     for (bool show : {true, false}) {
         ControlTestBed bed;
-        CXKorvelCamCtrl& control = Start(bed, "ZR-470", {"shading-result=3"});
+        CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-470", {"shading-result=3"});
         bed.Camera(0).SetValue("SDM1", 3); // "User 2"
         int32_t result = -1;
 
@@ -181,7 +164,7 @@ TEST(ControlShading, UserTwoSendsOneAndReportsTheCamerasResult)
 TEST(ControlShading, ACameraThatNeverFinishesEndsWithoutError)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-470", {"shading-working=100000"});
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-470", {"shading-working=100000"});
     bed.Camera(0).SetValue("SDM2", 2); // "User 1"
     int32_t result = -1;
     EXPECT_EQ(control.RunShadingRecalibration(1, result, true), 0);
@@ -200,7 +183,7 @@ TEST(ControlShading, ACameraThatNeverFinishesEndsWithoutError)
 TEST(ControlShading, RecalibrationInRealTime)
 {
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = Start(bed, "ZR-471", {}, &Clock::System());
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-471", {}, &Clock::System());
     bed.Camera(0).SetValue("SDM1", 2);
     int32_t result = -1;
     const auto start = std::chrono::steady_clock::now();
@@ -215,16 +198,20 @@ TEST(ControlShading, RecalibrationInRealTime)
 
 // The search tests assume that no Camera Link serial library with ports is on the library
 // search path, so that the sixteen COM ports are the only candidates.
-bool CameraLinkPortsPresent()
+class ControlSearch : public ::testing::Test
 {
-    return CCommLink().GetPortCount() > 0;
-}
+protected:
+    void SetUp() override
+    {
+        if (CCommLink().GetPortCount() > 0)
+            GTEST_SKIP() << "a Camera Link library with ports is on the library search path";
+    }
 
-TEST(ControlSearch, NoCameraAnywhereTriesAllSixteenPorts)
-{
-    if (CameraLinkPortsPresent())
-        GTEST_SKIP() << "a Camera Link library with ports is on the library search path";
     ControlTestBed bed;
+};
+
+TEST_F(ControlSearch, NoCameraAnywhereTriesAllSixteenPorts)
+{
     bed.ui.SetHasMainWindow(true);
     CXKorvelCamCtrl& control = bed.MakeControl();
     int32_t commClass = -7, port = -7;
@@ -253,11 +240,8 @@ TEST(ControlSearch, NoCameraAnywhereTriesAllSixteenPorts)
               (Strings{"main-window 1", "progress destroy"}));
 }
 
-TEST(ControlSearch, StopsAtTheFirstPortWithACamera)
+TEST_F(ControlSearch, StopsAtTheFirstPortWithACamera)
 {
-    if (CameraLinkPortsPresent())
-        GTEST_SKIP() << "a Camera Link library with ports is on the library search path";
-    ControlTestBed bed;
     sim::SimCamera& camera = bed.AttachCamera(2, "ZR-471");
     CXKorvelCamCtrl& control = bed.MakeControl();
     int32_t commClass = -1, port = -1;
@@ -281,11 +265,8 @@ TEST(ControlSearch, StopsAtTheFirstPortWithACamera)
     EXPECT_TRUE(bed.ui.Lines("progress").empty());
 }
 
-TEST(ControlSearch, CancelStopsBeforeTheNextCandidate)
+TEST_F(ControlSearch, CancelStopsBeforeTheNextCandidate)
 {
-    if (CameraLinkPortsPresent())
-        GTEST_SKIP() << "a Camera Link library with ports is on the library search path";
-    ControlTestBed bed;
     bed.AttachCamera(2, "ZR-470");
     bed.ui.SetHasMainWindow(true);
     bed.ui.CancelAtQuery(2);

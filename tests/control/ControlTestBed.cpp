@@ -52,14 +52,19 @@ void ControlTestBed::DestroyControl()
     control_.reset();
 }
 
-CXKorvelCamCtrl& ControlTestBed::StartWithCamera(const std::string& model)
+CXKorvelCamCtrl& ControlTestBed::StartWithCamera(const std::string& model,
+                                                 const std::vector<std::string>& faults, Clock* use)
 {
-    AttachCamera(0, model);
+    sim::SimOptions options;
+    options.model = model;
+    options.faults = faults;
+    AttachCamera(0, options);
     settings.WriteInt("Comm", "Class", 0);
     settings.WriteInt("Comm", "Port", 0);
-    CXKorvelCamCtrl& control = MakeControl();
+    CXKorvelCamCtrl& control = MakeControl(use != nullptr ? *use : clock);
     control.OnCreate();
     EXPECT_TRUE(control.CheckOnline());
+    Camera(0).ClearReceivedLines();
     ui.Clear();
     return control;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/XKorvelCamCtrl.h"
 #include "sim/lib/PtyServer.h"
@@ -37,8 +38,11 @@ public:
     CXKorvelCamCtrl& MakeControl(Clock& clock);
     void DestroyControl();
 
-    // A control started (OnCreate) with a camera on COM1 of that model, the journal cleared.
-    CXKorvelCamCtrl& StartWithCamera(const std::string& model = "ZR-470");
+    // A control started (OnCreate) on the bed's clock, or on `clock`, with a camera of that
+    // model and those faults on COM1; the journal and the camera's received lines cleared.
+    CXKorvelCamCtrl& StartWithCamera(const std::string& model = "ZR-470",
+                                     const std::vector<std::string>& faults = {},
+                                     Clock* clock = nullptr);
 
     CXKorvelCamCtrl& Control() { return *control_; }
 

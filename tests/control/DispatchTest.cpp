@@ -23,7 +23,6 @@ using Strings = std::vector<std::string>;
 using test::ControlTestBed;
 
 constexpr int32_t kDeviceIoError = static_cast<int32_t>(ScriptError::kDeviceIoError);
-constexpr int32_t kInvalidValue = static_cast<int32_t>(ScriptError::kInvalidPropertyValue);
 constexpr int32_t kSetNotSupported = static_cast<int32_t>(ScriptError::kSetNotSupported);
 
 // Event names as a receiver of the dispatch gets them.
@@ -121,39 +120,42 @@ TEST(Dispatch, FailuresOfTheCallItself)
     std::vector<Variant> text{Variant("ten")};
     EXPECT_EQ(script.TryCall("AskIMG1GainMasterRange", text).status, hresult::kTypeMismatch);
     EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant()).status, hresult::kTypeMismatch);
+    EXPECT_EQ(script.Put("ShowControlWindow", Variant("maybe")).status, hresult::kTypeMismatch);
     EXPECT_EQ(script.Get("IMG1ShutterSpeed"), Variant(0)); // nothing was written
 
     // Arguments convert as a script's would: text that reads as a number, a boolean as -1/0.
     EXPECT_EQ(script.Call("AskIMG1GainMasterRange", {Variant("0")}), Variant(-84));
     EXPECT_EQ(script.Call("AskIMG1GainMasterRange", {Variant(true)}), Variant(336));
-
-    // Names without regard to letter case, and the dispatch's own names of 154 and 215.
-    ASSERT_NE(CXKorvelCamDispatch::GetIDsOfNames("imG1shutterSPEED"), nullptr);
-    EXPECT_EQ(CXKorvelCamDispatch::GetIDsOfNames("imG1shutterSPEED")->dispid, 26);
-    ASSERT_NE(CXKorvelCamDispatch::GetIDsOfNames("AskIMG2ProcessBypassIndexRange"), nullptr);
-    EXPECT_EQ(CXKorvelCamDispatch::GetIDsOfNames("AskIMG2ProcessBypassIndexRange")->dispid, 215);
-    EXPECT_EQ(CXKorvelCamDispatch::GetIDsOfNames("NoSuchMember"), nullptr);
     EXPECT_TRUE(script.events.names.empty());
 }
 
-TEST(Dispatch, ReadOnlyPropertiesRaiseSetNotSupported)
+TEST(Dispatch, ScriptErrorsCarryStatusAndDescription)
 {
     ControlTestBed bed;
     Script script(bed.MakeControl());
-    for (const char* name : {"CommClass", "CommPort", "FirmwareVersion", "FPGAVersion", "CameraID",
-                             "ModelName", "IMG1ImagerType", "IMG2ImagerTypeString"}) {
-        const AutomationMember* m = FindMember(name);
-        ASSERT_NE(m, nullptr) << name;
+    for (const AutomationMember& m : AutomationMembers()) {
+        if (!m.readOnly)
+            continue;
+        const std::string name(m.Name());
         Variant before = script.Get(name);
-        DispatchResult r = script.Put(name, m->type == VarType::BStr ? Variant("x") : Variant(5));
+        DispatchResult r = script.Put(name, m.type == VarType::BStr ? Variant("x") : Variant(5));
         EXPECT_EQ(r.status, kSetNotSupported) << name;
         EXPECT_EQ(r.description, "Property is read-only.") << name;
         EXPECT_EQ(script.Get(name), before) << name;
     }
     EXPECT_TRUE(script.events.names.empty());
+
+    // A port that does not exist: the link's text, and the port tried is remembered.
+    std::vector<Variant> args{Variant(0), Variant(5)};
+    DispatchResult missing = script.TryCall("StartCommunication", args);
+    EXPECT_EQ(missing.status, kDeviceIoError);
+    EXPECT_EQ(missing.description, GetLinkErrorMessage(LINK_CANNOT_USE_PORT));
+    EXPECT_EQ(script.Get("CommPort"), Variant(5));
+    EXPECT_EQ(script.Get("CommClass"), Variant(0));
+    EXPECT_EQ(script.Call("CheckOnline"), Variant(false));
 }
 
-TEST(Dispatch, RowPropertiesWorkOnTheMirrorWhileOffline)
+TEST(Dispatch, PropertiesWorkOnTheMirrorWhileOffline)
 {
     ControlTestBed bed;
     CXKorvelCamCtrl& control = bed.MakeControl();
@@ -190,6 +192,16 @@ TEST(Dispatch, RowPropertiesWorkOnTheMirrorWhileOffline)
     EXPECT_EQ(script.Get("EEPROMArea"), Variant(2));
     EXPECT_EQ(script.Get("EEPROMAreaString"), Variant("User 2 Data"));
     EXPECT_TRUE(script.events.names.empty());
+
+    // Visibility: any non-zero number is true; AboutBox shows the about panel.
+    EXPECT_TRUE(script.Put("ShowImage2Window", Variant(0)).Succeeded());
+    EXPECT_EQ(script.Get("ShowImage2Window"), Variant(false));
+    EXPECT_TRUE(script.Put("ShowImage2Window", Variant(7)).Succeeded());
+    EXPECT_EQ(control.GetVisibilityFlag(PANEL_IMAGER2), 1);
+    EXPECT_TRUE(script.Put("ShowAboutWindow", Variant(false)).Succeeded());
+    EXPECT_EQ(script.Get("ShowAboutWindow"), Variant(false));
+    EXPECT_EQ(script.Call("AboutBox"), Variant());
+    EXPECT_EQ(script.Get("ShowAboutWindow"), Variant(true));
 
     // Offline, the reported whole-camera methods return 100 and raise nothing.
     EXPECT_EQ(script.Call("ReadAllFromCamera"), Variant(100));
@@ -235,79 +247,11 @@ TEST(Dispatch, MethodsEvaluateTheMirrorAtTheTimeOfTheCall)
     EXPECT_TRUE(script.events.names.empty());
 }
 
-TEST(Dispatch, VisibilityPropertiesAndAboutBox)
+TEST(Dispatch, AreasEventsAndOutArgumentsWithACamera)
 {
+    // On the system clock: the camera answers from its own thread.
     ControlTestBed bed;
-    CXKorvelCamCtrl& control = bed.MakeControl();
-    Script script(control);
-    EXPECT_TRUE(script.Put("ShowAboutWindow", Variant(false)).Succeeded());
-    EXPECT_EQ(script.Get("ShowAboutWindow"), Variant(false));
-    EXPECT_EQ(control.GetVisibilityFlag(PANEL_ABOUT), 0);
-    EXPECT_EQ(script.Call("AboutBox"), Variant());
-    EXPECT_EQ(script.Get("ShowAboutWindow"), Variant(true));
-    // A non-zero number is true, as the flag's write takes it.
-    EXPECT_TRUE(script.Put("ShowImage2Window", Variant(0)).Succeeded());
-    EXPECT_EQ(script.Get("ShowImage2Window"), Variant(false));
-    EXPECT_TRUE(script.Put("ShowImage2Window", Variant(7)).Succeeded());
-    EXPECT_EQ(control.GetVisibilityFlag(PANEL_IMAGER2), 1);
-    EXPECT_EQ(script.Put("ShowControlWindow", Variant("maybe")).status, hresult::kTypeMismatch);
-}
-
-// A control started on a simulated camera on COM1, on the system clock (the camera answers
-// from its own thread).
-class DispatchWithCamera : public ::testing::Test
-{
-protected:
-    CXKorvelCamCtrl& Start(const sim::SimOptions& options)
-    {
-        bed.AttachCamera(0, options);
-        bed.settings.WriteInt("Comm", "Class", 0);
-        bed.settings.WriteInt("Comm", "Port", 0);
-        CXKorvelCamCtrl& control = bed.MakeControl(Clock::System());
-        control.OnCreate();
-        EXPECT_TRUE(control.CheckOnline());
-        return control;
-    }
-
-    ControlTestBed bed;
-};
-
-TEST_F(DispatchWithCamera, ScriptErrorsCarryStatusAndDescription)
-{
-    sim::SimOptions options;
-    options.faults = {"noise=Bad Parameters!!\\r\\n:GA1"};
-    CXKorvelCamCtrl& control = Start(options);
-    Script script(control);
-
-    // Refused by the camera: the event has fired and the mirror keeps the value.
-    DispatchResult refused = script.Put("IMG1GainMaster", Variant(100));
-    EXPECT_EQ(refused.status, kInvalidValue);
-    EXPECT_EQ(refused.description, "\"GA1\" : Bad Parameter !!");
-    EXPECT_EQ(script.Get("IMG1GainMaster"), Variant(100));
-    EXPECT_EQ(script.events.RowEvents(), Strings{"IMG1GainMasterChanged"});
-
-    // A port that does not exist: the link's text, and the port tried is remembered.
-    std::vector<Variant> args{Variant(0), Variant(5)};
-    DispatchResult missing = script.TryCall("StartCommunication", args);
-    EXPECT_EQ(missing.status, kDeviceIoError);
-    EXPECT_EQ(missing.description, GetLinkErrorMessage(LINK_CANNOT_USE_PORT));
-    EXPECT_EQ(script.Get("CommPort"), Variant(5));
-    EXPECT_EQ(script.Get("CommClass"), Variant(0));
-    EXPECT_EQ(script.Call("CheckOnline"), Variant(false));
-
-    // Back on COM1: the model name is read with its event.
-    script.events.names.clear();
-    EXPECT_EQ(script.Call("StartCommunication", {Variant(0), Variant(0)}), Variant(0));
-    EXPECT_EQ(script.Get("ModelName"), Variant("ZR-470"));
-    EXPECT_EQ(script.events.RowEvents(), Strings{"ModelNameChanged"});
-    EXPECT_EQ(script.events.names.back(), "ModelNameChanged");
-}
-
-TEST_F(DispatchWithCamera, AreasEventsAndOutArguments)
-{
-    sim::SimOptions options;
-    options.faults = {"awb-working=1"};
-    CXKorvelCamCtrl& control = Start(options);
+    CXKorvelCamCtrl& control = bed.StartWithCamera("ZR-470", {"awb-working=1"}, &Clock::System());
     Script script(control);
 
     // Choosing the area fires nothing; loading it reads all, the current area's event last.
