@@ -1,13 +1,12 @@
 #include "CliHarness.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "control/ModuleSettings.h"
@@ -51,16 +50,11 @@ std::vector<char*> Pointers(std::vector<std::string>& strings)
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                      const EnvList& env, int timeoutMs)
 {
+    // Both streams go to files, so that neither can fill up and block the program.
     RunResult result;
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return result;
-    if (::pipe2(err, O_CLOEXEC) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
-        return result;
-    }
+    TempDir capture;
+    const std::string outFile = capture.File("out");
+    const std::string errFile = capture.File("err");
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv = Pointers(argStrings);
@@ -70,60 +64,31 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
     if (spawned != 0) {
-        ::close(out[0]);
-        ::close(err[0]);
         result.err = "spawn failed: " + std::string(std::strerror(spawned));
         return result;
     }
 
-    // Both streams at once, so that neither pipe fills up and blocks the program.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    bool killed = false;
-    while (open > 0) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now())
-                        .count();
-        if (left <= 0) {
-            ::kill(pid, SIGKILL);
-            killed = true;
-            break;
-        }
-        int n = ::poll(fds, 2, static_cast<int>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            char buffer[4096];
-            ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                sinks[i]->append(buffer, static_cast<size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd& p : fds) {
-        if (p.fd >= 0)
-            ::close(p.fd);
-    }
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t done = 0;
+    while ((done = ::waitpid(pid, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (done == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
     }
-    result.exitCode = !killed && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = TempDir::ReadFile(outFile);
+    result.err = TempDir::ReadFile(errFile);
     return result;
 }
 
