@@ -124,14 +124,6 @@ TEST(ProfileFileTest, UpdateInPlaceKeepsEverythingElse)
                               "EEPROM Area=2\r\n");
     EXPECT_EQ(file.GetString("General", "ModelName", ""), "ZR-47xCL");
     EXPECT_EQ(file.GetInt("IMG1 Gain", "Red Gain", 0), -4);
-
-    // A new file gets sections in the order of their first entry, keys in writing order.
-    ProfileFile fresh;
-    fresh.WriteString("General", "ModelName", "ZR-47xCL");
-    fresh.WriteInt("IMG1 Shutter", "Shutter Speed", 6);
-    fresh.WriteInt("General", "Imager1 Type", 5);
-    EXPECT_EQ(fresh.Content(), "[General]\r\nModelName=ZR-47xCL\r\nImager1 Type=5\r\n"
-                               "[IMG1 Shutter]\r\nShutter Speed=6\r\n");
 }
 
 TEST(ProfileFileTest, RefusesWhatCannotBeOneLine)
@@ -152,7 +144,7 @@ TEST(ProfileFileTest, RefusesWhatCannotBeOneLine)
 
 TEST(ProfileFileTest, LoadOddFiles)
 {
-    // A missing file, a folder and a file beyond the size limit: see the setup file tests.
+    // A missing file, a folder and an oversized file are read through the setup file tests.
     TempDir dir;
     std::string fifo = dir.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
