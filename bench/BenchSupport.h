@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "comm/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace zr::bench
 {

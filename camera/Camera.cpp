@@ -4,10 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#include "base/SettingsStore.h"
 #include "camera/AnswerNumber.h"
 #include "camera/CameraError.h"
 #include "comm/CommAbstract.h"
-#include "comm/SettingsStore.h"
 
 namespace zr
 {

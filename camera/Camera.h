@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Clock.h"
 #include "camera/ParameterTable.h"
-#include "comm/Clock.h"
 #include "comm/Comm.h"
 
 namespace zr

@@ -7,9 +7,9 @@
 #include <limits>
 #include <new>
 
+#include "base/ProfileFile.h"
 #include "camera/AnswerNumber.h"
 #include "camera/CameraError.h"
-#include "camera/ProfileFile.h"
 
 namespace zr
 {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "control/AutomationMembers.h"
-#include "control/AutomationTypes.h"
+#include "automation/AutomationMembers.h"
+#include "automation/AutomationTypes.h"
 
 namespace zr::cli
 {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "control/ComponentInterface.h"
+#include "component/ComponentInterface.h"
 #include "control/Identities.h"
 
 namespace

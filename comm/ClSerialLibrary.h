@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/SharedLibrary.h"
 #include "comm/ClSerialApi.h"
-#include "comm/SharedLibrary.h"
 
 namespace zr
 {

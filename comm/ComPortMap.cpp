@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "comm/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace zr
 {

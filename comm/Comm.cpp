@@ -1,6 +1,6 @@
 #include "comm/Comm.h"
 
-#include "comm/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace zr
 {

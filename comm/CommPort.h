@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueFd.h"
 #include "comm/CommAbstract.h"
-#include "comm/UniqueFd.h"
 
 namespace zr
 {

@@ -9,8 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "comm/SharedLibrary.h"
-#include "control/ComponentInterface.h"
+#include "base/SharedLibrary.h"
+#include "component/ComponentInterface.h"
 
 namespace
 {

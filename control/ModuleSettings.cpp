@@ -1,5 +1,5 @@
 #include "control/ModuleSettings.h"
-#include "control/UserFolders.h"
+#include "base/UserFolders.h"
 
 #include <cerrno>
 #include <chrono>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "comm/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 namespace zr
 {

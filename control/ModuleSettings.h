@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "camera/ProfileFile.h"
-#include "comm/SettingsStore.h"
+#include "base/ProfileFile.h"
+#include "base/SettingsStore.h"
 
 namespace zr
 {

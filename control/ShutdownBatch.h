@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "control/ModuleSettings.h"
 
 namespace zr

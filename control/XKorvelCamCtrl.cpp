@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/SettingsStore.h"
 #include "camera/CameraError.h"
-#include "comm/SettingsStore.h"
-#include "control/AutomationMembers.h"
 #include "control/Identities.h"
 #include "control/ScriptError.h"
 
@@ -122,48 +121,6 @@ void CXKorvelCamCtrl::OnDestroy()
     windowCreated_ = false;
 }
 
-// --- Events --------------------------------------------------------------------------------
-
-void CXKorvelCamCtrl::Advise(EventSink& sink)
-{
-    sinks_.push_back(&sink);
-}
-
-bool CXKorvelCamCtrl::Unadvise(EventSink& sink)
-{
-    auto found = std::find(sinks_.begin(), sinks_.end(), &sink);
-    if (found == sinks_.end())
-        return false;
-    // While an event is being delivered the list is walked by position: leave a hole.
-    if (firing_ > 0)
-        *found = nullptr;
-    else
-        sinks_.erase(found);
-    return true;
-}
-
-void CXKorvelCamCtrl::FireEvent(const AutomationMember* event)
-{
-    if (event == nullptr)
-        return;
-    // Counts the nesting even when a receiver breaks its promise and throws.
-    struct Delivery {
-        CXKorvelCamCtrl& control;
-        explicit Delivery(CXKorvelCamCtrl& c) : control(c) { ++control.firing_; }
-        ~Delivery()
-        {
-            if (--control.firing_ == 0)
-                std::erase(control.sinks_, nullptr);
-        }
-    } delivery(*this);
-    // Receivers added during delivery get the next event, not this one.
-    const size_t count = sinks_.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (EventSink* sink = sinks_[i])
-            sink->OnEvent(event->dispid, event->name.data());
-    }
-}
-
 template <typename Notify> void CXKorvelCamCtrl::NotifyPanels(Notify notify)
 {
     for (const std::unique_ptr<Panel>& panel : panels_)
@@ -176,34 +133,34 @@ template <typename Notify> void CXKorvelCamCtrl::NotifyPanels(Notify notify)
 void CXKorvelCamCtrl::SetOnline(bool online)
 {
     CCamera::SetOnline(online);
-    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::OnlineStatusChanged));
+    statusChanged.Emit(StatusChange::Online);
     NotifyPanels([online](Panel& p) { p.OnOnlineStatusChanged(online); });
 }
 
 void CXKorvelCamCtrl::SetSynchronized(bool synchronized)
 {
     CCamera::SetSynchronized(synchronized);
-    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::SynchronizationStatusChanged));
+    statusChanged.Emit(StatusChange::Synchronized);
     NotifyPanels([synchronized](Panel& p) { p.OnSynchronizationStatusChanged(synchronized); });
 }
 
 void CXKorvelCamCtrl::SetSending(bool sending)
 {
     CCamera::SetSending(sending);
-    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::SendingStatusChanged));
+    statusChanged.Emit(StatusChange::Sending);
     NotifyPanels([sending](Panel& p) { p.OnSendingStatusChanged(sending, 0); });
 }
 
 void CXKorvelCamCtrl::SetReceiving(bool receiving)
 {
     CCamera::SetReceiving(receiving);
-    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::ReceivingStatusChanged));
+    statusChanged.Emit(StatusChange::Receiving);
     NotifyPanels([receiving](Panel& p) { p.OnReceivingStatusChanged(receiving, 0); });
 }
 
 void CXKorvelCamCtrl::OnCommPortChanged()
 {
-    FireEvent(FindSpecialMember(MemberKind::Event, SpecialOp::CommPortChanged));
+    statusChanged.Emit(StatusChange::CommPort);
     NotifyPanels([](Panel& p) { p.OnCommPortChanged(); });
 }
 
@@ -211,7 +168,7 @@ void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
 {
     if (index == P_MD)
         ApplyCameraModel(true);
-    FireEvent(FindRowEvent(index));
+    parameterChanged.Emit(index);
     NotifyPanels([index, interactive](Panel& p) {
         if (p.HasWindow())
             p.OnParameterChanged(index, interactive, true);
@@ -220,6 +177,7 @@ void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
 
 void CXKorvelCamCtrl::OnCommLog(const std::string& line, bool sent)
 {
+    commLog.Emit(line, sent);
     NotifyPanels([&line, sent](Panel& p) { p.OnMessage(line, !sent); });
 }
 

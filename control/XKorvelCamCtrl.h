@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
+#include "base/Signal.h"
 #include "camera/Camera.h"
-#include "comm/Clock.h"
 #include "control/ControlUi.h"
-#include "control/EventSink.h"
 #include "control/HeadlessUi.h"
 #include "control/ShutdownBatch.h"
 
@@ -17,7 +17,9 @@ namespace zr
 {
 
 class SettingsStore;
-struct AutomationMember;
+
+// A status change the control reports, in the order of its notifications.
+enum class StatusChange : uint8_t { Online, Synchronized, Sending, Receiving, CommPort };
 
 // The control: one connection to one camera. It is the camera object (mirror, transactions,
 // links), owns the six panels, turns every camera notification into an event and a panel
@@ -58,12 +60,17 @@ public:
     void OnDestroy();
     bool HasWindow() const { return windowCreated_; }
 
-    // --- Events -----------------------------------------------------------------------------
-    // Adds a receiver of events (not owned; a receiver added twice gets every event twice).
-    void Advise(EventSink& sink);
-    // Removes one registration of the receiver; false when it was not registered. Safe from
-    // inside an event.
-    bool Unadvise(EventSink& sink);
+    // --- Notifications ----------------------------------------------------------------------
+    // Every change is emitted here first, then handed to the panels in index order. Slots run
+    // synchronously inside the operation that caused the change; they may call back into the
+    // control (the call runs nested) but must not throw.
+    //
+    // A status flag was stored, or the communication port changed.
+    Signal<StatusChange> statusChanged;
+    // A row's mirrored value changed (after a new model name has rebuilt the panels).
+    Signal<int32_t> parameterChanged;
+    // A communication-log line as it went to or came from the camera (CR LF included).
+    Signal<const std::string&, bool> commLog;
 
     // --- Connection and panels --------------------------------------------------------------
     // Closes the link, tries class and port (open, then the EB connection check), reads the
@@ -190,7 +197,6 @@ private:
     int TryConnection(int32_t commClass, int32_t port);
     void DestroyPanel(int32_t index);
     void DestroyAllPanels();
-    void FireEvent(const AutomationMember* event);
     // Calls `notify` on every panel in index order (re-reading each slot, since a receiver may
     // change the panels).
     template <typename Notify> void NotifyPanels(Notify notify);
@@ -208,8 +214,6 @@ private:
     std::array<int32_t, PANEL_COUNT> visible_{};
     bool windowCreated_ = false;
     bool modified_ = false;
-    std::vector<EventSink*> sinks_;
-    int firing_ = 0; // nesting depth of FireEvent; removed sinks are compacted at depth 0
 };
 
 } // namespace zr

@@ -17,8 +17,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/UniqueFd.h"
 #include "sim/lib/SimCamera.h"
-#include "comm/UniqueFd.h"
 
 namespace zr::sim
 {

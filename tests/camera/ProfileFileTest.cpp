@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "camera/ProfileFile.h"
+#include "base/ProfileFile.h"
 #include "support/TempDir.h"
 
 namespace zr

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "CameraOnSimulator.h"
+#include "base/ProfileFile.h"
 #include "camera/CameraError.h"
-#include "camera/ProfileFile.h"
 #include "support/TempDir.h"
 
 namespace zr

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "CliHarness.h"
-#include "control/AutomationMembers.h"
+#include "automation/AutomationMembers.h"
 
 namespace zr
 {

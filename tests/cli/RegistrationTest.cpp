@@ -9,12 +9,12 @@
 #include <sys/stat.h>
 
 #include "CliHarness.h"
-#include "camera/ProfileFile.h"
-#include "comm/SharedLibrary.h"
-#include "control/AutomationMembers.h"
-#include "control/ComponentInterface.h"
+#include "automation/AutomationMembers.h"
+#include "base/ProfileFile.h"
+#include "base/SharedLibrary.h"
+#include "component/ComponentInterface.h"
+#include "component/Registration.h"
 #include "control/Identities.h"
-#include "control/Registration.h"
 
 namespace zr
 {

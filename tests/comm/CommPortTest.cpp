@@ -8,9 +8,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "base/UniqueFd.h"
 #include "comm/ComPortMap.h"
 #include "comm/CommPort.h"
-#include "comm/UniqueFd.h"
 #include "support/MemorySettings.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDir.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "automation/AutomationMembers.h"
 #include "camera/ParameterTable.h"
-#include "control/AutomationMembers.h"
 
 namespace zr
 {

@@ -15,7 +15,7 @@ ControlTestBed::ControlTestBed()
 ControlTestBed::~ControlTestBed()
 {
     // The control closes its link before the cameras go.
-    control_.reset();
+    DestroyControl();
 }
 
 sim::SimCamera& ControlTestBed::AttachCamera(int32_t port, const sim::SimOptions& options)
@@ -41,14 +41,15 @@ CXKorvelCamCtrl& ControlTestBed::MakeControl()
 
 CXKorvelCamCtrl& ControlTestBed::MakeControl(Clock& use)
 {
-    control_.reset();
+    DestroyControl();
     control_ = std::make_unique<CXKorvelCamCtrl>(settings, ui, use);
-    control_->Advise(ui);
+    ui.Listen(*control_);
     return *control_;
 }
 
 void ControlTestBed::DestroyControl()
 {
+    ui.StopListening();
     control_.reset();
 }
 

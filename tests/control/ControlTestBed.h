@@ -33,7 +33,7 @@ public:
     sim::SimCamera& Camera(int32_t port) { return cameras_[port]->Camera(); }
 
     // A new control on the bed's settings, user interface and clock (or another clock), with
-    // the user interface advised as its event sink. The old one is destroyed first.
+    // the user interface journalling its events. The old one is destroyed first.
     CXKorvelCamCtrl& MakeControl();
     CXKorvelCamCtrl& MakeControl(Clock& clock);
     void DestroyControl();

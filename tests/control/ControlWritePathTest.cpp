@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "ControlTestBed.h"
+#include "automation/AutomationMembers.h"
+#include "automation/Dispatch.h"
 #include "camera/CameraError.h"
-#include "control/AutomationMembers.h"
 #include "control/ScriptError.h"
 
 namespace zr
@@ -178,21 +179,24 @@ TEST(ControlWritePath, VisibilityFollowsTheFlagsAndTheMainPanel)
 
 TEST(ControlWritePath, EventsReachEverySinkWithTheirDispids)
 {
-    struct Sink : EventSink {
+    struct Sink {
         std::vector<std::pair<int32_t, std::string>> seen;
         std::function<void()> onEvent;
-        void OnEvent(int32_t dispid, const char* name) override
+        SignalConnection connection = 0;
+        void OnEvent(const AutomationMember& event)
         {
-            seen.emplace_back(dispid, name);
+            seen.emplace_back(event.dispid, event.name.data());
             if (onEvent)
                 onEvent();
         }
     };
     ControlTestBed bed;
     CXKorvelCamCtrl& control = bed.MakeControl();
+    CXKorvelCamDispatch dispatch(control);
     Sink first, second;
-    control.Advise(first);
-    control.Advise(second);
+    for (Sink* sink : {&first, &second})
+        sink->connection = dispatch.eventFired.Connect(
+            [sink](const AutomationMember& event) { sink->OnEvent(event); });
 
     control.SetParameterValue(P_SH2, 2);
     control.SetParameterValue(P_AREA, 1); // a row without an event
@@ -201,14 +205,14 @@ TEST(ControlWritePath, EventsReachEverySinkWithTheirDispids)
     EXPECT_EQ(second.seen, expected);
 
     // A sink may leave from inside an event; the others still get it.
-    first.onEvent = [&] { control.Unadvise(first); };
+    first.onEvent = [&] { dispatch.eventFired.Disconnect(first.connection); };
     control.SetParameterValue(P_HF, 1);
     control.SetParameterValue(P_HF, 0);
     EXPECT_EQ(first.seen.size(), 2u);
     EXPECT_EQ(second.seen.size(), 3u);
     EXPECT_EQ(second.seen.back(), std::make_pair(11, std::string("HighFrameRateChanged")));
-    EXPECT_FALSE(control.Unadvise(first));
-    EXPECT_TRUE(control.Unadvise(second));
+    EXPECT_FALSE(dispatch.eventFired.Disconnect(first.connection));
+    EXPECT_TRUE(dispatch.eventFired.Disconnect(second.connection));
 
     control.SetOnline(false);
     EXPECT_EQ(second.seen.size(), 3u);

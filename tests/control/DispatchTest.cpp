@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "ControlTestBed.h"
+#include "automation/Dispatch.h"
 #include "comm/LinkError.h"
-#include "control/ComponentInterface.h"
-#include "control/Dispatch.h"
+#include "component/ComponentInterface.h"
 #include "control/ScriptError.h"
 
 namespace zr
@@ -26,13 +26,13 @@ constexpr int32_t kDeviceIoError = static_cast<int32_t>(ScriptError::kDeviceIoEr
 constexpr int32_t kSetNotSupported = static_cast<int32_t>(ScriptError::kSetNotSupported);
 
 // Event names as a receiver of the dispatch gets them.
-class EventLog final : public EventSink
+class EventLog
 {
 public:
-    void OnEvent(int32_t dispid, const char* name) override
+    void OnEvent(const AutomationMember& event)
     {
-        names.push_back(name);
-        dispids.push_back(dispid);
+        names.emplace_back(event.name.data());
+        dispids.push_back(event.dispid);
     }
     // The events that belong to parameter rows (status events left out), in order.
     Strings RowEvents() const
@@ -53,7 +53,10 @@ public:
 class Script
 {
 public:
-    explicit Script(CXKorvelCamCtrl& control) : dispatch(control) { dispatch.Advise(events); }
+    explicit Script(CXKorvelCamCtrl& control) : dispatch(control)
+    {
+        dispatch.eventFired.Connect([this](const AutomationMember& e) { events.OnEvent(e); });
+    }
 
     DispatchResult Invoke(const std::string& name, InvokeKind kind, std::vector<Variant>& args,
                           Variant& result)
@@ -292,38 +295,29 @@ TEST(Dispatch, EventReceiversMayLeaveDuringAnEvent)
 {
     ControlTestBed bed;
     Script script(bed.MakeControl());
-    struct Leaving final : EventSink {
-        CXKorvelCamDispatch* dispatch = nullptr;
-        int calls = 0;
-        void OnEvent(int32_t, const char*) override
-        {
-            ++calls;
-            dispatch->Unadvise(*this);
-        }
-    } leaving;
-    leaving.dispatch = &script.dispatch;
-    script.dispatch.Advise(leaving);
+    Signal<const AutomationMember&>& fired = script.dispatch.eventFired;
+    int calls = 0;
+    SignalConnection leaving = 0;
+    leaving = fired.Connect([&](const AutomationMember&) {
+        ++calls;
+        fired.Disconnect(leaving);
+    });
     EXPECT_TRUE(script.Put("IMG1ShutterSpeed", Variant(2)).Succeeded());
     EXPECT_TRUE(script.Put("IMG1ShutterSpeed", Variant(3)).Succeeded());
-    EXPECT_EQ(leaving.calls, 1);
+    EXPECT_EQ(calls, 1);
     EXPECT_EQ(script.events.names.size(), 2u);
-    EXPECT_FALSE(script.dispatch.Unadvise(leaving));
+    EXPECT_FALSE(fired.Disconnect(leaving));
 
     // A receiver that breaks its contract and throws fails the call, not the program; removing
     // receivers works as before afterwards.
-    struct Throwing final : EventSink {
-        void OnEvent(int32_t, const char*) override { throw std::runtime_error("receiver"); }
-    } throwing;
-    script.dispatch.Advise(throwing);
+    SignalConnection throwing =
+        fired.Connect([](const AutomationMember&) { throw std::runtime_error("receiver"); });
     EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant(4)).status, hresult::kFail);
-    EXPECT_TRUE(script.dispatch.Unadvise(throwing));
+    EXPECT_TRUE(fired.Disconnect(throwing));
     // Nor does an exception of a type of its own.
-    struct ThrowingOther final : EventSink {
-        void OnEvent(int32_t, const char*) override { throw 42; }
-    } throwingOther;
-    script.dispatch.Advise(throwingOther);
+    SignalConnection throwingOther = fired.Connect([](const AutomationMember&) { throw 42; });
     EXPECT_EQ(script.Put("IMG1ShutterSpeed", Variant(6)).status, hresult::kFail);
-    EXPECT_TRUE(script.dispatch.Unadvise(throwingOther));
+    EXPECT_TRUE(fired.Disconnect(throwingOther));
     EXPECT_TRUE(script.Put("IMG1ShutterSpeed", Variant(5)).Succeeded());
     EXPECT_EQ(script.Get("IMG1ShutterSpeed"), Variant(5));
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "comm/Clock.h"
+#include "base/Clock.h"
 
 namespace zr::test
 {

@@ -4,7 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
-namespace zr::test {
+namespace zr::test
+{
 
 std::pair<std::string, std::string> MemorySettings::Key(const std::string& section,
                                                         const std::string& entry)

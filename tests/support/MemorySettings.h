@@ -4,9 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "comm/SettingsStore.h"
+#include "base/SettingsStore.h"
 
-namespace zr::test {
+namespace zr::test
+{
 
 // Settings kept in memory; sections and entries match without regard to letter case, as in the
 // module settings file.

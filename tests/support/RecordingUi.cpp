@@ -1,5 +1,9 @@
 #include "support/RecordingUi.h"
 
+#include "automation/AutomationMembers.h"
+#include "automation/Dispatch.h"
+#include "control/XKorvelCamCtrl.h"
+
 namespace zr::test
 {
 
@@ -132,9 +136,24 @@ void RecordingUi::EnableMainWindow(bool enable)
     Record("main-window " + Flag(enable));
 }
 
-void RecordingUi::OnEvent(int32_t, const char* name)
+void RecordingUi::StopListening()
 {
-    Record(std::string("event ") + name);
+    statusConnection_.Reset();
+    parameterConnection_.Reset();
+}
+
+void RecordingUi::Listen(CXKorvelCamCtrl& control)
+{
+    auto record = [this](const AutomationMember* event) {
+        if (event != nullptr)
+            Record(std::string("event ") + event->name.data());
+    };
+    statusConnection_ =
+        ScopedConnection<StatusChange>(control.statusChanged, [record](StatusChange change) {
+            record(CXKorvelCamDispatch::StatusEvent(change));
+        });
+    parameterConnection_ = ScopedConnection<int32_t>(
+        control.parameterChanged, [record](int32_t row) { record(FindRowEvent(row)); });
 }
 
 std::vector<std::string> RecordingUi::Lines(const std::string& prefix) const

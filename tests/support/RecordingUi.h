@@ -4,16 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "base/Signal.h"
 #include "control/ControlUi.h"
-#include "control/EventSink.h"
+#include "control/XKorvelCamCtrl.h"
 
 namespace zr::test
 {
 
 // A user interface that records, in one journal and in call order, every panel created and
 // destroyed, every call the control makes on a panel, every message box and everything done to
-// the progress window and the main window. An event sink of the same class writes the control's
-// events into the same journal, so the order of events and panel calls can be checked together.
+// the progress window and the main window. Listen() writes the events the control's notifications
+// fire into the same journal, so the order of events and panel calls can be checked together.
 //
 // Journal lines:
 //   "create 3 Control alike=1 top=0 layout=226 parent=0 section=Control" (parent -1: none)
@@ -25,7 +26,7 @@ namespace zr::test
 //   "progress create In Progress", "progress range 0 16", "progress show",
 //   "progress message Checking ...", "progress position 3", "progress title In Progress (...)",
 //   "progress cancelled?", "progress destroy", "main-window 0"
-class RecordingUi final : public ControlUi, public EventSink
+class RecordingUi final : public ControlUi
 {
 public:
     struct Message {
@@ -44,7 +45,10 @@ public:
     bool HasMainWindow() const override { return hasMainWindow_; }
     void EnableMainWindow(bool enable) override;
 
-    void OnEvent(int32_t dispid, const char* name) override;
+    // Journals "event NAME" for every event the control's notifications fire, until
+    // StopListening(), which must come before the control goes.
+    void Listen(CXKorvelCamCtrl& control);
+    void StopListening();
 
     // Set-up.
     void SetHasMainWindow(bool has) { hasMainWindow_ = has; }
@@ -65,6 +69,8 @@ public:
 private:
     std::vector<std::string> journal_;
     std::vector<Message> messages_;
+    ScopedConnection<StatusChange> statusConnection_;
+    ScopedConnection<int32_t> parameterConnection_;
     bool hasMainWindow_ = false;
     int cancelAt_ = 0;
     int cancelQueries_ = 0;

@@ -1,4 +1,4 @@
-#include "control/UserFolders.h"
+#include "base/UserFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>

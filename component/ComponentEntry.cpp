@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "control/ComponentInterface.h"
-#include "control/ComponentModule.h"
-#include "control/ComponentObject.h"
+#include "component/ComponentInterface.h"
+#include "component/ComponentModule.h"
+#include "component/ComponentObject.h"
+#include "component/Registration.h"
 #include "control/Identities.h"
-#include "control/Registration.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "camera/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "comm/UniqueFd.h"
+#include "base/UniqueFd.h"
 
 namespace zr
 {

@@ -1,4 +1,4 @@
-#include "comm/Clock.h"
+#include "base/Clock.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "control/ComponentModule.h"
+#include "component/ComponentModule.h"
 
 namespace zr
 {

@@ -1,9 +1,9 @@
-#include "control/Dispatch.h"
+#include "automation/Dispatch.h"
 
 #include <algorithm>
 #include <new>
 
-#include "control/ComponentInterface.h"
+#include "automation/HResult.h"
 #include "control/ScriptError.h"
 #include "control/XKorvelCamCtrl.h"
 
@@ -58,14 +58,37 @@ std::string BStr(const std::vector<Variant>& args, size_t i)
 
 } // namespace
 
-CXKorvelCamDispatch::CXKorvelCamDispatch(CXKorvelCamCtrl& control) : control_(control)
+CXKorvelCamDispatch::CXKorvelCamDispatch(CXKorvelCamCtrl& control)
+    : control_(control),
+      statusConnection_(control.statusChanged,
+                        [this](StatusChange change) { Fire(StatusEvent(change)); }),
+      parameterConnection_(control.parameterChanged,
+                           [this](int32_t row) { Fire(FindRowEvent(row)); })
 {
-    control_.Advise(*this);
 }
 
-CXKorvelCamDispatch::~CXKorvelCamDispatch()
+const AutomationMember* CXKorvelCamDispatch::StatusEvent(StatusChange change)
 {
-    control_.Unadvise(*this);
+    static constexpr struct {
+        StatusChange change;
+        SpecialOp event;
+    } kEvents[] = {
+        {StatusChange::Online, SpecialOp::OnlineStatusChanged},
+        {StatusChange::Synchronized, SpecialOp::SynchronizationStatusChanged},
+        {StatusChange::Sending, SpecialOp::SendingStatusChanged},
+        {StatusChange::Receiving, SpecialOp::ReceivingStatusChanged},
+        {StatusChange::CommPort, SpecialOp::CommPortChanged},
+    };
+    for (const auto& e : kEvents)
+        if (e.change == change)
+            return FindSpecialMember(MemberKind::Event, e.event);
+    return nullptr;
+}
+
+void CXKorvelCamDispatch::Fire(const AutomationMember* event)
+{
+    if (event != nullptr)
+        eventFired.Emit(*event);
 }
 
 const AutomationMember* CXKorvelCamDispatch::GetIDsOfNames(std::string_view name)
@@ -287,43 +310,6 @@ Variant CXKorvelCamDispatch::CallSpecialMethod(const AutomationMember& m,
     }
     default:
         return {};
-    }
-}
-
-void CXKorvelCamDispatch::Advise(EventSink& sink)
-{
-    sinks_.push_back(&sink);
-}
-
-bool CXKorvelCamDispatch::Unadvise(EventSink& sink)
-{
-    auto it = std::find(sinks_.begin(), sinks_.end(), &sink);
-    if (it == sinks_.end())
-        return false;
-    if (firing_ > 0)
-        *it = nullptr; // compacted once no event is being delivered
-    else
-        sinks_.erase(it);
-    return true;
-}
-
-void CXKorvelCamDispatch::OnEvent(int32_t dispid, const char* name)
-{
-    // The depth is restored even when a receiver throws.
-    struct Delivery {
-        CXKorvelCamDispatch& d;
-        explicit Delivery(CXKorvelCamDispatch& dispatch) : d(dispatch) { ++d.firing_; }
-        ~Delivery()
-        {
-            if (--d.firing_ == 0)
-                std::erase(d.sinks_, nullptr);
-        }
-    } delivery(*this);
-    // Receivers added during the event get the next one; the size is read once for that.
-    const size_t count = sinks_.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (EventSink* sink = sinks_[i])
-            sink->OnEvent(dispid, name);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "control/AutomationTypes.h"
+#include "automation/AutomationTypes.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "control/AutomationMembers.h"
+#include "automation/AutomationMembers.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "control/ComponentInterface.h"
-#include "control/ComponentModule.h"
-#include "control/Dispatch.h"
+#include "automation/Dispatch.h"
+#include "component/ComponentInterface.h"
+#include "component/ComponentModule.h"
 #include "control/XKorvelCamCtrl.h"
 
 namespace zr
@@ -14,7 +14,7 @@ namespace zr
 
 // The object the component's class factory creates: one control on the module settings and its
 // dispatch, behind the boundary interface IXKorvelCamObject. It holds the module while alive.
-class CXKorvelCamObject final : public IXKorvelCamObject, private EventSink
+class CXKorvelCamObject final : public IXKorvelCamObject
 {
 public:
     // `module` must outlive the object.
@@ -32,33 +32,20 @@ public:
     void Release() override;
 
 private:
-    // The control with its communication log handed to the object's receivers as well.
-    class Control final : public CXKorvelCamCtrl
-    {
-    public:
-        Control(SettingsStore& settings, CXKorvelCamObject& owner)
-            : CXKorvelCamCtrl(settings), owner_(owner)
-        {
-        }
-        void OnCommLog(const std::string& line, bool sent) override;
-
-    private:
-        CXKorvelCamObject& owner_;
+    // One receiver with its connections to the dispatch's events and the control's log.
+    struct Receiver {
+        IXKorvelCamEvents* sink;
+        SignalConnection event;
+        SignalConnection log;
     };
 
     ~CXKorvelCamObject() override;
 
-    void OnEvent(int32_t dispid, const char* name) override;
-    void DeliverCommLog(const std::string& line, bool sent);
-    // Calls `deliver` on every receiver; receivers removed meanwhile are skipped.
-    template <typename Fn> void Deliver(Fn deliver);
-
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold_;
-    Control control_;
+    CXKorvelCamCtrl control_;
     CXKorvelCamDispatch dispatch_;
-    std::vector<IXKorvelCamEvents*> sinks_;
-    int delivering_ = 0;
+    std::vector<Receiver> receivers_;
     std::string lastError_;
 };
 

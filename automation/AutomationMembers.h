@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/AutomationTypes.h"
+#include "automation/AutomationTypes.h"
 
 namespace zr
 {

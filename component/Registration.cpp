@@ -1,4 +1,4 @@
-#include "control/Registration.h"
+#include "component/Registration.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "camera/ProfileFile.h"
-#include "control/ComponentInterface.h"
+#include "base/ProfileFile.h"
+#include "base/UserFolders.h"
+#include "component/ComponentInterface.h"
 #include "control/Identities.h"
-#include "control/UserFolders.h"
 
 namespace zr
 {

@@ -1,4 +1,4 @@
-#include "comm/SharedLibrary.h"
+#include "base/SharedLibrary.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,4 @@
-#include "control/ComponentObject.h"
+#include "component/ComponentObject.h"
 
 #include <algorithm>
 #include <new>
@@ -6,21 +6,17 @@
 namespace zr
 {
 
-void CXKorvelCamObject::Control::OnCommLog(const std::string& line, bool sent)
-{
-    CXKorvelCamCtrl::OnCommLog(line, sent);
-    owner_.DeliverCommLog(line, sent);
-}
-
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
-    : hold_(module), control_(module.Settings(), *this), dispatch_(control_)
+    : hold_(module), control_(module.Settings()), dispatch_(control_)
 {
-    dispatch_.Advise(*this);
 }
 
 CXKorvelCamObject::~CXKorvelCamObject()
 {
-    dispatch_.Unadvise(*this);
+    for (const Receiver& r : receivers_) {
+        dispatch_.eventFired.Disconnect(r.event);
+        control_.commLog.Disconnect(r.log);
+    }
     if (control_.HasWindow())
         control_.OnDestroy();
 }
@@ -78,52 +74,28 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
 
 void CXKorvelCamObject::Advise(IXKorvelCamEvents* sink)
 {
-    if (sink != nullptr)
-        sinks_.push_back(sink);
+    if (sink == nullptr)
+        return;
+    Receiver r{sink, 0, 0};
+    r.event = dispatch_.eventFired.Connect(
+        [sink](const AutomationMember& event) { sink->OnEvent(event.dispid, event.name.data()); });
+    r.log = control_.commLog.Connect([sink](const std::string& line, bool sent) {
+        std::string text = line;
+        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+        sink->OnCommLog(text.c_str(), sent);
+    });
+    receivers_.push_back(r);
 }
 
 void CXKorvelCamObject::Unadvise(IXKorvelCamEvents* sink)
 {
-    auto it = std::find(sinks_.begin(), sinks_.end(), sink);
-    if (it == sinks_.end())
+    auto it = std::find_if(receivers_.begin(), receivers_.end(),
+                           [sink](const Receiver& r) { return r.sink == sink; });
+    if (it == receivers_.end())
         return;
-    if (delivering_ > 0)
-        *it = nullptr; // compacted once nothing is being delivered
-    else
-        sinks_.erase(it);
-}
-
-template <typename Fn> void CXKorvelCamObject::Deliver(Fn deliver)
-{
-    // The depth is restored even when a receiver throws.
-    struct Delivery {
-        CXKorvelCamObject& o;
-        explicit Delivery(CXKorvelCamObject& object) : o(object) { ++o.delivering_; }
-        ~Delivery()
-        {
-            if (--o.delivering_ == 0)
-                std::erase(o.sinks_, nullptr);
-        }
-    } delivery(*this);
-    const size_t count = sinks_.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (IXKorvelCamEvents* sink = sinks_[i])
-            deliver(*sink);
-    }
-}
-
-void CXKorvelCamObject::OnEvent(int32_t dispid, const char* name)
-{
-    Deliver([&](IXKorvelCamEvents& sink) { sink.OnEvent(dispid, name); });
-}
-
-void CXKorvelCamObject::DeliverCommLog(const std::string& line, bool sent)
-{
-    if (sinks_.empty())
-        return;
-    std::string text = line;
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    Deliver([&](IXKorvelCamEvents& sink) { sink.OnCommLog(text.c_str(), sent); });
+    dispatch_.eventFired.Disconnect(it->event);
+    control_.commLog.Disconnect(it->log);
+    receivers_.erase(it);
 }
 
 } // namespace zr

@@ -5,14 +5,15 @@
 #include <string_view>
 #include <vector>
 
-#include "control/AutomationMembers.h"
-#include "control/AutomationTypes.h"
-#include "control/EventSink.h"
+#include "automation/AutomationMembers.h"
+#include "automation/AutomationTypes.h"
+#include "base/Signal.h"
 
 namespace zr
 {
 
 class CXKorvelCamCtrl;
+enum class StatusChange : uint8_t;
 
 // The outcome of a dispatch call: status 0, a script error's status code with its description,
 // or a dispatch failure (unknown member, wrong argument count, argument of the wrong type).
@@ -29,17 +30,17 @@ struct DispatchResult {
 // behaviour of their own are written out one by one.
 //
 // Nothing throws out of Invoke: the control's ScriptError becomes the result's status code and
-// description. The dispatch also hands the control's events on to its own receivers.
-class CXKorvelCamDispatch final : private EventSink
+// description. The dispatch also turns the control's notifications into the events of the event
+// interface _DXKorvelCamEvents.
+class CXKorvelCamDispatch final
 {
 public:
     // Description of the script error a write to a read-only property raises (status
     // ScriptError::kSetNotSupported): the platform's standard text for it.
     static constexpr const char* kReadOnlyDescription = "Property is read-only.";
 
-    // Registers with the control for its events until destroyed. The control must outlive it.
+    // Listens to the control's notifications until destroyed. The control must outlive it.
     explicit CXKorvelCamDispatch(CXKorvelCamCtrl& control);
-    ~CXKorvelCamDispatch() override;
     CXKorvelCamDispatch(const CXKorvelCamDispatch&) = delete;
     CXKorvelCamDispatch& operator=(const CXKorvelCamDispatch&) = delete;
 
@@ -56,13 +57,14 @@ public:
     DispatchResult Invoke(int32_t dispid, InvokeKind kind, std::vector<Variant>& args,
                           Variant& result);
 
-    // Receivers of the control's events (not owned; a receiver added twice gets every event
-    // twice). Removing is safe from inside an event.
-    void Advise(EventSink& sink);
-    bool Unadvise(EventSink& sink);
+    // The events of the event interface, as they fire.
+    Signal<const AutomationMember&> eventFired;
+
+    // The event member a notification of the control fires, or nullptr.
+    static const AutomationMember* StatusEvent(StatusChange change);
 
 private:
-    void OnEvent(int32_t dispid, const char* name) override;
+    void Fire(const AutomationMember* event);
 
     Variant GetProperty(const AutomationMember& member);
     void PutProperty(const AutomationMember& member, const Variant& value);
@@ -70,8 +72,8 @@ private:
     Variant CallSpecialMethod(const AutomationMember& member, std::vector<Variant>& args);
 
     CXKorvelCamCtrl& control_;
-    std::vector<EventSink*> sinks_;
-    int firing_ = 0; // nesting depth of OnEvent; removed receivers are compacted at depth 0
+    ScopedConnection<StatusChange> statusConnection_;
+    ScopedConnection<int32_t> parameterConnection_;
 };
 
 } // namespace zr

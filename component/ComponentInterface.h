@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "control/AutomationTypes.h"
+#include "automation/AutomationTypes.h"
+#include "automation/HResult.h"
 
 // The interfaces that cross the component boundary: DllGetClassObject hands out a class factory,
 // the factory creates automation objects, an object drives one control through its dispatch.
@@ -14,25 +15,6 @@
 
 namespace zr
 {
-
-// Result codes of the boundary, with the values the component object model gives them.
-namespace hresult
-{
-inline constexpr int32_t kOk = 0;
-inline constexpr int32_t kFalse = 1;
-inline constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);
-inline constexpr int32_t kPointer = static_cast<int32_t>(0x80004003);
-inline constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
-inline constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
-inline constexpr int32_t kClassNotAvailable = static_cast<int32_t>(0x80040111);
-inline constexpr int32_t kSelfRegTypeLib = static_cast<int32_t>(0x80040200);
-inline constexpr int32_t kSelfRegClass = static_cast<int32_t>(0x80040201);
-// Dispatch failures that are not script errors.
-inline constexpr int32_t kMemberNotFound = static_cast<int32_t>(0x80020003);
-inline constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);
-inline constexpr int32_t kUnknownName = static_cast<int32_t>(0x80020006);
-inline constexpr int32_t kBadParamCount = static_cast<int32_t>(0x8002000E);
-} // namespace hresult
 
 // The interface name a caller passes to DllGetClassObject for IXKorvelCamClassFactory. The
 // trailing number changes whenever one of these interfaces changes, so a program built against
