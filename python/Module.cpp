@@ -19,6 +19,7 @@ namespace
 namespace py = pybind11;
 using namespace zr;
 using zr::python::PythonTypeName;
+using zr::python::RaiseNamed;
 using zr::python::ScriptControl;
 
 // The script error, a plain Python exception so that scripts can catch, pickle and subclass it.
@@ -87,9 +88,25 @@ std::string MethodDoc(const AutomationMember& m)
     return doc + ".";
 }
 
+// The control behind `self`. pybind11 would hand out the storage of an object whose __init__
+// never ran (Control.__new__(Control), a subclass that skips it) as if it were a control; such an
+// object, or one of another type, is refused instead.
 ScriptControl& Unwrap(py::handle self)
 {
-    return py::cast<ScriptControl&>(self);
+    if (!py::isinstance<ScriptControl>(self))
+        throw py::type_error(std::string("a zr47xcl.Control is required, not ") +
+                             Py_TYPE(self.ptr())->tp_name);
+    auto* instance = reinterpret_cast<py::detail::instance*>(self.ptr());
+    py::detail::value_and_holder holder =
+        instance->get_value_and_holder(py::detail::get_type_info(typeid(ScriptControl)));
+    if (!holder.holder_constructed())
+        throw py::type_error("the zr47xcl.Control was never initialised: __init__ did not run");
+    return *holder.value_ptr<ScriptControl>();
+}
+
+std::string NameOf(py::handle name)
+{
+    return zr::python::EncodeText(name, "an attribute name");
 }
 
 py::tuple NamesOf(MemberKind kind)
@@ -127,14 +144,14 @@ PYBIND11_MODULE(zr47xcl, module)
         switch (member.kind) {
         case MemberKind::Property:
             control.def_property_readonly(
-                m->name.data(), [m](ScriptControl& self) { return self.Get(*m); },
+                m->name.data(), [m](py::handle self) { return Unwrap(self).Get(*m); },
                 py::doc(PropertyDoc(*m).c_str()));
             break;
         case MemberKind::Method:
             control.def(
                 m->name.data(),
-                [m](ScriptControl& self, const py::args& args, const py::kwargs& kwargs) {
-                    return self.Call(*m, args, kwargs);
+                [m](py::handle self, const py::args& args, const py::kwargs& kwargs) {
+                    return Unwrap(self).Call(*m, args, kwargs);
                 },
                 py::doc(MethodDoc(*m).c_str()));
             break;
@@ -145,10 +162,11 @@ PYBIND11_MODULE(zr47xcl, module)
 
     // Names in another letter case and the dispatch's own names of dispids 154 and 215 come here
     // once the exact names have not matched.
-    control.def("__getattr__", [](py::object self, const std::string& name) -> py::object {
+    control.def("__getattr__", [](py::object self, py::handle attribute) -> py::object {
+        const std::string name = NameOf(attribute);
         const AutomationMember* m = FindMember(name);
         if (m == nullptr)
-            throw py::attribute_error("'Control' object has no attribute '" + name + "'");
+            RaiseNamed(PyExc_AttributeError, "'Control' object has no attribute %R", attribute);
         if (m->kind == MemberKind::Event)
             throw py::attribute_error("'" + std::string(m->Name()) +
                                       "' is an event: use connect()");
@@ -156,24 +174,25 @@ PYBIND11_MODULE(zr47xcl, module)
             return Unwrap(self).Get(*m);
         return self.attr(m->name.data());
     });
-    control.def("__setattr__", [](ScriptControl& self, const std::string& name, py::object value) {
+    control.def("__setattr__", [](py::handle self, py::handle attribute, py::handle value) {
+        const std::string name = NameOf(attribute);
         const AutomationMember* m = FindMember(name);
         if (m == nullptr)
-            throw py::attribute_error("'Control' object has no attribute '" + name + "'");
+            RaiseNamed(PyExc_AttributeError, "'Control' object has no attribute %R", attribute);
         if (m->kind != MemberKind::Property)
             throw py::attribute_error("'" + std::string(m->Name()) + "' is " +
                                       (m->kind == MemberKind::Method ? "a method" : "an event") +
                                       ", not a property");
-        self.Put(*m, value);
+        Unwrap(self).Put(*m, value);
     });
-    control.def("__delattr__", [](ScriptControl&, const std::string& name) {
-        throw py::attribute_error("the members of the control cannot be deleted ('" + name + "')");
+    control.def("__delattr__", [](py::handle, py::handle) {
+        throw py::attribute_error("the members of the control cannot be deleted");
     });
 
     control.def(
         "connect",
-        [](ScriptControl& self, py::object target, py::object callback) {
-            self.Connect(target, callback);
+        [](py::handle self, py::handle target, py::handle callback) {
+            Unwrap(self).Connect(target, callback);
         },
         py::arg("event"), py::arg("callback") = py::none(),
         "connect(event, callback) or connect(handler)\n\n"
@@ -181,27 +200,32 @@ PYBIND11_MODULE(zr47xcl, module)
         "handler's On<EventName> methods for the events they name.");
     control.def(
         "disconnect",
-        [](ScriptControl& self, py::object target, py::object callback) {
-            self.Disconnect(target, callback);
+        [](py::handle self, py::handle target, py::handle callback) {
+            Unwrap(self).Disconnect(target, callback);
         },
         py::arg("event") = py::none(), py::arg("callback") = py::none(),
         "disconnect(event, callback), disconnect(event), disconnect(handler) or disconnect()\n\n"
         "Removes that callback of the event, every callback of the event, the handler's\n"
         "methods, or every event callback.");
     control.def(
-        "on_log", [](ScriptControl& self, py::object callback) { self.OnLog(callback); },
+        "on_log", [](py::handle self, py::handle callback) { Unwrap(self).OnLog(callback); },
         py::arg("callback"),
         "on_log(callback)\n\n"
         "Calls callback(line, sent) for every communication-log line: sent is True for a line\n"
         "sent to the camera, False for one received; CR and LF are removed. None removes every\n"
         "log callback.");
-    control.def("close", &ScriptControl::Close,
-                "close()\n\nDestroys the control, which writes the module settings.");
-    control.def_property_readonly("closed", &ScriptControl::Closed,
-                                  "True once the control has been closed.");
-    control.def("__enter__", [](py::object self) { return self; });
-    control.def("__exit__", [](ScriptControl& self, py::args) {
-        self.Close();
+    control.def(
+        "close", [](py::handle self) { Unwrap(self).Close(); },
+        "close()\n\nDestroys the control, which writes the module settings.");
+    control.def_property_readonly(
+        "closed", [](py::handle self) { return Unwrap(self).Closed(); },
+        "True once the control has been closed.");
+    control.def("__enter__", [](py::object self) {
+        Unwrap(self);
+        return self;
+    });
+    control.def("__exit__", [](py::handle self, py::handle, py::handle, py::handle) {
+        Unwrap(self).Close();
         return false;
     });
 

@@ -51,10 +51,10 @@ std::string Lower(std::string_view text)
 
 const AutomationMember& EventNamed(py::handle name)
 {
-    const std::string text = py::cast<std::string>(name);
+    const std::string text = EncodeText(name, "the event name");
     const AutomationMember* event = FindMember(text);
     if (event == nullptr)
-        throw py::attribute_error("the control has no event '" + text + "'");
+        RaiseNamed(PyExc_AttributeError, "the control has no event %R", name);
     if (event->kind != MemberKind::Event)
         throw py::type_error("'" + std::string(event->Name()) + "' is a " +
                              MemberKindName(event->kind) + ", not an event");
@@ -217,13 +217,15 @@ py::object ScriptControl::Call(const AutomationMember& method, const py::args& a
     for (size_t i = 0; i < args.size(); ++i)
         given[inputs[i]] = args[i];
     for (const auto& [key, value] : kwargs) {
-        const std::string keyword = py::cast<std::string>(key);
+        const std::string keyword = EncodeText(key, "a keyword");
         auto it = std::find_if(inputs.begin(), inputs.end(),
                                [&](size_t i) { return keyword == declared[i].name; });
         if (it == inputs.end())
-            throw py::type_error(name + "() got an unexpected keyword argument '" + keyword + "'");
+            RaiseNamed(PyExc_TypeError, (name + "() got an unexpected keyword argument %R").c_str(),
+                       key);
         if (given[*it])
-            throw py::type_error(name + "() got multiple values for argument '" + keyword + "'");
+            RaiseNamed(PyExc_TypeError, (name + "() got multiple values for argument %R").c_str(),
+                       key);
         given[*it] = value;
     }
 
@@ -265,7 +267,9 @@ void ScriptControl::Connect(py::handle target, py::handle callback)
     py::object handler = py::reinterpret_borrow<py::object>(target);
     std::vector<std::pair<std::string, py::str>> methods;
     for (py::handle attribute : py::reinterpret_steal<py::list>(PyObject_Dir(handler.ptr()))) {
-        std::string lower = Lower(py::cast<std::string>(attribute));
+        if (!py::isinstance<py::str>(attribute))
+            continue;
+        std::string lower = Lower(EncodeText(attribute, "an attribute name"));
         if (lower.starts_with("on"))
             methods.emplace_back(std::move(lower), py::reinterpret_borrow<py::str>(attribute));
     }

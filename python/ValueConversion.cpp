@@ -49,14 +49,7 @@ Variant ToVariant(py::handle value, VarType type, std::string_view what)
             return ToI4(value, what) != 0;
         Raise(PyExc_TypeError, std::string(what) + " must be bool, not " + TypeNameOf(value));
     case VarType::BStr: {
-        if (!PyUnicode_Check(value.ptr()))
-            Raise(PyExc_TypeError, std::string(what) + " must be str, not " + TypeNameOf(value));
-        py::object bytes = py::reinterpret_steal<py::object>(
-            PyUnicode_AsEncodedString(value.ptr(), "utf-8", "surrogateescape"));
-        if (!bytes)
-            throw py::error_already_set();
-        std::string text(PyBytes_AS_STRING(bytes.ptr()),
-                         static_cast<size_t>(PyBytes_GET_SIZE(bytes.ptr())));
+        std::string text = EncodeText(value, what);
         // The control hands texts on as C strings (file names, camera lines): a NUL would cut
         // them short without a word.
         if (text.find('\0') != std::string::npos)
@@ -86,6 +79,18 @@ py::object FromVariant(const Variant& value)
     return py::none();
 }
 
+std::string EncodeText(py::handle text, std::string_view what)
+{
+    if (!PyUnicode_Check(text.ptr()))
+        Raise(PyExc_TypeError, std::string(what) + " must be str, not " + TypeNameOf(text));
+    py::object bytes = py::reinterpret_steal<py::object>(
+        PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape"));
+    if (!bytes)
+        throw py::error_already_set();
+    return std::string(PyBytes_AS_STRING(bytes.ptr()),
+                       static_cast<size_t>(PyBytes_GET_SIZE(bytes.ptr())));
+}
+
 py::str DecodeText(std::string_view text)
 {
     PyObject* decoded =
@@ -93,6 +98,12 @@ py::str DecodeText(std::string_view text)
     if (decoded == nullptr)
         throw py::error_already_set();
     return py::reinterpret_steal<py::str>(decoded);
+}
+
+void RaiseNamed(PyObject* type, const char* format, py::handle name)
+{
+    PyErr_Format(type, format, name.ptr());
+    throw py::error_already_set();
 }
 
 const char* PythonTypeName(VarType type)

@@ -27,6 +27,12 @@ py::object FromVariant(const Variant& value);
 // Texts are UTF-8 inside the control. Bytes that are not UTF-8 (a camera may answer anything)
 // come out as lone surrogates and go back in unchanged, as Python does with file names.
 py::str DecodeText(std::string_view text);
+// A str as the control's text; TypeError for anything else.
+std::string EncodeText(py::handle text, std::string_view what);
+
+// Raises `type` with a message of `format` where %R stands for the repr of `name`: names the
+// caller gave may hold characters that a C++ string cannot carry back into Python.
+[[noreturn]] void RaiseNamed(PyObject* type, const char* format, py::handle name);
 
 // The Python type a value of `type` has, as docstrings name it: "int", "bool", "str" or "None".
 const char* PythonTypeName(VarType type);

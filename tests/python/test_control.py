@@ -152,6 +152,10 @@ def test_bad_arguments_raise_and_change_nothing(session):
             (TypeError, lambda: ctl.connect("OnlineStatusChanged", 5)),
             (TypeError, lambda: ctl.connect(object())),
             (TypeError, lambda: ctl.on_log("not callable")),
+            (AttributeError, lambda: getattr(ctl, "\udcff")),
+            (TypeError, lambda: zr47xcl.Control.ModelName.fget(5)),
+            # An object whose __init__ never ran holds no control.
+            (TypeError, lambda: zr47xcl.Control.__new__(zr47xcl.Control).ModelName),
         ]
         for error, call in cases:
             with pytest.raises(error):
