@@ -9,7 +9,6 @@
 #include <pybind11/pybind11.h>
 
 #include "automation/AutomationMembers.h"
-#include "component/ComponentModule.h"
 #include "python/ScriptControl.h"
 #include "python/ValueConversion.h"
 
@@ -130,14 +129,8 @@ PYBIND11_MODULE(zr47xcl, module)
     module.doc() = "Scripting of the ZR-47xCL camera control through its automation interface.";
     py::exec(kScriptErrorSource, module.attr("__dict__"));
 
-    // The module object of the control component: one per interpreter, shared by its controls.
-    auto componentModule = std::make_shared<ComponentModule>();
-
     py::class_<ScriptControl> control(module, "Control", kControlDoc);
-    control.def(py::init([componentModule](bool connect) {
-                    return std::make_unique<ScriptControl>(componentModule, connect);
-                }),
-                py::arg("connect") = true);
+    control.def(py::init<bool>(), py::arg("connect") = true);
 
     for (const AutomationMember& member : AutomationMembers()) {
         const AutomationMember* m = &member;

@@ -126,8 +126,8 @@ private:
     std::optional<py::error_already_set> enclosing_;
 };
 
-ScriptControl::ScriptControl(std::shared_ptr<ComponentModule> module, bool connect)
-    : module_(std::move(module)), session_(std::make_unique<Session>(*module_))
+ScriptControl::ScriptControl(bool connect)
+    : module_(std::make_unique<ComponentModule>()), session_(std::make_unique<Session>(*module_))
 {
     session_->events = ScopedConnection<const AutomationMember&>(
         session_->dispatch.eventFired, [this](const AutomationMember& e) { DeliverEvent(e); });

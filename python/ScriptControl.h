@@ -36,9 +36,12 @@ class ScriptControl
 {
 public:
     // Creates the control with the module settings; `connect` makes the start-up connection
-    // attempt with the remembered class and port (a failure leaves it offline). `module` is
-    // shared by every control of this interpreter, as a component keeps one module object.
-    ScriptControl(std::shared_ptr<ComponentModule> module, bool connect);
+    // attempt with the remembered class and port (a failure leaves it offline).
+    //
+    // Each control has a module object of its own, as each run of zr47xcl has: controls that
+    // work in different threads at once share nothing, and the settings file's merge on save
+    // keeps the writes of each apart as it does between programs.
+    explicit ScriptControl(bool connect);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;
@@ -80,7 +83,7 @@ private:
     // Runs a callback; a Python exception it raises is kept for the call under way.
     template <typename F> void RunCallback(F&& callback);
 
-    std::shared_ptr<ComponentModule> module_;
+    std::unique_ptr<ComponentModule> module_;
     std::unique_ptr<Session> session_;
     std::vector<EventReceiver> eventReceivers_;
     std::vector<py::object> logReceivers_;

@@ -11,28 +11,32 @@ BIN_DIR = pathlib.Path(
 
 
 class Session:
-    """A temporary user whose COM1 leads to a simulated camera (COM2..COM16 lead nowhere)."""
+    """A temporary user whose ports lead to simulated cameras or nowhere."""
 
     def __init__(self, tmp_path, monkeypatch):
         self.dir = tmp_path
-        self.camera = None
+        self.cameras = {}  # port number -> simulator process
         self.env = dict(os.environ,
                         XDG_CONFIG_HOME=str(tmp_path / "config"),
                         XDG_DATA_HOME=str(tmp_path / "data"))
         for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"):
             monkeypatch.setenv(name, self.env[name])
 
-    def start_camera(self, *options):
-        link = self.dir / "camera"
-        self.camera = subprocess.Popen(
-            [str(BIN_DIR / "zr47xcl-sim"), "--link", str(link), *options],
+    def start_camera(self, *options, port=1):
+        """A simulated camera on COM<port>; class 0 and port 0 (COM1) remembered."""
+        camera = subprocess.Popen(
+            [str(BIN_DIR / "zr47xcl-sim"), "--link", str(self.link(port)), *options],
             stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
-        assert self.camera.stdout.readline().startswith("/dev/")
+        self.cameras[port] = camera
+        assert camera.stdout.readline().startswith("/dev/")
         folder = self.dir / "config" / "Korvel-XKorvelZR47xCL.ini-Control"
-        folder.mkdir(parents=True)
-        ports = "".join(f"COM{n}={self.dir}/no-such-port-{n}\r\n" for n in range(2, 17))
+        folder.mkdir(parents=True, exist_ok=True)
+        ports = "".join(f"COM{n}={self.link(n)}\r\n" for n in range(1, 17))
         (folder / "XKorvelZR47xCL Control.ini").write_bytes(
-            f"[Comm]\r\nCOM1={link}\r\n{ports}Class=0\r\nPort=0\r\n".encode())
+            f"[Comm]\r\n{ports}Class=0\r\nPort=0\r\n".encode())
+
+    def link(self, port):
+        return self.dir / f"camera-{port}"
 
     def run_cli(self, *args):
         """zr47xcl with these arguments in this session: (exit status, stdout, stderr)."""
@@ -41,10 +45,10 @@ class Session:
         return done.returncode, done.stdout, done.stderr
 
     def stop(self):
-        if self.camera is not None:
-            self.camera.terminate()
-            self.camera.wait(timeout=10)
-            self.camera.stdout.close()
+        for camera in self.cameras.values():
+            camera.terminate()
+            camera.wait(timeout=10)
+            camera.stdout.close()
 
 
 @pytest.fixture

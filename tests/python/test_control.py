@@ -200,3 +200,21 @@ def test_other_threads_run_while_a_paced_read_all_waits(session):
         assert outcome == [0]
         assert time.monotonic() - begin > 0.5  # a paced read-all takes about a second
         assert rounds > 100
+
+
+def test_controls_in_two_threads_work_at_once(session):
+    session.start_camera("--pace")
+    session.start_camera("--pace", "--model", "ZR-471", port=2)
+    outcome = {}
+
+    def run(port):
+        with zr47xcl.Control(connect=False) as ctl:
+            ctl.StartCommunication(0, port - 1)
+            outcome[port] = (ctl.ReadAllFromCamera(), ctl.ModelName, ctl.CommPort)
+
+    workers = [threading.Thread(target=run, args=(port,)) for port in (1, 2)]
+    for worker in workers:
+        worker.start()
+    for worker in workers:
+        worker.join()
+    assert outcome == {1: (0, "ZR-470", 0), 2: (0, "ZR-471", 1)}
