@@ -130,7 +130,11 @@ PYBIND11_MODULE(zr47xcl, module)
     py::exec(kScriptErrorSource, module.attr("__dict__"));
 
     py::class_<ScriptControl> control(module, "Control", kControlDoc);
-    control.def(py::init<bool>(), py::arg("connect") = true);
+    py::object scriptError = module.attr("ScriptError");
+    control.def(py::init([scriptError](bool connect) {
+                    return std::make_unique<ScriptControl>(connect, scriptError);
+                }),
+                py::arg("connect") = true);
 
     for (const AutomationMember& member : AutomationMembers()) {
         const AutomationMember* m = &member;

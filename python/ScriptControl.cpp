@@ -25,30 +25,6 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
-[[noreturn]] void RaiseScriptError(uint32_t code, const std::string& description)
-{
-    py::object type = py::module_::import("zr47xcl").attr("ScriptError");
-    PyErr_SetObject(type.ptr(), type(code, DecodeText(description)).ptr());
-    throw py::error_already_set();
-}
-
-// A failed dispatch call as a Python exception. Arguments are checked before the call, so only
-// the script errors are expected here; the dispatch failures keep their meaning all the same.
-[[noreturn]] void RaiseFailure(const DispatchResult& outcome)
-{
-    switch (outcome.status) {
-    case hresult::kTypeMismatch:
-    case hresult::kBadParamCount:
-        throw py::type_error(outcome.description);
-    case hresult::kMemberNotFound:
-        throw py::attribute_error(outcome.description);
-    case hresult::kOutOfMemory:
-        throw std::bad_alloc();
-    default:
-        RaiseScriptError(static_cast<uint32_t>(outcome.status), outcome.description);
-    }
-}
-
 const AutomationMember& EventNamed(py::handle name)
 {
     const std::string text = EncodeText(name, "the event name");
@@ -126,8 +102,9 @@ private:
     std::optional<py::error_already_set> enclosing_;
 };
 
-ScriptControl::ScriptControl(bool connect)
-    : module_(std::make_unique<ComponentModule>()), session_(std::make_unique<Session>(*module_))
+ScriptControl::ScriptControl(bool connect, py::object scriptError)
+    : scriptError_(std::move(scriptError)), module_(std::make_unique<ComponentModule>()),
+      session_(std::make_unique<Session>(*module_))
 {
     session_->events = ScopedConnection<const AutomationMember&>(
         session_->dispatch.eventFired, [this](const AutomationMember& e) { DeliverEvent(e); });
@@ -180,6 +157,27 @@ py::object ScriptControl::Invoke(const AutomationMember& member, InvokeKind kind
     if (!outcome.Succeeded())
         RaiseFailure(outcome);
     return FromVariant(result);
+}
+
+// A failed dispatch call as a Python exception. Arguments are checked before the call, so only
+// the script errors are expected here; the dispatch failures keep their meaning all the same.
+void ScriptControl::RaiseFailure(const DispatchResult& outcome) const
+{
+    switch (outcome.status) {
+    case hresult::kTypeMismatch:
+    case hresult::kBadParamCount:
+        throw py::type_error(outcome.description);
+    case hresult::kMemberNotFound:
+        throw py::attribute_error(outcome.description);
+    case hresult::kOutOfMemory:
+        throw std::bad_alloc();
+    default:
+        break;
+    }
+    py::object error =
+        scriptError_(static_cast<uint32_t>(outcome.status), DecodeText(outcome.description));
+    PyErr_SetObject(scriptError_.ptr(), error.ptr());
+    throw py::error_already_set();
 }
 
 py::object ScriptControl::Get(const AutomationMember& property)

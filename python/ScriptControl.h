@@ -41,7 +41,8 @@ public:
     // Each control has a module object of its own, as each run of zr47xcl has: controls that
     // work in different threads at once share nothing, and the settings file's merge on save
     // keeps the writes of each apart as it does between programs.
-    explicit ScriptControl(bool connect);
+    // `scriptError` is the module's ScriptError class, raised for the control's script errors.
+    ScriptControl(bool connect, py::object scriptError);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;
@@ -78,11 +79,13 @@ private:
     // Raises unless this thread may use the control now.
     void CheckUsable() const;
     py::object Invoke(const AutomationMember& member, InvokeKind kind, std::vector<Variant>& args);
+    [[noreturn]] void RaiseFailure(const DispatchResult& outcome) const;
     void DeliverEvent(const AutomationMember& event);
     void DeliverLog(const std::string& line, bool sent);
     // Runs a callback; a Python exception it raises is kept for the call under way.
     template <typename F> void RunCallback(F&& callback);
 
+    py::object scriptError_;
     std::unique_ptr<ComponentModule> module_;
     std::unique_ptr<Session> session_;
     std::vector<EventReceiver> eventReceivers_;
