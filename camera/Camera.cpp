@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/SettingsStore.h"
 #include "camera/AnswerNumber.h"
@@ -45,7 +46,13 @@ std::string WithoutLineBreaks(const std::string& text)
 
 } // namespace
 
-CCamera::CCamera(SettingsStore& settings, Clock& clock) : CComm(settings), clock_(clock)
+CCamera::CCamera(SettingsStore& settings, Clock& clock)
+    : CCamera(settings, CommLinks::Standard(settings), clock)
+{
+}
+
+CCamera::CCamera(SettingsStore& settings, CommLinks links, Clock& clock)
+    : CComm(settings, std::move(links)), clock_(clock)
 {
     for (size_t i = 0; i < kRows; ++i) {
         const ParameterEntry& row = kParameterTable[i];
@@ -209,7 +216,7 @@ int32_t CCamera::ItemValueAt(const ParameterEntry& row, int32_t position) const
     return firstEnabled ? firstEnabled->value : row.items[0].value;
 }
 
-int CCamera::SetValue(int32_t index, int32_t value, bool send, bool notify, bool disconnectOnError)
+int CCamera::SetValue(int32_t index, int32_t value, ValueFlags flags)
 {
     const ParameterEntry* row = FindParameter(index);
     if (row == nullptr)
@@ -225,10 +232,10 @@ int CCamera::SetValue(int32_t index, int32_t value, bool send, bool notify, bool
         value = row->maximum;
     values_[static_cast<size_t>(index)] = value;
 
-    if (notify)
+    if (Has(flags, ValueFlags::Notify))
         OnValueChanged(index, !bulkLoad_);
-    if (send && row->Has(PF_WRITE) && IsAvailable(index))
-        return SendValue(index, disconnectOnError);
+    if (Has(flags, ValueFlags::Send) && row->Has(PF_WRITE) && IsAvailable(index))
+        return SendValue(index, flags);
     return 0;
 }
 
@@ -275,22 +282,21 @@ int CCamera::NotifyAndSend(int32_t index)
     OnValueChanged(index, !bulkLoad_);
     const ParameterEntry& row = kParameterTable[static_cast<size_t>(index)];
     if (row.Has(PF_WRITE) && IsAvailable(index))
-        return SendValue(index, true);
+        return SendValue(index, ValueFlags::DisconnectOnError);
     return 0;
 }
 
-int CCamera::GetValueString(int32_t index, std::string& text, bool query, bool notify,
-                            bool disconnectOnError)
+int CCamera::GetValueString(int32_t index, std::string& text, ValueFlags flags)
 {
     text.clear();
     const ParameterEntry* row = FindParameter(index);
     if (row == nullptr)
         return CAMERA_INVALID_PARAMETER;
-    if (query && row->Has(PF_READ) && online_ && IsAvailable(index)) {
-        const int result = QueryValue(index, disconnectOnError);
+    if (Has(flags, ValueFlags::Query) && row->Has(PF_READ) && online_ && IsAvailable(index)) {
+        const int result = QueryValue(index, flags);
         if (result != 0)
             return result;
-        if (notify)
+        if (Has(flags, ValueFlags::Notify))
             OnValueChanged(index, false);
     }
     const size_t i = static_cast<size_t>(index);
@@ -383,7 +389,7 @@ int CCamera::FinishTransaction(size_t index, int result, bool disconnectOnError)
     return result;
 }
 
-int CCamera::SendValue(int32_t index, bool disconnectOnError)
+int CCamera::SendValue(int32_t index, ValueFlags flags)
 {
     const ParameterEntry* row = FindParameter(index);
     // The EEPROM area row has no command word and is never sent.
@@ -396,10 +402,10 @@ int CCamera::SendValue(int32_t index, bool disconnectOnError)
     int result = Exchange(*row, i, false, answer);
     if (result == 0 && answer != kComplete)
         result = CAMERA_INVALID_ANSWER;
-    return FinishTransaction(i, result, disconnectOnError);
+    return FinishTransaction(i, result, Has(flags, ValueFlags::DisconnectOnError));
 }
 
-int CCamera::QueryValue(int32_t index, bool disconnectOnError)
+int CCamera::QueryValue(int32_t index, ValueFlags flags)
 {
     const ParameterEntry* row = FindParameter(index);
     if (row == nullptr || row->mnemonic[0] == '\0')
@@ -420,7 +426,7 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
                 result = CAMERA_ANSWER_OUT_OF_RANGE;
         }
     }
-    return FinishTransaction(i, result, disconnectOnError);
+    return FinishTransaction(i, result, Has(flags, ValueFlags::DisconnectOnError));
 }
 
 int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer)
@@ -511,7 +517,7 @@ int CCamera::SetUserID(const std::string& text)
         return CAMERA_OFFLINE;
     values_[P_ULCK] = kUnlockCode;
     OnValueChanged(P_ULCK, !bulkLoad_);
-    const int result = SendValue(P_ULCK, true);
+    const int result = SendValue(P_ULCK, ValueFlags::DisconnectOnError);
     if (result != 0)
         return result;
     return SetValueString(P_UD, text);
