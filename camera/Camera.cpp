@@ -297,7 +297,7 @@ int CCamera::GetValueString(int32_t index, std::string& text, ValueFlags flags)
         if (result != 0)
             return result;
         if (Has(flags, ValueFlags::Notify))
-            OnValueChanged(index, false);
+            OnValueChanged(index, /*interactive=*/false);
     }
     const size_t i = static_cast<size_t>(index);
     if (row->Has(PF_STRING)) {
@@ -389,17 +389,22 @@ int CCamera::FinishTransaction(size_t index, int result, bool disconnectOnError)
     return result;
 }
 
-int CCamera::SendValue(int32_t index, ValueFlags flags)
+int CCamera::RefuseTransaction(int32_t index) const
 {
     const ParameterEntry* row = FindParameter(index);
-    // The EEPROM area row has no command word and is never sent.
+    // The EEPROM area row has no command word and is never sent or asked.
     if (row == nullptr || row->mnemonic[0] == '\0')
         return CAMERA_INVALID_PARAMETER;
-    if (!online_)
-        return CAMERA_OFFLINE;
+    return online_ ? 0 : CAMERA_OFFLINE;
+}
+
+int CCamera::SendValue(int32_t index, ValueFlags flags)
+{
+    if (const int refused = RefuseTransaction(index); refused != 0)
+        return refused;
     const size_t i = static_cast<size_t>(index);
     std::string answer;
-    int result = Exchange(*row, i, false, answer);
+    int result = Exchange(kParameterTable[i], i, /*query=*/false, answer);
     if (result == 0 && answer != kComplete)
         result = CAMERA_INVALID_ANSWER;
     return FinishTransaction(i, result, Has(flags, ValueFlags::DisconnectOnError));
@@ -407,16 +412,14 @@ int CCamera::SendValue(int32_t index, ValueFlags flags)
 
 int CCamera::QueryValue(int32_t index, ValueFlags flags)
 {
-    const ParameterEntry* row = FindParameter(index);
-    if (row == nullptr || row->mnemonic[0] == '\0')
-        return CAMERA_INVALID_PARAMETER;
-    if (!online_)
-        return CAMERA_OFFLINE;
+    if (const int refused = RefuseTransaction(index); refused != 0)
+        return refused;
     const size_t i = static_cast<size_t>(index);
+    const ParameterEntry& row = kParameterTable[i];
     std::string value;
-    int result = Exchange(*row, i, true, value);
+    int result = Exchange(row, i, /*query=*/true, value);
     if (result == 0) {
-        if (row->Has(PF_STRING)) {
+        if (row.Has(PF_STRING)) {
             texts_[i] = std::move(value);
         } else {
             const int32_t number = ParseAnswerNumber(value);
@@ -437,7 +440,7 @@ int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::
     // Built only now: the owner may change the mirror when it hears that sending starts.
     const std::string line = query ? std::string(row.mnemonic) + "?\r\n" : BuildSetLine(row, index);
     if (log)
-        OnCommLog(line, true);
+        OnCommLog(line, /*sent=*/true);
     CCommAbstract& link = ActiveLink();
     (void)link.Flush();
     const int result = link.Write(line.data(), static_cast<uint32_t>(line.size()), kWriteTimeoutMs);
@@ -486,7 +489,7 @@ int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint3
     }
 
     if (log)
-        OnCommLog(answer, false);
+        OnCommLog(answer, /*sent=*/false);
 
     std::string line;
     line.reserve(answer.size());

@@ -180,12 +180,15 @@ public:
     // An answer line stops growing at this length (while still waiting for its CR LF). At 9600
     // baud the longest answer time-out (10 s) brings fewer than 10000 bytes, so a real line is
     // never cut; a peer that floods a fast link cannot make the answer grow without bound.
-    static constexpr size_t kMaxAnswerLength = 64 * 1024;
+    static constexpr size_t kMaxAnswerLength = size_t{64} * 1024;
 
 private:
     static constexpr size_t kRows = PARAMETER_COUNT;
 
     std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
+    // 0 when row `index` can be sent or asked now; else 106 (no such row, or the EEPROM area
+    // row, which has no command word) or 100 (offline).
+    int RefuseTransaction(int32_t index) const;
     // Writes the set or query line of the row and reads its answer (the value part for a
     // query).
     int Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer);

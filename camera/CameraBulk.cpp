@@ -37,7 +37,7 @@ int CCamera::ReadAll(int32_t& failedIndex)
             failedIndex = index;
             return result;
         }
-        OnValueChanged(index, false);
+        OnValueChanged(index, /*interactive=*/false);
     }
     SetSynchronized(true);
     return 0;

@@ -92,7 +92,7 @@ std::string FormatVersion(int32_t value)
 // The label of a row's line: imager rows carry their imager's prefix.
 std::string RowLabel(int32_t index)
 {
-    const std::string key = Name(index).key;
+    std::string key = Name(index).key;
     if (index >= P_IM1 && index <= P_CM1)
         return "IMG1:" + key;
     if (index >= P_IM2 && index <= P_CM2)

@@ -56,6 +56,7 @@ bool Configure(int fd)
 std::vector<std::string> ComPortNames()
 {
     std::vector<std::string> names;
+    names.reserve(ComPortMap::kPortCount);
     for (int32_t i = 0; i < ComPortMap::kPortCount; ++i)
         names.push_back(ComPortMap::PortName(i));
     return names;

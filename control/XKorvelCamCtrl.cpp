@@ -177,7 +177,7 @@ void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
     parameterChanged.Emit(index);
     NotifyPanels([index, interactive](Panel& p) {
         if (p.HasWindow())
-            p.OnParameterChanged(index, interactive, true);
+            p.OnParameterChanged(index, interactive, /*updateControls=*/true);
     });
 }
 

@@ -167,7 +167,7 @@ int CXKorvelCamCtrl::ReadBackGains(int32_t imager)
         const int code = QueryValue(rows[i], ValueFlags::None);
         if (code != 0)
             return code;
-        OnValueChanged(rows[i], false);
+        OnValueChanged(rows[i], /*interactive=*/false);
     }
     return 0;
 }

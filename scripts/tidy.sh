@@ -25,17 +25,24 @@ for folder in "${folders[@]}"; do
     done < <(find "$folder" -name '*.cpp' | sort)
 done
 
-output=$(mktemp)
-trap 'rm -f "$output"' EXIT
+# One clang-tidy per file, TIDY_JOBS at a time, each into its own output file.
+outdir=$(mktemp -d)
+trap 'rm -rf "$outdir"' EXIT
+printf '%s\0' "${files[@]}" | xargs -0 -P "${TIDY_JOBS:-2}" -I{} sh -c \
+    'clang-tidy -p build --quiet "$1" > "$2/$(echo "$1" | tr / _).out" 2> /dev/null ||
+     echo "$1" >> "$2/failed"' _ {} "$outdir"
 status=0
-for file in "${files[@]}"; do
-    clang-tidy -p build --quiet "$file" 2> /dev/null >> "$output" || status=1
-done
-# Findings are the lines "path:line:col: warning|error: ... [check]".
-findings=$(grep -cE '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' "$output" || true)
-cat "$output"
-if [[ $findings -gt 0 || $status -ne 0 ]]; then
-    echo "tidy.sh: $findings finding(s)" >&2
+[[ -f $outdir/failed ]] && status=1
+output=$outdir/all
+cat "$outdir"/*.out > "$output"
+# A finding is a line "path:line:col: warning|error: ... [check]"; one in a header is reported
+# by every file that includes it, so each is counted once.
+findings=$(grep -E '^[^ ]+:[0-9]+:[0-9]+: (warning|error):' "$output" | sort -u || true)
+count=$(printf '%s' "$findings" | grep -c . || true)
+if [[ $count -gt 0 || $status -ne 0 ]]; then
+    cat "$output"
+    echo "tidy.sh: $count finding(s):" >&2
+    printf '%s\n' "$findings" >&2
     exit 1
 fi
 echo "tidy.sh: no findings in ${folders[*]}"
