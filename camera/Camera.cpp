@@ -16,6 +16,16 @@ namespace zr
 namespace
 {
 
+// Calls `visit` (index, row, settings name) for every row kept in the module settings.
+template <typename Visit> void ForEachSetupRow(Visit visit)
+{
+    for (size_t i = 0; i < kParameterTable.size(); ++i) {
+        const ParameterEntry& row = kParameterTable[i];
+        if (row.Has(PF_SETUP))
+            visit(i, row, kParameterSettings[i]);
+    }
+}
+
 constexpr const char* kUnknownCommand = "Unknown Command!!";
 constexpr const char* kBadParameters = "Bad Parameters!!";
 constexpr const char* kComplete = "COMPLETE";
@@ -54,30 +64,22 @@ CCamera::CCamera(SettingsStore& settings, Clock& clock)
 CCamera::CCamera(SettingsStore& settings, CommLinks links, Clock& clock)
     : CComm(settings, std::move(links)), clock_(clock)
 {
-    for (size_t i = 0; i < kRows; ++i) {
-        const ParameterEntry& row = kParameterTable[i];
-        if (!row.Has(PF_SETUP))
-            continue;
-        const SettingsName& name = kParameterSettings[i];
+    ForEachSetupRow([this](size_t i, const ParameterEntry& row, const SettingsName& name) {
         if (row.Has(PF_STRING))
             texts_[i] = Settings().GetString(name.section, name.key, "");
         else
             values_[i] = Settings().GetInt(name.section, name.key, row.minimum);
-    }
+    });
 }
 
 CCamera::~CCamera()
 {
-    for (size_t i = 0; i < kRows; ++i) {
-        const ParameterEntry& row = kParameterTable[i];
-        if (!row.Has(PF_SETUP))
-            continue;
-        const SettingsName& name = kParameterSettings[i];
+    ForEachSetupRow([this](size_t i, const ParameterEntry& row, const SettingsName& name) {
         if (row.Has(PF_STRING))
             Settings().WriteString(name.section, name.key, texts_[i]);
         else
             Settings().WriteInt(name.section, name.key, values_[i]);
-    }
+    });
 }
 
 // --- Notifications ---------------------------------------------------------------------------
