@@ -52,7 +52,11 @@ TEST(CameraLinkCommTest, CommOffersTheCameraLinkClass)
         // Data through this class is checked by the camera transactions below.
         ASSERT_EQ(comm.OpenCommPort(1, 2), 0);
         EXPECT_EQ(comm.ActiveLink().GetLinkClassName(), "CameraLink");
+        bed.ClearLog();
     }
+    // The links handed in are the CComm's own: it closes the port and they unload the library.
+    EXPECT_EQ(bed.Log(),
+              (std::vector<std::string>{"ClAllSerial clSerialClose", "ClAllSerial unload"}));
     EXPECT_EQ(settings.GetInt("Comm", "Class", -1), 1);
     EXPECT_EQ(settings.GetInt("Comm", "Port", -1), 2);
 
