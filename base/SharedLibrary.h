@@ -24,6 +24,12 @@ public:
 
     // The address of an exported symbol, or nullptr when not loaded or not exported.
     void* Symbol(const char* name) const;
+    // The exported function `name` as a pointer of type `Fn` (which must match the function's
+    // real type), or nullptr. Look it up once after loading and keep the typed pointer.
+    template <typename Fn> Fn Function(const char* name) const
+    {
+        return reinterpret_cast<Fn>(Symbol(name));
+    }
 
 private:
     void* handle_ = nullptr;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/SettingsStore.h"
 #include "camera/AnswerNumber.h"
@@ -14,6 +15,16 @@ namespace zr
 
 namespace
 {
+
+// Calls `visit` (index, row, settings name) for every row kept in the module settings.
+template <typename Visit> void ForEachSetupRow(Visit visit)
+{
+    for (size_t i = 0; i < kParameterTable.size(); ++i) {
+        const ParameterEntry& row = kParameterTable[i];
+        if (row.Has(PF_SETUP))
+            visit(i, row, kParameterSettings[i]);
+    }
+}
 
 constexpr const char* kUnknownCommand = "Unknown Command!!";
 constexpr const char* kBadParameters = "Bad Parameters!!";
@@ -45,32 +56,30 @@ std::string WithoutLineBreaks(const std::string& text)
 
 } // namespace
 
-CCamera::CCamera(SettingsStore& settings, Clock& clock) : CComm(settings), clock_(clock)
+CCamera::CCamera(SettingsStore& settings, Clock& clock)
+    : CCamera(settings, CommLinks::Standard(settings), clock)
 {
-    for (size_t i = 0; i < kRows; ++i) {
-        const ParameterEntry& row = kParameterTable[i];
-        if (!row.Has(PF_SETUP))
-            continue;
-        const SettingsName& name = kParameterSettings[i];
+}
+
+CCamera::CCamera(SettingsStore& settings, CommLinks links, Clock& clock)
+    : CComm(settings, std::move(links)), clock_(clock)
+{
+    ForEachSetupRow([this](size_t i, const ParameterEntry& row, const SettingsName& name) {
         if (row.Has(PF_STRING))
             texts_[i] = Settings().GetString(name.section, name.key, "");
         else
             values_[i] = Settings().GetInt(name.section, name.key, row.minimum);
-    }
+    });
 }
 
 CCamera::~CCamera()
 {
-    for (size_t i = 0; i < kRows; ++i) {
-        const ParameterEntry& row = kParameterTable[i];
-        if (!row.Has(PF_SETUP))
-            continue;
-        const SettingsName& name = kParameterSettings[i];
+    ForEachSetupRow([this](size_t i, const ParameterEntry& row, const SettingsName& name) {
         if (row.Has(PF_STRING))
             Settings().WriteString(name.section, name.key, texts_[i]);
         else
             Settings().WriteInt(name.section, name.key, values_[i]);
-    }
+    });
 }
 
 // --- Notifications ---------------------------------------------------------------------------
@@ -209,7 +218,7 @@ int32_t CCamera::ItemValueAt(const ParameterEntry& row, int32_t position) const
     return firstEnabled ? firstEnabled->value : row.items[0].value;
 }
 
-int CCamera::SetValue(int32_t index, int32_t value, bool send, bool notify, bool disconnectOnError)
+int CCamera::SetValue(int32_t index, int32_t value, ValueFlags flags)
 {
     const ParameterEntry* row = FindParameter(index);
     if (row == nullptr)
@@ -225,10 +234,10 @@ int CCamera::SetValue(int32_t index, int32_t value, bool send, bool notify, bool
         value = row->maximum;
     values_[static_cast<size_t>(index)] = value;
 
-    if (notify)
+    if (Has(flags, ValueFlags::Notify))
         OnValueChanged(index, !bulkLoad_);
-    if (send && row->Has(PF_WRITE) && IsAvailable(index))
-        return SendValue(index, disconnectOnError);
+    if (Has(flags, ValueFlags::Send) && row->Has(PF_WRITE) && IsAvailable(index))
+        return SendValue(index, flags);
     return 0;
 }
 
@@ -275,23 +284,22 @@ int CCamera::NotifyAndSend(int32_t index)
     OnValueChanged(index, !bulkLoad_);
     const ParameterEntry& row = kParameterTable[static_cast<size_t>(index)];
     if (row.Has(PF_WRITE) && IsAvailable(index))
-        return SendValue(index, true);
+        return SendValue(index, ValueFlags::DisconnectOnError);
     return 0;
 }
 
-int CCamera::GetValueString(int32_t index, std::string& text, bool query, bool notify,
-                            bool disconnectOnError)
+int CCamera::GetValueString(int32_t index, std::string& text, ValueFlags flags)
 {
     text.clear();
     const ParameterEntry* row = FindParameter(index);
     if (row == nullptr)
         return CAMERA_INVALID_PARAMETER;
-    if (query && row->Has(PF_READ) && online_ && IsAvailable(index)) {
-        const int result = QueryValue(index, disconnectOnError);
+    if (Has(flags, ValueFlags::Query) && row->Has(PF_READ) && online_ && IsAvailable(index)) {
+        const int result = QueryValue(index, flags);
         if (result != 0)
             return result;
-        if (notify)
-            OnValueChanged(index, false);
+        if (Has(flags, ValueFlags::Notify))
+            OnValueChanged(index, /*interactive=*/false);
     }
     const size_t i = static_cast<size_t>(index);
     if (row->Has(PF_STRING)) {
@@ -383,34 +391,37 @@ int CCamera::FinishTransaction(size_t index, int result, bool disconnectOnError)
     return result;
 }
 
-int CCamera::SendValue(int32_t index, bool disconnectOnError)
+int CCamera::RefuseTransaction(int32_t index) const
 {
     const ParameterEntry* row = FindParameter(index);
-    // The EEPROM area row has no command word and is never sent.
+    // The EEPROM area row has no command word and is never sent or asked.
     if (row == nullptr || row->mnemonic[0] == '\0')
         return CAMERA_INVALID_PARAMETER;
-    if (!online_)
-        return CAMERA_OFFLINE;
-    const size_t i = static_cast<size_t>(index);
-    std::string answer;
-    int result = Exchange(*row, i, false, answer);
-    if (result == 0 && answer != kComplete)
-        result = CAMERA_INVALID_ANSWER;
-    return FinishTransaction(i, result, disconnectOnError);
+    return online_ ? 0 : CAMERA_OFFLINE;
 }
 
-int CCamera::QueryValue(int32_t index, bool disconnectOnError)
+int CCamera::SendValue(int32_t index, ValueFlags flags)
 {
-    const ParameterEntry* row = FindParameter(index);
-    if (row == nullptr || row->mnemonic[0] == '\0')
-        return CAMERA_INVALID_PARAMETER;
-    if (!online_)
-        return CAMERA_OFFLINE;
+    if (const int refused = RefuseTransaction(index); refused != 0)
+        return refused;
     const size_t i = static_cast<size_t>(index);
+    std::string answer;
+    int result = Exchange(kParameterTable[i], i, /*query=*/false, answer);
+    if (result == 0 && answer != kComplete)
+        result = CAMERA_INVALID_ANSWER;
+    return FinishTransaction(i, result, Has(flags, ValueFlags::DisconnectOnError));
+}
+
+int CCamera::QueryValue(int32_t index, ValueFlags flags)
+{
+    if (const int refused = RefuseTransaction(index); refused != 0)
+        return refused;
+    const size_t i = static_cast<size_t>(index);
+    const ParameterEntry& row = kParameterTable[i];
     std::string value;
-    int result = Exchange(*row, i, true, value);
+    int result = Exchange(row, i, /*query=*/true, value);
     if (result == 0) {
-        if (row->Has(PF_STRING)) {
+        if (row.Has(PF_STRING)) {
             texts_[i] = std::move(value);
         } else {
             const int32_t number = ParseAnswerNumber(value);
@@ -420,7 +431,7 @@ int CCamera::QueryValue(int32_t index, bool disconnectOnError)
                 result = CAMERA_ANSWER_OUT_OF_RANGE;
         }
     }
-    return FinishTransaction(i, result, disconnectOnError);
+    return FinishTransaction(i, result, Has(flags, ValueFlags::DisconnectOnError));
 }
 
 int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer)
@@ -431,7 +442,7 @@ int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::
     // Built only now: the owner may change the mirror when it hears that sending starts.
     const std::string line = query ? std::string(row.mnemonic) + "?\r\n" : BuildSetLine(row, index);
     if (log)
-        OnCommLog(line, true);
+        OnCommLog(line, /*sent=*/true);
     CCommAbstract& link = ActiveLink();
     (void)link.Flush();
     const int result = link.Write(line.data(), static_cast<uint32_t>(line.size()), kWriteTimeoutMs);
@@ -480,7 +491,7 @@ int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint3
     }
 
     if (log)
-        OnCommLog(answer, false);
+        OnCommLog(answer, /*sent=*/false);
 
     std::string line;
     line.reserve(answer.size());
@@ -511,7 +522,7 @@ int CCamera::SetUserID(const std::string& text)
         return CAMERA_OFFLINE;
     values_[P_ULCK] = kUnlockCode;
     OnValueChanged(P_ULCK, !bulkLoad_);
-    const int result = SendValue(P_ULCK, true);
+    const int result = SendValue(P_ULCK, ValueFlags::DisconnectOnError);
     if (result != 0)
         return result;
     return SetValueString(P_UD, text);

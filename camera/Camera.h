@@ -7,6 +7,7 @@
 
 #include "base/Clock.h"
 #include "camera/ParameterTable.h"
+#include "camera/ValueFlags.h"
 #include "comm/Comm.h"
 
 namespace zr
@@ -28,6 +29,8 @@ class CCamera : public CComm
 public:
     // Mirror and flags start cleared; every setup row is then restored from the settings.
     explicit CCamera(SettingsStore& settings, Clock& clock = Clock::System());
+    // The same on links of the owner's choosing (see CComm).
+    CCamera(SettingsStore& settings, CommLinks links, Clock& clock = Clock::System());
     // Writes every setup row back to the settings; the communication part then writes its own.
     ~CCamera() override;
     CCamera(const CCamera&) = delete;
@@ -67,8 +70,15 @@ public:
     // enabled item, or within minimum..maximum for a plain number row. Text rows accept any.
     bool IsValidAnswer(int32_t index, int32_t value) const;
 
-    // Clamps and stores a value; optionally notifies and sends it (a writable, available row).
-    int SetValue(int32_t index, int32_t value, bool send, bool notify, bool disconnectOnError);
+    // Clamps and stores a value; with Notify reports it, with Send sends it (a writable,
+    // available row), with DisconnectOnError a link failure on sending takes the camera offline.
+    int SetValue(int32_t index, int32_t value, ValueFlags flags);
+    int SetValue(int32_t index, int32_t value, bool send, bool notify, bool disconnectOnError)
+    {
+        return SetValue(index, value,
+                        If(send, ValueFlags::Send) | If(notify, ValueFlags::Notify) |
+                            If(disconnectOnError, ValueFlags::DisconnectOnError));
+    }
     // Text rows: stores the text (cut to the row's length); rows with value names: stores the
     // value whose display text matches regardless of letter case. Notifies and sends. 106 for
     // any other row.
@@ -76,9 +86,16 @@ public:
     // Stores the value of the enabled item at `position`, notifies and sends. 106 for a row
     // without value names.
     int SetValueIndex(int32_t index, int32_t position);
-    // Optionally asks the camera first, then gives the text of the mirrored value.
+    // With Query asks the camera first (and with Notify reports the answer), then gives the text
+    // of the mirrored value.
+    int GetValueString(int32_t index, std::string& text, ValueFlags flags);
     int GetValueString(int32_t index, std::string& text, bool query, bool notify,
-                       bool disconnectOnError);
+                       bool disconnectOnError)
+    {
+        return GetValueString(index, text,
+                              If(query, ValueFlags::Query) | If(notify, ValueFlags::Notify) |
+                                  If(disconnectOnError, ValueFlags::DisconnectOnError));
+    }
 
     // Direct access to the mirror, without notification and without sending.
     int32_t GetValue(int32_t index) const;
@@ -98,10 +115,20 @@ public:
     void RestoreBackup();
 
     // --- Transactions ------------------------------------------------------------------------
-    // Sends the row's mirrored value or text and expects "COMPLETE".
-    int SendValue(int32_t index, bool disconnectOnError);
-    // Asks the row's value and stores a valid answer in the mirror.
-    int QueryValue(int32_t index, bool disconnectOnError);
+    // Sends the row's mirrored value or text and expects "COMPLETE". Of the flags only
+    // DisconnectOnError counts.
+    int SendValue(int32_t index, ValueFlags flags);
+    int SendValue(int32_t index, bool disconnectOnError)
+    {
+        return SendValue(index, If(disconnectOnError, ValueFlags::DisconnectOnError));
+    }
+    // Asks the row's value and stores a valid answer in the mirror. Of the flags only
+    // DisconnectOnError counts.
+    int QueryValue(int32_t index, ValueFlags flags);
+    int QueryValue(int32_t index, bool disconnectOnError)
+    {
+        return QueryValue(index, If(disconnectOnError, ValueFlags::DisconnectOnError));
+    }
     // Reads one answer line (up to CR LF) within `timeoutMs`. With an expected mnemonic the
     // answer must read "MNEMONIC=value" and `answer` becomes the value part.
     int ReadAnswer(std::string& answer, const char* expectedMnemonic, uint32_t timeoutMs, bool log);
@@ -153,12 +180,15 @@ public:
     // An answer line stops growing at this length (while still waiting for its CR LF). At 9600
     // baud the longest answer time-out (10 s) brings fewer than 10000 bytes, so a real line is
     // never cut; a peer that floods a fast link cannot make the answer grow without bound.
-    static constexpr size_t kMaxAnswerLength = 64 * 1024;
+    static constexpr size_t kMaxAnswerLength = size_t{64} * 1024;
 
 private:
     static constexpr size_t kRows = PARAMETER_COUNT;
 
     std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
+    // 0 when row `index` can be sent or asked now; else 106 (no such row, or the EEPROM area
+    // row, which has no command word) or 100 (offline).
+    int RefuseTransaction(int32_t index) const;
     // Writes the set or query line of the row and reads its answer (the value part for a
     // query).
     int Exchange(const ParameterEntry& row, size_t index, bool query, std::string& answer);

@@ -31,13 +31,13 @@ int CCamera::ReadAll(int32_t& failedIndex)
         // Availability is evaluated now, on the rows read so far.
         if (!IsBulkRow(index, PF_READ) || !IsAvailable(index))
             continue;
-        const int result = QueryValue(index, true);
+        const int result = QueryValue(index, ValueFlags::DisconnectOnError);
         if (result != 0) {
             SetSynchronized(false);
             failedIndex = index;
             return result;
         }
-        OnValueChanged(index, false);
+        OnValueChanged(index, /*interactive=*/false);
     }
     SetSynchronized(true);
     return 0;
@@ -51,7 +51,7 @@ int CCamera::WriteAll(int32_t& failedIndex)
     for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
         if (!IsBulkRow(index, PF_WRITE) || !IsAvailable(index))
             continue;
-        const int result = SendValue(index, true);
+        const int result = SendValue(index, ValueFlags::DisconnectOnError);
         if (result != 0) {
             SetSynchronized(false);
             failedIndex = index;
@@ -73,8 +73,8 @@ int CCamera::LoadArea(int32_t& failedIndex)
     failedIndex = 0;
     // Clamped as any value set from our side: an area beyond the last one becomes the row
     // maximum, which the camera then refuses.
-    SetValue(P_LD, GetValue(P_AREA), false, true, true);
-    const int result = SendValue(P_LD, true);
+    SetValue(P_LD, GetValue(P_AREA), ValueFlags::Notify | ValueFlags::DisconnectOnError);
+    const int result = SendValue(P_LD, ValueFlags::DisconnectOnError);
     if (result != 0) {
         failedIndex = P_LD;
         return result;
@@ -87,13 +87,13 @@ int CCamera::StoreArea()
 {
     // The store's enabled condition (not the factory area) is the panels' business; the camera's
     // answer decides here.
-    SetValue(P_SA, GetValue(P_AREA), false, true, true);
-    return SendValue(P_SA, true);
+    SetValue(P_SA, GetValue(P_AREA), ValueFlags::Notify | ValueFlags::DisconnectOnError);
+    return SendValue(P_SA, ValueFlags::DisconnectOnError);
 }
 
 int32_t CCamera::GetCurrentArea()
 {
-    if (IsOnline() && QueryValue(P_EA, true) != 0)
+    if (IsOnline() && QueryValue(P_EA, ValueFlags::DisconnectOnError) != 0)
         return 0;
     return GetValue(P_EA);
 }
@@ -101,7 +101,7 @@ int32_t CCamera::GetCurrentArea()
 std::string CCamera::GetCurrentAreaText()
 {
     std::string text;
-    if (GetValueString(P_EA, text, true, false, true) != 0)
+    if (GetValueString(P_EA, text, ValueFlags::Query | ValueFlags::DisconnectOnError) != 0)
         text.clear();
     return text;
 }

@@ -24,6 +24,11 @@ constexpr const char* kModelFamily = "ZR-47xCL";
 // What a missing entry or file reads as.
 constexpr const char* kNoData = "No Data";
 
+// A row read from a file is sent like an interactive change; a row for a file is asked afresh.
+constexpr ValueFlags kSendNotifyDisconnect =
+    ValueFlags::Send | ValueFlags::Notify | ValueFlags::DisconnectOnError;
+constexpr ValueFlags kQueryDisconnect = ValueFlags::Query | ValueFlags::DisconnectOnError;
+
 // A column cell of the camera data file: the text, a comma, and blanks up to this width.
 constexpr size_t kCellWidth = 35;
 // "Current Setting", then the areas at item positions 0..3 of the load row. There are only three
@@ -87,7 +92,7 @@ std::string FormatVersion(int32_t value)
 // The label of a row's line: imager rows carry their imager's prefix.
 std::string RowLabel(int32_t index)
 {
-    const std::string key = Name(index).key;
+    std::string key = Name(index).key;
     if (index >= P_IM1 && index <= P_CM1)
         return "IMG1:" + key;
     if (index >= P_IM2 && index <= P_CM2)
@@ -130,9 +135,10 @@ int LoadSetupRows(CCamera& camera, const std::string& path, int32_t& rowIndex)
         const std::string value = file.GetString(Name(index).section, Name(index).key, kNoData);
         if (value == kNoData)
             return CAMERA_UNMATCHED_FILE;
-        const int result = Row(index).Has(PF_STRING)
-                               ? camera.SetValueString(index, value)
-                               : camera.SetValue(index, ParseAnswerNumber(value), true, true, true);
+        const int result =
+            Row(index).Has(PF_STRING)
+                ? camera.SetValueString(index, value)
+                : camera.SetValue(index, ParseAnswerNumber(value), kSendNotifyDisconnect);
         if (result != 0)
             return result;
     }
@@ -145,9 +151,9 @@ int ReportField(CCamera& camera, int32_t index, std::string& field)
 {
     const ParameterEntry& row = Row(index);
     if (row.itemCount > 0 || row.Has(PF_STRING))
-        return camera.GetValueString(index, field, true, false, true);
+        return camera.GetValueString(index, field, kQueryDisconnect);
     if (row.Has(PF_READ) && camera.IsOnline() && camera.IsAvailable(index)) {
-        const int result = camera.QueryValue(index, true);
+        const int result = camera.QueryValue(index, ValueFlags::DisconnectOnError);
         if (result != 0)
             return result;
     }
@@ -162,10 +168,10 @@ int CollectIdentity(CCamera& camera, std::string& text, int32_t& rowIndex)
         int result = 0;
         if (line.format == IdentityFormat::Version) {
             if (camera.IsOnline())
-                result = camera.QueryValue(line.row, true);
+                result = camera.QueryValue(line.row, ValueFlags::DisconnectOnError);
             value = FormatVersion(camera.GetValue(line.row));
         } else {
-            result = camera.GetValueString(line.row, value, true, false, true);
+            result = camera.GetValueString(line.row, value, kQueryDisconnect);
         }
         if (result != 0) {
             rowIndex = line.row;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The C interface of the Camera Link serial libraries, as the links call it: every entry point
-// returns a signed 32-bit status, 0 for success. The links bind these by name at run time; the
-// test libraries implement them with exactly these types.
+// returns a signed 32-bit status, 0 for success. The links bind these by name once when a
+// library is loaded; the test libraries implement them with exactly these types.
 
 #include <cstdint>
 
@@ -49,5 +49,24 @@ using SetBaudRateFn = int32_t (*)(SerialRef ref, uint32_t baudRate);
 using GetErrorTextFn = int32_t (*)(int32_t status, char* text, uint32_t* textSize);
 
 } // extern "C"
+
+// Every entry point a link may call, bound once when its library is loaded. A link binds the
+// ten its library must export; the others stay null.
+struct EntryPoints {
+    GetManufacturerFn getManufacturer = nullptr;
+    GetNumManufacturersFn getNumManufacturers = nullptr;
+    SelectManufacturerFn selectManufacturer = nullptr;
+    GetNumSerialPortsFn getNumSerialPorts = nullptr;
+    GetNumPortsFn getNumPorts = nullptr;
+    GetPortInfoFn getPortInfo = nullptr;
+    GetNumBytesAvailFn getNumBytesAvail = nullptr;
+    FlushPortFn flushPort = nullptr;
+    SerialInitFn serialInit = nullptr;
+    SerialCloseFn serialClose = nullptr;
+    SerialReadFn serialRead = nullptr;
+    SerialWriteFn serialWrite = nullptr;
+    SetBaudRateFn setBaudRate = nullptr;
+    GetErrorTextFn getErrorText = nullptr;
+};
 
 } // namespace zr::cl

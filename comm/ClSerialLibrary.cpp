@@ -7,8 +7,8 @@
 namespace zr
 {
 
-ClSerialLibrary::ClSerialLibrary(std::string fileName, std::span<const char* const> entryNames)
-    : fileName_(std::move(fileName)), entryNames_(entryNames)
+ClSerialLibrary::ClSerialLibrary(std::string fileName, std::span<const ClEntryBinding> bindings)
+    : fileName_(std::move(fileName)), bindings_(bindings)
 {
 }
 
@@ -22,38 +22,26 @@ bool ClSerialLibrary::Load()
     Close();
     if (!library_.Load(fileName_))
         return false;
-    for (const char* name : entryNames_) {
-        void* address = library_.Symbol(name);
-        if (address == nullptr) {
+    for (const ClEntryBinding& binding : bindings_) {
+        if (!binding.bind(library_, binding.name, entries_)) {
             // Incomplete: the library is refused as a whole.
-            entries_.clear();
-            library_.Unload();
+            Close();
             return false;
         }
-        entries_.push_back(address);
     }
     return true;
-}
-
-void* ClSerialLibrary::EntryAddress(std::string_view name) const
-{
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        if (name == entryNames_[i])
-            return entries_[i];
-    }
-    return nullptr;
 }
 
 int ClSerialLibrary::OpenPort(uint32_t index)
 {
     cl::SerialRef ref = nullptr;
-    if (Entry<cl::SerialInitFn>("clSerialInit")(index, &ref) != cl::kStatusOk) {
+    if (entries_.serialInit(index, &ref) != cl::kStatusOk) {
         Close();
         return LINK_CANNOT_USE_PORT;
     }
     serialRef_ = ref;
     // The camera's line speed; a library that cannot set it still gets its chance to talk.
-    Entry<cl::SetBaudRateFn>("clSetBaudRate")(ref, cl::kBaudRate9600);
+    entries_.setBaudRate(ref, cl::kBaudRate9600);
     return LINK_OK;
 }
 
@@ -61,10 +49,10 @@ void ClSerialLibrary::Close()
 {
     if (serialRef_.has_value()) {
         if (IsLoaded())
-            Entry<cl::SerialCloseFn>("clSerialClose")(*serialRef_);
+            entries_.serialClose(*serialRef_);
         serialRef_.reset();
     }
-    entries_.clear();
+    entries_ = {};
     library_.Unload();
 }
 
@@ -73,8 +61,7 @@ int ClSerialLibrary::Write(const char* buffer, uint32_t length, uint32_t timeout
     if (!IsOpen())
         return LINK_PORT_UNAVAILABLE;
     uint32_t count = length;
-    const int32_t status =
-        Entry<cl::SerialWriteFn>("clSerialWrite")(*serialRef_, buffer, &count, timeoutMs);
+    const int32_t status = entries_.serialWrite(*serialRef_, buffer, &count, timeoutMs);
     if (status == cl::kStatusOk)
         return LINK_OK;
     return status == cl::kStatusTimeout ? LINK_WRITE_TIMEOUT : LINK_WRITE_FAILED;
@@ -89,8 +76,7 @@ int ClSerialLibrary::Read(char* buffer, int32_t wanted, int32_t& received, uint3
     if (wanted < 1)
         return LINK_OK;
     uint32_t count = static_cast<uint32_t>(wanted);
-    const int32_t status =
-        Entry<cl::SerialReadFn>("clSerialRead")(*serialRef_, buffer, &count, timeoutMs);
+    const int32_t status = entries_.serialRead(*serialRef_, buffer, &count, timeoutMs);
     // The count as the library reported it, kept within what the buffer can hold.
     received = count > static_cast<uint32_t>(wanted) ? wanted : static_cast<int32_t>(count);
     if (status == cl::kStatusOk)

@@ -4,8 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
-#include <vector>
+#include <type_traits>
 
 #include "base/SharedLibrary.h"
 #include "comm/ClSerialApi.h"
@@ -13,31 +12,46 @@
 namespace zr
 {
 
+// One entry point a library must export: its name, and how its address is stored, typed, in
+// the library's entry points.
+struct ClEntryBinding {
+    const char* name;
+    // Looks `name` up in `library` and stores it; false when the library does not export it.
+    bool (*bind)(const SharedLibrary& library, const char* name, cl::EntryPoints& entries);
+};
+
+// The binding of `name` to the entry point member `Member`, for a link's binding table.
+template <auto Member> constexpr ClEntryBinding BindEntry(const char* name)
+{
+    return {name, [](const SharedLibrary& library, const char* symbol, cl::EntryPoints& entries) {
+                using Fn = std::remove_reference_t<decltype(entries.*Member)>;
+                entries.*Member = library.Function<Fn>(symbol);
+                return entries.*Member != nullptr;
+            }};
+}
+
 // One Camera Link serial library as a link uses it: the library loaded by file name with all of
 // its entry points bound, and the serial port opened through it. Both Camera Link links keep
 // one; what differs between them (how ports are listed and chosen) stays in the link.
 class ClSerialLibrary
 {
 public:
-    // `entryNames` lists every entry point the library must export, in binding order; it must
-    // name clSerialInit, clSerialClose, clSerialRead, clSerialWrite and clSetBaudRate, and
-    // must outlive this object.
-    ClSerialLibrary(std::string fileName, std::span<const char* const> entryNames);
+    // `bindings` lists every entry point the library must export, in binding order; it must
+    // bind serialInit, serialClose, serialRead, serialWrite and setBaudRate, and must outlive
+    // this object.
+    ClSerialLibrary(std::string fileName, std::span<const ClEntryBinding> bindings);
     // Closes the port and unloads the library.
     ~ClSerialLibrary();
     ClSerialLibrary(const ClSerialLibrary&) = delete;
     ClSerialLibrary& operator=(const ClSerialLibrary&) = delete;
 
-    // Loads the library afresh and binds every entry point by name. A library that lacks any
-    // of them is unloaded again and counts as not loaded.
+    // Loads the library afresh and binds every entry point. A library that lacks any of them is
+    // unloaded again and counts as not loaded.
     bool Load();
     bool IsLoaded() const { return library_.IsLoaded(); }
 
-    // The bound entry point `name` (one of the entry names), or nullptr when not loaded.
-    template <typename Fn> Fn Entry(std::string_view name) const
-    {
-        return reinterpret_cast<Fn>(EntryAddress(name));
-    }
+    // The bound entry points; every pointer is null while the library is not loaded.
+    const cl::EntryPoints& Entries() const { return entries_; }
 
     // Initialises serial port `index` and sets it to 9600 baud. 0, or 3 when the library
     // refuses the port (the library is then unloaded). Needs a loaded library.
@@ -54,13 +68,10 @@ public:
     int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs);
 
 private:
-    void* EntryAddress(std::string_view name) const;
-
     std::string fileName_;
-    std::span<const char* const> entryNames_;
+    std::span<const ClEntryBinding> bindings_;
     SharedLibrary library_;
-    // Bound entry points, parallel to entryNames_; empty while not loaded.
-    std::vector<void*> entries_;
+    cl::EntryPoints entries_;
     // Held from a successful clSerialInit to clSerialClose. Any value the library hands out
     // is valid, a null pointer included.
     std::optional<cl::SerialRef> serialRef_;

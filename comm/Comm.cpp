@@ -1,5 +1,7 @@
 #include "comm/Comm.h"
 
+#include <utility>
+
 #include "base/SettingsStore.h"
 
 namespace zr
@@ -14,8 +16,11 @@ constexpr const char* kPortEntry = "Port";
 
 } // namespace
 
-CComm::CComm(SettingsStore& settings)
-    : settings_(settings), activeLink_(&serialLink_), serialLink_(settings)
+CComm::CComm(SettingsStore& settings) : CComm(settings, CommLinks::Standard(settings)) {}
+
+CComm::CComm(SettingsStore& settings, CommLinks links)
+    : settings_(settings), serialLink_(std::move(links.serialPort)),
+      cameraLink_(std::move(links.cameraLink)), activeLink_(serialLink_.get())
 {
     // A class or port that no longer exists (a library removed, a port beyond the list) falls
     // back without a message. Negative numbers never name a class or port either.
@@ -40,22 +45,22 @@ CComm::~CComm()
 
 int32_t CComm::GetCommClassCount() const
 {
-    return (serialLink_.GetPortCount() > 0 ? 1 : 0) + (cameraLink_.GetPortCount() > 0 ? 1 : 0);
+    return (serialLink_->GetPortCount() > 0 ? 1 : 0) + (cameraLink_->GetPortCount() > 0 ? 1 : 0);
 }
 
 std::string CComm::GetCommClassName(int32_t commClass) const
 {
-    return commClass == 0 ? serialLink_.GetLinkClassName() : cameraLink_.GetLinkClassName();
+    return commClass == 0 ? serialLink_->GetLinkClassName() : cameraLink_->GetLinkClassName();
 }
 
 int32_t CComm::GetCommPortCount(int32_t commClass) const
 {
-    return commClass == 0 ? serialLink_.GetPortCount() : cameraLink_.GetPortCount();
+    return commClass == 0 ? serialLink_->GetPortCount() : cameraLink_->GetPortCount();
 }
 
 std::string CComm::GetCommPortName(int32_t commClass, int32_t port) const
 {
-    return commClass == 0 ? serialLink_.GetPortName(port) : cameraLink_.GetPortName(port);
+    return commClass == 0 ? serialLink_->GetPortName(port) : cameraLink_->GetPortName(port);
 }
 
 int CComm::OpenCommPort(int32_t commClass, int32_t port)
@@ -64,7 +69,7 @@ int CComm::OpenCommPort(int32_t commClass, int32_t port)
     // Remembered before the attempt, so a failed one is still the choice written back.
     commClass_ = commClass;
     port_ = port;
-    activeLink_ = commClass == 0 ? static_cast<CCommAbstract*>(&serialLink_) : &cameraLink_;
+    activeLink_ = commClass == 0 ? serialLink_.get() : cameraLink_.get();
     return activeLink_->Open(port);
 }
 

@@ -1,23 +1,27 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "comm/CommLink.h"
-#include "comm/CommPort.h"
+#include "comm/CommAbstract.h"
+#include "comm/CommLinks.h"
 
 namespace zr
 {
 
 class SettingsStore;
 
-// The communication base of the camera object: the selected class and port, the two links held
-// by value, and the active one. Class 0 is "COM-Ports"; any other class is "CameraLink".
+// The communication base of the camera object: the selected class and port, the two links it
+// owns, and the active one. Class 0 is the serial port link's ("COM-Ports"); any other class is
+// the Camera Link link's ("CameraLink").
 class CComm
 {
 public:
-    // Restores "Comm"/"Class" and "Comm"/"Port" from the settings; opens nothing.
+    // Restores "Comm"/"Class" and "Comm"/"Port" from the settings; opens nothing. Without links
+    // of the owner's, the real ones (CommLinks::Standard).
     explicit CComm(SettingsStore& settings);
+    CComm(SettingsStore& settings, CommLinks links);
     // Closes the active link and writes the class and port back.
     virtual ~CComm();
     CComm(const CComm&) = delete;
@@ -42,9 +46,9 @@ private:
     SettingsStore& settings_;
     int32_t commClass_ = 0;
     int32_t port_ = 0;
+    std::unique_ptr<CCommAbstract> serialLink_;
+    std::unique_ptr<CCommAbstract> cameraLink_;
     CCommAbstract* activeLink_;
-    CCommPort serialLink_;
-    CCommLink cameraLink_;
 };
 
 } // namespace zr

@@ -10,6 +10,9 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
+#include <string>
+#include <vector>
+
 #include "comm/ComPortMap.h"
 #include "comm/LinkError.h"
 
@@ -50,12 +53,20 @@ bool Configure(int fd)
     return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+std::vector<std::string> ComPortNames()
+{
+    std::vector<std::string> names;
+    names.reserve(ComPortMap::kPortCount);
+    for (int32_t i = 0; i < ComPortMap::kPortCount; ++i)
+        names.push_back(ComPortMap::PortName(i));
+    return names;
+}
+
 } // namespace
 
-CCommPort::CCommPort(const SettingsStore& settings) : settings_(settings)
+CCommPort::CCommPort(const SettingsStore& settings)
+    : CCommListedPorts("COM-Ports", ComPortNames()), settings_(settings)
 {
-    for (int32_t i = 0; i < ComPortMap::kPortCount; ++i)
-        portNames_.push_back(ComPortMap::PortName(i));
 }
 
 CCommPort::~CCommPort()
@@ -66,23 +77,6 @@ CCommPort::~CCommPort()
 bool CCommPort::IsOpen() const
 {
     return fd_.IsValid();
-}
-
-int32_t CCommPort::GetPortCount() const
-{
-    return static_cast<int32_t>(portNames_.size());
-}
-
-std::string CCommPort::GetPortName(int32_t port) const
-{
-    if (port < 0 || port >= GetPortCount())
-        return {};
-    return portNames_[static_cast<size_t>(port)];
-}
-
-std::string CCommPort::GetLinkClassName() const
-{
-    return "COM-Ports";
 }
 
 void CCommPort::Release()

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "base/UniqueFd.h"
-#include "comm/CommAbstract.h"
+#include "comm/CommListedPorts.h"
 
 namespace zr
 {
@@ -13,7 +10,7 @@ class SettingsStore;
 
 // A plain serial port, COM1..COM16, each name mapped to a device path (ComPortMap.h).
 // 9600 baud 8N1, raw, no flow control, exclusive use.
-class CCommPort final : public CCommAbstract
+class CCommPort final : public CCommListedPorts
 {
 public:
     // The settings give explicit "Comm"/"COMn" device paths; they are looked up at Open.
@@ -23,9 +20,6 @@ public:
     CCommPort& operator=(const CCommPort&) = delete;
 
     bool IsOpen() const override;
-    int32_t GetPortCount() const override;
-    std::string GetPortName(int32_t port) const override;
-    std::string GetLinkClassName() const override;
     int Open(int32_t port) override;
     int Close() override;
     int Flush() override;
@@ -38,7 +32,6 @@ private:
     void Release();
 
     const SettingsStore& settings_;
-    std::vector<std::string> portNames_;
     UniqueFd fd_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/SettingsStore.h"
 #include "camera/CameraError.h"
@@ -78,18 +79,23 @@ constexpr int32_t kImagerRowDistance = P_IM2 - P_IM1;
 } // namespace
 
 CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, Clock& clock)
-    : CCamera(settings, clock), ui_(&headless_)
+    : CXKorvelCamCtrl(settings, headless_, CommLinks::Standard(settings), clock)
+{
+}
+
+CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, Clock& clock)
+    : CXKorvelCamCtrl(settings, ui, CommLinks::Standard(settings), clock)
+{
+}
+
+CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, CommLinks links,
+                                 Clock& clock)
+    : CCamera(settings, std::move(links), clock), ui_(&ui)
 {
     for (int32_t i = 0; i < PANEL_COUNT; ++i)
         visible_[static_cast<size_t>(i)] = Settings().GetInt(kPanelSections[i], kShowEntry, 1);
     // The main panel is always shown, whatever was stored.
     visible_[PANEL_MAIN] = 1;
-}
-
-CXKorvelCamCtrl::CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, Clock& clock)
-    : CXKorvelCamCtrl(settings, clock)
-{
-    ui_ = &ui;
 }
 
 CXKorvelCamCtrl::~CXKorvelCamCtrl()
@@ -107,7 +113,7 @@ CXKorvelCamCtrl::~CXKorvelCamCtrl()
 int CXKorvelCamCtrl::OnCreate()
 {
     windowCreated_ = true;
-    const int result = ConnectCamera(GetCommClass(), GetCommPort(), false);
+    const int result = ConnectCamera(GetCommClass(), GetCommPort(), /*notify=*/false);
     if (result != 0)
         ui_->ShowMessageBox(GetResultText(result) + kStartupFailure, identity::kApplicationName,
                             MessageIcon::Error);
@@ -167,11 +173,11 @@ void CXKorvelCamCtrl::OnCommPortChanged()
 void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
 {
     if (index == P_MD)
-        ApplyCameraModel(true);
+        ApplyCameraModel(/*rebuild=*/true);
     parameterChanged.Emit(index);
     NotifyPanels([index, interactive](Panel& p) {
         if (p.HasWindow())
-            p.OnParameterChanged(index, interactive, true);
+            p.OnParameterChanged(index, interactive, /*updateControls=*/true);
     });
 }
 
@@ -194,7 +200,7 @@ int CXKorvelCamCtrl::TryConnection(int32_t commClass, int32_t port)
     // opens the port with the link of the class.
     int result = OpenCommPort(commClass, port);
     if (result == 0) {
-        result = QueryValue(P_EB, true);
+        result = QueryValue(P_EB, ValueFlags::DisconnectOnError);
         if (result != 0) {
             ActiveLink().Close();
             SetOnline(false);
@@ -218,15 +224,17 @@ int CXKorvelCamCtrl::ConnectCamera(int32_t commClass, int32_t port, bool notify)
         return connected;
     std::string model;
     // With notify a new model name arrives through OnValueChanged, which applies it.
-    const int result = GetValueString(P_MD, model, true, notify, true);
+    const int result = GetValueString(P_MD, model,
+                                      ValueFlags::Query | If(notify, ValueFlags::Notify) |
+                                          ValueFlags::DisconnectOnError);
     if (!notify)
-        ApplyCameraModel(false);
+        ApplyCameraModel(/*rebuild=*/false);
     return result;
 }
 
 int CXKorvelCamCtrl::StartCommunication(int32_t commClass, int32_t port)
 {
-    return ReportResult(-1, ConnectCamera(commClass, port, true));
+    return ReportResult(-1, ConnectCamera(commClass, port, /*notify=*/true));
 }
 
 void CXKorvelCamCtrl::ApplyCameraModel(bool rebuild)
@@ -237,8 +245,8 @@ void CXKorvelCamCtrl::ApplyCameraModel(bool rebuild)
         if (model == known.model)
             imagers = known;
     // Neither sent nor notified: the imager types fire no event.
-    SetValue(P_IM1, imagers.imager1, false, false, false);
-    SetValue(P_IM2, imagers.imager2, false, false, false);
+    SetValue(P_IM1, imagers.imager1, ValueFlags::None);
+    SetValue(P_IM2, imagers.imager2, ValueFlags::None);
     if (!rebuild)
         return;
 
@@ -313,7 +321,8 @@ void CXKorvelCamCtrl::DestroyAllPanels()
 
 int CXKorvelCamCtrl::SetParameterValue(int32_t row, int32_t value)
 {
-    const int result = SetValue(row, value, true, true, true);
+    const int result =
+        SetValue(row, value, ValueFlags::Send | ValueFlags::Notify | ValueFlags::DisconnectOnError);
     // The mirror has changed whatever the camera said.
     SetModifiedFlag();
     return ReportResult(row, result);
@@ -343,7 +352,7 @@ int CXKorvelCamCtrl::SetParameterIndex(int32_t row, int32_t position)
 std::string CXKorvelCamCtrl::GetParameterText(int32_t row)
 {
     std::string text;
-    GetValueString(row, text, false, false, false);
+    GetValueString(row, text, ValueFlags::None);
     return text;
 }
 

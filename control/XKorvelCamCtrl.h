@@ -42,6 +42,9 @@ public:
     // user interface the control uses its own headless one.
     explicit CXKorvelCamCtrl(SettingsStore& settings, Clock& clock = Clock::System());
     CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, Clock& clock = Clock::System());
+    // The same on links of the owner's choosing (see CComm).
+    CXKorvelCamCtrl(SettingsStore& settings, ControlUi& ui, CommLinks links,
+                    Clock& clock = Clock::System());
     // Writes the visibility flags, destroys the remaining panels; the camera part then writes
     // its setup rows and the communication part its class and port. Nothing is sent.
     ~CXKorvelCamCtrl() override;

@@ -142,7 +142,7 @@ int CXKorvelCamCtrl::PollResult(int32_t resultRow, uint32_t start, int32_t& resu
         GetClock().SleepMs(kPollIntervalMs);
         // A row that cannot be asked is judged by its mirror.
         if (row.Has(PF_READ) && IsOnline() && IsAvailable(resultRow)) {
-            const int code = QueryValue(resultRow, false);
+            const int code = QueryValue(resultRow, ValueFlags::None);
             if (code != 0)
                 return code;
         }
@@ -164,10 +164,10 @@ int CXKorvelCamCtrl::ReadBackGains(int32_t imager)
         // The master gain is always asked; red and blue only where the imager has them.
         if (!IsOnline() || (i > 0 && !IsAvailable(rows[i])))
             continue;
-        const int code = QueryValue(rows[i], false);
+        const int code = QueryValue(rows[i], ValueFlags::None);
         if (code != 0)
             return code;
-        OnValueChanged(rows[i], false);
+        OnValueChanged(rows[i], /*interactive=*/false);
     }
     return 0;
 }
@@ -180,7 +180,7 @@ int CXKorvelCamCtrl::RunOnePushBalance(int32_t kind, int32_t& result, bool showM
     const BalanceKind& balance = kBalanceKinds[static_cast<size_t>(kind)];
 
     // An unavailable command row (a monochrome imager) is not sent; polling starts at once.
-    int code = SetValue(balance.commandRow, 0, true, true, false);
+    int code = SetValue(balance.commandRow, 0, ValueFlags::Send | ValueFlags::Notify);
     const uint32_t start = GetClock().TickMs();
     if (code == 0) {
         bool timedOut = false;
@@ -205,12 +205,14 @@ int CXKorvelCamCtrl::RunShadingRecalibration(int32_t imager, int32_t& result, bo
     const ShadingImager& shading = kShadingImagers[imager == 0 ? 0 : 1];
 
     std::string mode;
-    int code = GetValueString(shading.modeRow, mode, true, true, false);
+    int code = GetValueString(shading.modeRow, mode, ValueFlags::Query | ValueFlags::Notify);
     if (code == 0) {
         code = kShadingModeNotUser;
         for (const ShadingMode& candidate : kShadingModes) {
             if (mode == candidate.text) {
-                code = SetValue(shading.commandRow, candidate.command, true, true, true);
+                code =
+                    SetValue(shading.commandRow, candidate.command,
+                             ValueFlags::Send | ValueFlags::Notify | ValueFlags::DisconnectOnError);
                 break;
             }
         }

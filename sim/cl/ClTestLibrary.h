@@ -79,4 +79,11 @@ private:
     std::set<const ClTestPort*> open_;
 };
 
+// The one library object of the library this code is linked into; each library's exports file
+// defines it.
+ClTestLibrary& TheLibrary();
+
 } // namespace zr::cltest
+
+// Marks an entry point a test library exports (its linker map then decides which it keeps).
+#define ZR_CL_EXPORT extern "C" __attribute__((visibility("default")))

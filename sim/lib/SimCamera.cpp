@@ -170,31 +170,33 @@ std::string SimCamera::Execute(const std::string& line, bool wasUnlocked)
     size_t separator = line.find_first_of("=?");
     if (separator == std::string::npos)
         return kUnknownCommand;
-    int32_t row = RowOf(line.substr(0, separator));
-    if (row < 0)
+    const std::string word = Upper(std::string_view(line).substr(0, separator));
+    const CameraCommand* command = FindCameraCommand(word);
+    int32_t row = RowOf(word);
+    if (command == nullptr || row < 0)
         return kUnknownCommand;
     // Rows of a colour imager (or of two alike imagers) do not exist on other models.
     if (Row(row).Has(PF_CONDITIONAL) && !Evaluate(Row(row).available))
         return kUnknownCommand;
     if (line[separator] == '?')
-        return separator + 1 == line.size() ? Query(row) : kUnknownCommand;
-    return Set(row, std::string_view(line).substr(separator + 1), wasUnlocked);
+        return separator + 1 == line.size() ? Query(row, *command) : kUnknownCommand;
+    return Set(row, *command, std::string_view(line).substr(separator + 1), wasUnlocked);
 }
 
-std::string SimCamera::Set(int32_t row, std::string_view value, bool wasUnlocked)
+std::string SimCamera::Set(int32_t row, const CameraCommand& command, std::string_view value,
+                           bool wasUnlocked)
 {
-    const ParameterEntry& entry = Row(row);
-    if (!entry.Has(PF_WRITE) && row != P_EB)
+    if (!command.CanSet())
         return kBadParameters;
-    if (entry.Has(PF_STRING)) {
+    if (command.IsText()) {
         // Only the user ID is writable text, and only right after the unlock command.
-        if (!wasUnlocked || value.size() > static_cast<size_t>(entry.maximum))
+        if (!wasUnlocked || value.size() > static_cast<size_t>(command.maximum))
             return kBadParameters;
         texts_[static_cast<size_t>(row)] = value;
         return kComplete;
     }
     std::optional<int32_t> number = ParseCameraNumber(value);
-    if (!number || !IsAcceptedValue(row, *number))
+    if (!number || !IsAcceptedValue(command, *number))
         return kBadParameters;
 
     switch (row) {
@@ -229,13 +231,12 @@ std::string SimCamera::Set(int32_t row, std::string_view value, bool wasUnlocked
     return kComplete;
 }
 
-std::string SimCamera::Query(int32_t row)
+std::string SimCamera::Query(int32_t row, const CameraCommand& command)
 {
-    const ParameterEntry& entry = Row(row);
-    std::string prefix = std::string(entry.mnemonic) + "=";
-    if (entry.Has(PF_WRITE) && !entry.Has(PF_READ))
+    std::string prefix = std::string(command.mnemonic) + "=";
+    if (!command.CanQuery())
         return kBadParameters; // a command, not a setting: nothing to ask
-    if (entry.Has(PF_STRING))
+    if (command.IsText())
         return prefix + texts_[static_cast<size_t>(row)];
     for (size_t f = 0; f < kOnePushFunctions.size(); ++f)
         if (kOnePushFunctions[f].resultRow == row)
@@ -264,11 +265,9 @@ int32_t SimCamera::PollResult(size_t function)
         if (effect.commandRow != f.commandRow)
             continue;
         for (size_t i = 0; i < effect.rows.size(); ++i) {
-            const ParameterEntry& gain = Row(effect.rows[i]);
             int32_t& value = values_[static_cast<size_t>(effect.rows[i])];
             int32_t moved = value + effect.steps[i];
-            value =
-                (moved >= gain.minimum && moved <= gain.maximum) ? moved : value - effect.steps[i];
+            value = IsAcceptedValue(effect.rows[i], moved) ? moved : value - effect.steps[i];
         }
     }
     return result;

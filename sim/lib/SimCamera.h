@@ -11,6 +11,7 @@
 #include "sim/lib/FaultPlan.h"
 #include "sim/lib/PtyServer.h"
 #include "sim/lib/SimEeprom.h"
+#include "sim/lib/ValueRules.h"
 
 namespace zr::sim
 {
@@ -79,8 +80,9 @@ private:
 
     SimReply HandleLine(const std::string& line);
     std::string Execute(const std::string& line, bool wasUnlocked);
-    std::string Set(int32_t row, std::string_view value, bool wasUnlocked);
-    std::string Query(int32_t row);
+    std::string Set(int32_t row, const CameraCommand& command, std::string_view value,
+                    bool wasUnlocked);
+    std::string Query(int32_t row, const CameraCommand& command);
     int32_t PollResult(size_t function);
     bool Evaluate(const ConditionNode* node) const;
     static int32_t RowOf(std::string_view mnemonic);

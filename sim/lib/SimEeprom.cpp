@@ -20,8 +20,8 @@ namespace
 constexpr const char* kHeader = "# zr47xcl-sim EEPROM state";
 constexpr const char* kPowerUpKey = "power-up=";
 
-// Factory settings that differ from the row's natural default (0, or the row minimum), and the
-// values the two user areas hold instead, so a report over the areas shows differences.
+// Factory settings that differ from the row's natural default (0, or the lowest value accepted),
+// and the values the two user areas hold instead, so a report over the areas shows differences.
 struct AreaDefault {
     int32_t row;
     std::array<int32_t, SimEeprom::kAreaCount> value; // factory, user 1, user 2
@@ -132,13 +132,12 @@ SettingValues SimEeprom::Defaults(int32_t area)
 {
     SettingValues values{};
     for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
-        const ParameterEntry& row = kParameterTable[static_cast<size_t>(index)];
-        int32_t value = 0;
-        if (row.itemCount > 0)
-            value = row.items[0].value;
-        else if (value < row.minimum || value > row.maximum)
-            value = row.minimum;
-        values[static_cast<size_t>(index)] = value;
+        // 0 where the camera accepts it (the first setting of every list), else the lowest
+        // value it accepts.
+        const CameraCommand* command =
+            FindCameraCommand(kParameterTable[static_cast<size_t>(index)].mnemonic);
+        if (command != nullptr && !IsAcceptedValue(*command, 0) && !command->IsText())
+            values[static_cast<size_t>(index)] = command->minimum;
     }
     for (const AreaDefault& d : kAreaDefaults)
         values[static_cast<size_t>(d.row)] = d.value.at(static_cast<size_t>(area));

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ClTestBed.h"
 #include "camera/Camera.h"
 #include "comm/Comm.h"
-#include "comm/CommLink.h"
-#include "support/ChildTestRun.h"
 #include "support/MemorySettings.h"
+#include "support/TestCommLinks.h"
 
 namespace zr
 {
@@ -18,23 +16,14 @@ namespace
 
 using test::ClTestBed;
 using test::MemorySettings;
-
-// Tests named CameraLinkChild run only in a child process started by RunChild, whose library
-// search path holds the test libraries under their usual bare names.
-constexpr const char* kChildMarker = "ZR_CL_CHILD";
-
-#define SKIP_UNLESS_CHILD()                                                                        \
-    if (!test::IsChildTestRun(kChildMarker))                                                       \
-    GTEST_SKIP() << "runs in a child process started by CameraLinkCommTest"
+using test::TestCommLinks;
 
 TEST(CameraLinkCommTest, WithoutLibrariesOnlyTheSerialPortClassIsOffered)
 {
-    if (CCommLink().GetPortCount() > 0)
-        GTEST_SKIP() << "a Camera Link library with ports is on the library search path";
     MemorySettings settings;
     settings.WriteInt("Comm", "Class", 1);
     settings.WriteInt("Comm", "Port", 0);
-    CComm comm(settings);
+    CComm comm(settings, TestCommLinks(settings));
     EXPECT_EQ(comm.GetCommClassCount(), 1);
     EXPECT_EQ(comm.GetCommClass(), 0);
     EXPECT_EQ(comm.GetCommPort(), 0);
@@ -42,22 +31,15 @@ TEST(CameraLinkCommTest, WithoutLibrariesOnlyTheSerialPortClassIsOffered)
     EXPECT_EQ(comm.OpenCommPort(1, 0), 1);
 }
 
-TEST(CameraLinkCommTest, LibrariesFoundByTheirUsualNames)
+TEST(CameraLinkCommTest, CommOffersTheCameraLinkClass)
 {
     ClTestBed bed;
     bed.AddFourPorts();
-    EXPECT_EQ(test::RunTestsInChild("CameraLinkChild.*", ClTestBed::LibraryFolder(), kChildMarker),
-              0);
-}
-
-TEST(CameraLinkChild, CommOffersTheCameraLinkClass)
-{
-    SKIP_UNLESS_CHILD();
     MemorySettings settings;
     settings.WriteInt("Comm", "Class", 1);
     settings.WriteInt("Comm", "Port", 3);
     {
-        CComm comm(settings);
+        CComm comm(settings, TestCommLinks(settings, ClTestBed::LibraryFolder()));
         EXPECT_EQ(comm.GetCommClassCount(), 2);
         EXPECT_EQ(comm.GetCommClass(), 1);
         EXPECT_EQ(comm.GetCommPort(), 3);
@@ -70,27 +52,32 @@ TEST(CameraLinkChild, CommOffersTheCameraLinkClass)
         // Data through this class is checked by the camera transactions below.
         ASSERT_EQ(comm.OpenCommPort(1, 2), 0);
         EXPECT_EQ(comm.ActiveLink().GetLinkClassName(), "CameraLink");
+        bed.ClearLog();
     }
+    // The links handed in are the CComm's own: it closes the port and they unload the library.
+    EXPECT_EQ(bed.Log(),
+              (std::vector<std::string>{"ClAllSerial clSerialClose", "ClAllSerial unload"}));
     EXPECT_EQ(settings.GetInt("Comm", "Class", -1), 1);
     EXPECT_EQ(settings.GetInt("Comm", "Port", -1), 2);
 
     // A port beyond the list falls back to port 0 of the same class.
     settings.WriteInt("Comm", "Port", 4);
-    CComm comm(settings);
+    CComm comm(settings, TestCommLinks(settings, ClTestBed::LibraryFolder()));
     EXPECT_EQ(comm.GetCommClass(), 1);
     EXPECT_EQ(comm.GetCommPort(), 0);
 }
 
-TEST(CameraLinkChild, CameraTransactionsThroughEachLibrary)
+TEST(CameraLinkCommTest, CameraTransactionsThroughEachLibrary)
 {
-    SKIP_UNLESS_CHILD();
+    ClTestBed bed;
+    bed.AddFourPorts();
     struct Case {
         int32_t port;
         const char* model;
     };
     for (const Case& c : {Case{1, "ZR-472"}, Case{3, "ZR-471"}}) {
         MemorySettings settings;
-        CCamera camera(settings);
+        CCamera camera(settings, TestCommLinks(settings, ClTestBed::LibraryFolder()));
         ASSERT_EQ(camera.OpenCommPort(1, c.port), 0) << c.port;
         camera.SetOnline(true);
 

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "support/TestCommLinks.h"
+
 namespace zr::test
 {
 
@@ -66,7 +68,7 @@ void ClTestBed::ClearLog()
 
 std::string ClTestBed::LibraryFolder()
 {
-    return ZR_LIB_DIR "/cltest";
+    return ClTestLibraryFolder();
 }
 
 std::string ClTestBed::SerialLibrary()

@@ -6,6 +6,7 @@
 #include "comm/CommPort.h"
 #include "support/MemorySettings.h"
 #include "support/PseudoTerminal.h"
+#include "support/TestCommLinks.h"
 
 namespace zr
 {
@@ -13,11 +14,7 @@ namespace
 {
 
 using test::MemorySettings;
-
-// The expectations about classes hold only while no Camera Link library is on the search path.
-#define SKIP_WITH_CAMERA_LINK_PORTS(comm)                                                          \
-    if ((comm).GetCommPortCount(1) > 0)                                                            \
-    GTEST_SKIP() << "a Camera Link library with ports is on the library search path"
+using test::TestCommLinks;
 
 TEST(CommTest, RestoredChoiceFallsBackWhenGone)
 {
@@ -32,8 +29,7 @@ TEST(CommTest, RestoredChoiceFallsBackWhenGone)
         MemorySettings settings;
         settings.WriteInt("Comm", "Class", c.storedClass);
         settings.WriteInt("Comm", "Port", c.storedPort);
-        CComm comm(settings);
-        SKIP_WITH_CAMERA_LINK_PORTS(comm);
+        CComm comm(settings, TestCommLinks(settings));
         EXPECT_EQ(comm.GetCommClass(), c.wantClass) << c.storedClass << "/" << c.storedPort;
         EXPECT_EQ(comm.GetCommPort(), c.wantPort) << c.storedClass << "/" << c.storedPort;
         // Nothing is opened at construction, whatever was stored.
@@ -46,8 +42,15 @@ TEST(CommTest, ClassesPortsAndTheLastTriedChoice)
 {
     MemorySettings settings;
     {
-        CComm comm(settings);
-        SKIP_WITH_CAMERA_LINK_PORTS(comm);
+        // By default the real links: the sixteen COM ports, and the Camera Link class whatever
+        // libraries the machine has.
+        CComm standard(settings);
+        EXPECT_EQ(standard.GetCommPortCount(0), 16);
+        EXPECT_EQ(standard.GetCommClassName(0), "COM-Ports");
+        EXPECT_EQ(standard.GetCommClassName(1), "CameraLink");
+    }
+    {
+        CComm comm(settings, TestCommLinks(settings));
         EXPECT_EQ(comm.GetCommClass(), 0);
         EXPECT_EQ(comm.GetCommPort(), 0);
         EXPECT_EQ(comm.GetCommClassCount(), 1);
@@ -69,7 +72,7 @@ TEST(CommTest, ClassesPortsAndTheLastTriedChoice)
     EXPECT_EQ(settings.GetInt("Comm", "Port", -1), 16);
 
     {
-        CComm comm(settings);
+        CComm comm(settings, TestCommLinks(settings));
         EXPECT_EQ(comm.GetCommPort(), 0); // 16 is beyond the list
         EXPECT_EQ(comm.OpenCommPort(1, 2), 1);
         EXPECT_EQ(comm.ActiveLink().GetLinkClassName(), "CameraLink");
@@ -86,8 +89,7 @@ TEST(CommTest, OpenSwitchesAndReleasesTheActiveLink)
     settings.WriteString("Comm", "COM3", pty.SlavePath());
     CCommPort other(settings);
 
-    auto comm = std::make_unique<CComm>(settings);
-    SKIP_WITH_CAMERA_LINK_PORTS(*comm);
+    auto comm = std::make_unique<CComm>(settings, TestCommLinks(settings));
     ASSERT_EQ(comm->OpenCommPort(0, 2), 0);
     EXPECT_TRUE(comm->ActiveLink().IsOpen());
     EXPECT_EQ(comm->ActiveLink().Write("EB?\r\n", 5, 400), 0);

@@ -1,13 +1,11 @@
-// The control over the Camera Link class, through the test Camera Link serial libraries loaded
-// by their usual names.
+// The control over the Camera Link class, through the test Camera Link serial libraries.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ControlTestBed.h"
-#include "support/ChildTestRun.h"
+#include "support/TestCommLinks.h"
 
 namespace zr
 {
@@ -17,30 +15,25 @@ namespace
 using Strings = std::vector<std::string>;
 using test::ControlTestBed;
 
-// Tests of the suite ControlCameraLinkChild run only in a child process whose library search
-// path holds the test libraries: the dynamic loader reads that path once at process start.
-constexpr const char* kChildMarker = "ZR_CONTROL_CL_CHILD";
-
-#define SKIP_UNLESS_CHILD()                                                                        \
-    if (!test::IsChildTestRun(kChildMarker))                                                       \
-    GTEST_SKIP() << "runs in a child process started by ControlCameraLink"
-
-TEST(ControlCameraLink, ConnectsAndSearchesThroughTheLibraries)
+// A control bed whose controls are handed the test Camera Link libraries: port 0 a grabber
+// whose camera never answers, port 1 a ZR-471.
+class ControlCameraLink : public ::testing::Test
 {
-    test::TempDir dir;
-    // Port 0: a grabber whose camera never answers; port 1: a ZR-471.
-    ASSERT_TRUE(test::TempDir::WriteFile(
-        dir.File("cl.conf"), "ClSerial port \"Maker A\" silent\n"
-                             "ClAllSerial port \"Grabber X\" \"Port 0\" model=ZR-471\n"));
-    test::ScopedEnv config("ZR_CL_TEST_CONFIG", dir.File("cl.conf"));
-    EXPECT_EQ(test::RunTestsInChild("ControlCameraLinkChild.*", ZR_LIB_DIR "/cltest", kChildMarker),
-              0);
-}
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::TempDir::WriteFile(
+            bed.dir.File("cl.conf"), "ClSerial port \"Maker A\" silent\n"
+                                     "ClAllSerial port \"Grabber X\" \"Port 0\" model=ZR-471\n"));
+        bed.cameraLinkFolder = test::ClTestLibraryFolder();
+    }
 
-TEST(ControlCameraLinkChild, StartCommunicationOverCameraLink)
-{
-    SKIP_UNLESS_CHILD();
     ControlTestBed bed;
+    test::ScopedEnv config{"ZR_CL_TEST_CONFIG", bed.dir.File("cl.conf")};
+};
+
+TEST_F(ControlCameraLink, StartCommunicationOverCameraLink)
+{
     CXKorvelCamCtrl& control = bed.MakeControl();
     control.StoreValue(P_IM1, 5);
     ASSERT_EQ(control.AskCommClassRange(1), 1);
@@ -55,10 +48,8 @@ TEST(ControlCameraLinkChild, StartCommunicationOverCameraLink)
     EXPECT_EQ(bed.ui.Lines("event ModelNameChanged").size(), 1u);
 }
 
-TEST(ControlCameraLinkChild, SearchGoesOnFromTheSerialPortsToCameraLink)
+TEST_F(ControlCameraLink, SearchGoesOnFromTheSerialPortsToCameraLink)
 {
-    SKIP_UNLESS_CHILD();
-    ControlTestBed bed;
     CXKorvelCamCtrl& control = bed.MakeControl();
     int32_t commClass = -1, port = -1;
 

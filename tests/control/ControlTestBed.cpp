@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestCommLinks.h"
+
 namespace zr::test
 {
 
@@ -42,7 +44,11 @@ CXKorvelCamCtrl& ControlTestBed::MakeControl()
 CXKorvelCamCtrl& ControlTestBed::MakeControl(Clock& use)
 {
     DestroyControl();
-    control_ = std::make_unique<CXKorvelCamCtrl>(settings, ui, use);
+    control_ = std::make_unique<CXKorvelCamCtrl>(settings, ui,
+                                                 cameraLinkFolder.empty()
+                                                     ? TestCommLinks(settings)
+                                                     : TestCommLinks(settings, cameraLinkFolder),
+                                                 use);
     ui.Listen(*control_);
     return *control_;
 }

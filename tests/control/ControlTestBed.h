@@ -32,8 +32,8 @@ public:
     sim::SimCamera& AttachCamera(int32_t port, const std::string& model);
     sim::SimCamera& Camera(int32_t port) { return cameras_[port]->Camera(); }
 
-    // A new control on the bed's settings, user interface and clock (or another clock), with
-    // the user interface journalling its events. The old one is destroyed first.
+    // A new control on the bed's settings, user interface, links and clock (or another clock),
+    // with the user interface journalling its events. The old one is destroyed first.
     CXKorvelCamCtrl& MakeControl();
     CXKorvelCamCtrl& MakeControl(Clock& clock);
     void DestroyControl();
@@ -48,6 +48,9 @@ public:
 
     TempDir dir;
     MemorySettings settings;
+    // The folder of the Camera Link libraries the controls are handed; empty for none, so that
+    // the sixteen COM ports are the only ports whatever the machine has installed.
+    std::string cameraLinkFolder;
     RecordingUi ui;
     ManualClock clock;
 
