@@ -29,6 +29,8 @@ namespace
 
 using zr::bench::CpuSeconds;
 using zr::bench::MapSettings;
+using zr::bench::ProgramFolder;
+using zr::bench::SimProcess;
 
 constexpr double kBitsPerByte = 10.0; // start bit, 8 data bits, stop bit
 constexpr double kBaud = 9600.0;
@@ -52,59 +54,6 @@ public:
 private:
     uint64_t bytes_ = 0;
 };
-
-// The simulator as a child process; terminated and reaped on destruction.
-class SimProcess
-{
-public:
-    explicit SimProcess(const std::string& program)
-    {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            ::execl(program.c_str(), program.c_str(), "--pace", static_cast<char*>(nullptr));
-            std::perror(program.c_str());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        // The first line of its output is the device path.
-        char c = 0;
-        while (pid_ > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            device_ += c;
-        ::close(out[0]);
-    }
-    ~SimProcess()
-    {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    const std::string& Device() const { return device_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string device_;
-};
-
-std::string ProgramFolder()
-{
-    char path[4096] = {};
-    ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string self = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
-    size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
-}
 
 } // namespace
 
@@ -134,7 +83,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    SimProcess sim(simulator);
+    SimProcess sim(simulator, {"--pace"});
     if (sim.Device().empty()) {
         std::fprintf(stderr, "cannot start %s\n", simulator.c_str());
         return 2;
