@@ -204,10 +204,18 @@ int CCommPort::Read(char* buffer, int32_t wanted, int32_t& received, uint32_t ti
         received += TakeBuffered(buffer + received, wanted - received);
         if (received >= wanted)
             return LINK_OK;
-        ssize_t n = ::read(fd_.Get(), readBuffer_.data(), readBuffer_.size());
+        // A request as large as the buffer is read straight into the caller's memory.
+        const auto left = static_cast<size_t>(wanted - received);
+        const bool direct = left >= readBuffer_.size();
+        ssize_t n = direct ? ::read(fd_.Get(), buffer + received, left)
+                           : ::read(fd_.Get(), readBuffer_.data(), readBuffer_.size());
         if (n > 0) {
-            readStart_ = 0;
-            readEnd_ = static_cast<size_t>(n);
+            if (direct) {
+                received += static_cast<int32_t>(n);
+            } else {
+                readStart_ = 0;
+                readEnd_ = static_cast<size_t>(n);
+            }
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EINTR))
