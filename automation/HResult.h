@@ -12,6 +12,7 @@ inline constexpr int32_t kOk = 0;
 inline constexpr int32_t kFalse = 1;
 inline constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);
 inline constexpr int32_t kPointer = static_cast<int32_t>(0x80004003);
+inline constexpr int32_t kUnexpected = static_cast<int32_t>(0x8000FFFF);
 inline constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
 inline constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
 inline constexpr int32_t kClassNotAvailable = static_cast<int32_t>(0x80040111);

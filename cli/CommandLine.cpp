@@ -228,7 +228,8 @@ Options:
   --help      show this text
 
 Exit status: 0 when every verb succeeded; 1 when a member raised a script error, reported as
-"error 0xXXXXXXXX: DESCRIPTION" on stderr (later verbs do not run); 2 for a usage error.
+"error 0xXXXXXXXX: DESCRIPTION" on stderr (later verbs do not run); 2 for a usage error; 4 when
+every verb succeeded but the module settings could not be saved (a line on stderr says why).
 
 Examples:
   zr47xcl get ModelName get FirmwareVersion

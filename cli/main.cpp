@@ -21,6 +21,7 @@ using zr::cli::Verb;
 constexpr int kExitOk = 0;
 constexpr int kExitScriptError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitSettingsNotSaved = 4;
 
 void WriteLine(FILE* stream, const std::string& text)
 {
@@ -162,8 +163,15 @@ int main(int argc, char** argv)
             break;
         }
     }
-    if (object)
+    if (object) {
         object->Unadvise(&reporter);
-    object.reset(); // the control is destroyed here: module settings written
+        // The control is destroyed here and writes the module settings; a file that could not be
+        // read or saved is reported, and a lost save fails an otherwise successful run.
+        const int32_t closed = object->Close();
+        if (closed != hresult::kOk)
+            WriteLine(stderr, "zr47xcl: " + std::string(object->ErrorDescription()));
+        if (closed != hresult::kOk && closed != hresult::kFalse && exitCode == kExitOk)
+            exitCode = kExitSettingsNotSaved;
+    }
     return exitCode;
 }

@@ -73,4 +73,10 @@ int CComm::OpenCommPort(int32_t commClass, int32_t port)
     return activeLink_->Open(port);
 }
 
+void CComm::UseLink(CCommAbstract& link)
+{
+    activeLink_->Close();
+    activeLink_ = &link;
+}
+
 } // namespace zr

@@ -39,6 +39,11 @@ public:
     // remembered choice), makes that class's link active and opens the port. Link error code.
     int OpenCommPort(int32_t commClass, int32_t port);
 
+    // Closes the active link and makes `link` the active one instead of the class's own, so a
+    // test can put a link of its own under the camera. `link` must outlive its use; the next
+    // OpenCommPort goes back to the class's own link.
+    void UseLink(CCommAbstract& link);
+
     CCommAbstract& ActiveLink() { return *activeLink_; }
     SettingsStore& Settings() { return settings_; }
 

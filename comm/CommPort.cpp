@@ -86,6 +86,15 @@ void CCommPort::Release()
     ::ioctl(fd_.Get(), TIOCNXCL);
     ::flock(fd_.Get(), LOCK_UN);
     fd_.Reset();
+    readStart_ = readEnd_ = 0;
+}
+
+int32_t CCommPort::TakeBuffered(char* buffer, int32_t wanted)
+{
+    const size_t count = std::min(readEnd_ - readStart_, static_cast<size_t>(wanted));
+    std::copy_n(readBuffer_.data() + readStart_, count, buffer);
+    readStart_ += count;
+    return static_cast<int32_t>(count);
 }
 
 int CCommPort::Open(int32_t port)
@@ -121,15 +130,17 @@ int32_t CCommPort::GetBytesWaiting()
 {
     int count = 0;
     if (!fd_.IsValid() || ::ioctl(fd_.Get(), FIONREAD, &count) != 0 || count < 0)
-        return 0;
-    return count;
+        count = 0;
+    return static_cast<int32_t>(readEnd_ - readStart_) + count;
 }
 
 int CCommPort::Flush()
 {
     if (!fd_.IsValid())
         return LINK_PORT_UNAVAILABLE;
-    // One pass: only the bytes waiting now are discarded; later ones stay.
+    // One pass: only the bytes waiting now are discarded (the read buffer's and the device's);
+    // later ones stay.
+    readStart_ = readEnd_ = 0;
     int32_t waiting = GetBytesWaiting();
     std::string scratch(static_cast<size_t>(std::max<int32_t>(waiting, 0)), '\0');
     size_t done = 0;
@@ -179,17 +190,30 @@ int CCommPort::Read(char* buffer, int32_t wanted, int32_t& received, uint32_t ti
         return LINK_OK;
     auto deadline = start + std::chrono::milliseconds(timeoutMs);
 
-    // Each pass takes what is there, then sleeps in poll() until more arrives or time is up.
-    // A hung-up line (the device gone, a pseudo-terminal's far end closed) is a read failure:
-    // it never recovers, and waiting on it would only delay the caller.
+    // Each pass hands out what the buffer holds, fetches all that is waiting with one read()
+    // once it is empty, then sleeps in poll() until more arrives or time is up. A hung-up line
+    // (the device gone, a pseudo-terminal's far end closed) is a read failure: it never
+    // recovers, and waiting on it would only delay the caller.
     for (;;) {
-        ssize_t n = ::read(fd_.Get(), buffer + received, static_cast<size_t>(wanted - received));
-        if (n > 0)
-            received += static_cast<int32_t>(n);
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            return LINK_READ_FAILED;
+        received += TakeBuffered(buffer + received, wanted - received);
         if (received >= wanted)
             return LINK_OK;
+        // A request as large as the buffer is read straight into the caller's memory.
+        const auto left = static_cast<size_t>(wanted - received);
+        const bool direct = left >= readBuffer_.size();
+        ssize_t n = direct ? ::read(fd_.Get(), buffer + received, left)
+                           : ::read(fd_.Get(), readBuffer_.data(), readBuffer_.size());
+        if (n > 0) {
+            if (direct) {
+                received += static_cast<int32_t>(n);
+            } else {
+                readStart_ = 0;
+                readEnd_ = static_cast<size_t>(n);
+            }
+            continue;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            return LINK_READ_FAILED;
         if (SteadyClock::now() > deadline)
             return LINK_READ_TIMEOUT;
         pollfd p{fd_.Get(), POLLIN, 0};

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "base/UniqueFd.h"
 #include "comm/CommListedPorts.h"
 
@@ -30,9 +33,17 @@ public:
 private:
     // Gives up the port: clears exclusive use, releases the lock, closes the descriptor.
     void Release();
+    // Moves up to `wanted` bytes from the read buffer to `buffer`; returns how many.
+    int32_t TakeBuffered(char* buffer, int32_t wanted);
 
     const SettingsStore& settings_;
     UniqueFd fd_;
+    // What one read() fetched beyond what the caller wanted: the camera's answers are read a
+    // byte at a time, and one system call per byte costs more than the line itself. Bytes
+    // readStart_ .. readEnd_ are still to be handed out.
+    std::array<char, 256> readBuffer_{};
+    size_t readStart_ = 0;
+    size_t readEnd_ = 0;
 };
 
 } // namespace zr

@@ -19,7 +19,7 @@ namespace zr
 // The interface name a caller passes to DllGetClassObject for IXKorvelCamClassFactory. The
 // trailing number changes whenever one of these interfaces changes, so a program built against
 // other headers is refused (kNoInterface) instead of calling through a mismatched table.
-inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.1";
+inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.2";
 
 // Receives what an automation object reports. Calls arrive synchronously on the caller's thread,
 // from inside the Invoke or Start call that caused them.
@@ -55,7 +55,8 @@ public:
     // gives its text), or one of the dispatch failures of `hresult`.
     virtual int32_t Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
                            Variant* result) = 0;
-    // The description of the last failed Invoke; valid until the next Invoke.
+    // The description of the last failed Invoke, or of what Close() reported; valid until the
+    // next Invoke or Close.
     virtual const char* ErrorDescription() const = 0;
 
     // Adds or removes a receiver of events; the object does not own it. A receiver must stay
@@ -65,6 +66,14 @@ public:
 
     // Destroys the control (the module settings are written) and this object.
     virtual void Release() = 0;
+
+    // Destroys the control now, which writes its settings into the module settings file, and
+    // tells whether the file holds them: kOk; kFail when they could not be saved; kFalse when
+    // the file could not be read (it is left as it is) but nothing needed saving. Unless kOk,
+    // ErrorDescription() says why in one line for the user, as a host shows it in a message
+    // box. Afterwards Invoke fails with kUnexpected; Release() still has to be called. Release()
+    // alone closes the same way without telling.
+    virtual int32_t Close() = 0;
 
 protected:
     virtual ~IXKorvelCamObject() = default;

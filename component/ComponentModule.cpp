@@ -15,7 +15,7 @@ void ComponentModule::Unlock()
         app_.ExitInstance();
 }
 
-SettingsStore& ComponentModule::Settings()
+ModuleSettings& ComponentModule::Settings()
 {
     return app_.Settings();
 }

@@ -7,8 +7,6 @@
 namespace zr
 {
 
-class SettingsStore;
-
 // The component module as its entry points see it: the module object with its settings, kept
 // initialised while any class factory or object of the module is alive. The first lock starts
 // the module object (so the settings file is found anew for every run of objects); the last
@@ -26,7 +24,7 @@ public:
     bool CanUnload() const { return locks_ == 0; }
 
     // The module settings; only while locked.
-    SettingsStore& Settings();
+    ModuleSettings& Settings();
 
     // Holds the module for the lifetime of the object that owns it.
     class Hold

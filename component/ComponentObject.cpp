@@ -7,18 +7,13 @@ namespace zr
 {
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
-    : hold_(module), control_(module.Settings()), dispatch_(control_)
+    : hold_(module), session_(std::make_unique<Session>(module.Settings()))
 {
 }
 
 CXKorvelCamObject::~CXKorvelCamObject()
 {
-    for (const Receiver& r : receivers_) {
-        dispatch_.eventFired.Disconnect(r.event);
-        control_.commLog.Disconnect(r.log);
-    }
-    if (control_.HasWindow())
-        control_.OnDestroy();
+    Close();
 }
 
 void CXKorvelCamObject::Release()
@@ -26,12 +21,31 @@ void CXKorvelCamObject::Release()
     delete this;
 }
 
+int32_t CXKorvelCamObject::Close()
+{
+    if (session_) {
+        for (const Receiver& r : receivers_) {
+            session_->dispatch.eventFired.Disconnect(r.event);
+            session_->control.commLog.Disconnect(r.log);
+        }
+        receivers_.clear();
+        if (session_->control.HasWindow())
+            session_->control.OnDestroy();
+        session_.reset(); // the control's shut-down writes the module settings
+    }
+    const ModuleSettings& settings = hold_.Module().Settings();
+    lastError_ = settings.Problem();
+    if (settings.HasUnsavedWrites())
+        return hresult::kFail;
+    return lastError_.empty() ? hresult::kOk : hresult::kFalse;
+}
+
 void CXKorvelCamObject::Start(bool connect)
 {
     // Without a connection there is nothing the window would add headlessly: the control works
     // offline on its mirror.
-    if (connect && !control_.HasWindow())
-        control_.OnCreate();
+    if (session_ && connect && !session_->control.HasWindow())
+        session_->control.OnCreate();
 }
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)
@@ -50,6 +64,10 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
                                   Variant* result)
 {
     lastError_.clear();
+    if (!session_) {
+        lastError_ = "The control is closed.";
+        return hresult::kUnexpected;
+    }
     if (args == nullptr && argCount > 0) {
         lastError_ = "Invalid pointer.";
         return hresult::kPointer;
@@ -57,7 +75,7 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
     try {
         std::vector<Variant> arguments(args, args + argCount);
         Variant value;
-        DispatchResult outcome = dispatch_.Invoke(dispid, kind, arguments, value);
+        DispatchResult outcome = session_->dispatch.Invoke(dispid, kind, arguments, value);
         if (!outcome.Succeeded()) {
             lastError_ = std::move(outcome.description);
             return outcome.status;
@@ -74,12 +92,12 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
 
 void CXKorvelCamObject::Advise(IXKorvelCamEvents* sink)
 {
-    if (sink == nullptr)
+    if (sink == nullptr || !session_)
         return;
     Receiver r{sink, 0, 0};
-    r.event = dispatch_.eventFired.Connect(
+    r.event = session_->dispatch.eventFired.Connect(
         [sink](const AutomationMember& event) { sink->OnEvent(event.dispid, event.name.data()); });
-    r.log = control_.commLog.Connect([sink](const std::string& line, bool sent) {
+    r.log = session_->control.commLog.Connect([sink](const std::string& line, bool sent) {
         std::string text = line;
         std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
         sink->OnCommLog(text.c_str(), sent);
@@ -93,8 +111,8 @@ void CXKorvelCamObject::Unadvise(IXKorvelCamEvents* sink)
                            [sink](const Receiver& r) { return r.sink == sink; });
     if (it == receivers_.end())
         return;
-    dispatch_.eventFired.Disconnect(it->event);
-    control_.commLog.Disconnect(it->log);
+    session_->dispatch.eventFired.Disconnect(it->event);
+    session_->control.commLog.Disconnect(it->log);
     receivers_.erase(it);
 }
 

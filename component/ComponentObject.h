@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ public:
     void Advise(IXKorvelCamEvents* sink) override;
     void Unadvise(IXKorvelCamEvents* sink) override;
     void Release() override;
+    int32_t Close() override;
 
 private:
     // One receiver with its connections to the dispatch's events and the control's log.
@@ -39,12 +41,18 @@ private:
         SignalConnection log;
     };
 
+    // The control and its dispatch, until Close().
+    struct Session {
+        explicit Session(SettingsStore& settings) : control(settings), dispatch(control) {}
+        CXKorvelCamCtrl control;
+        CXKorvelCamDispatch dispatch;
+    };
+
     ~CXKorvelCamObject() override;
 
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold_;
-    CXKorvelCamCtrl control_;
-    CXKorvelCamDispatch dispatch_;
+    std::unique_ptr<Session> session_;
     std::vector<Receiver> receivers_;
     std::string lastError_;
 };

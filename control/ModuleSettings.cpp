@@ -1,6 +1,7 @@
 #include "control/ModuleSettings.h"
 #include "base/UserFolders.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -52,6 +53,24 @@ UniqueFd TakeLock(const std::string& path)
     }
 }
 
+// The key of an entry in the map of known values: its names as the file matches them, trimmed
+// and without regard to letter case. A line break is never part of a stored name.
+std::string EntryId(const std::string& section, const std::string& entry)
+{
+    auto normal = [](const std::string& name) {
+        constexpr const char* kBlanks = " \t\r\v\f";
+        size_t first = name.find_first_not_of(kBlanks);
+        std::string out = first == std::string::npos
+                              ? std::string()
+                              : name.substr(first, name.find_last_not_of(kBlanks) - first + 1);
+        std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+            return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        });
+        return out;
+    };
+    return normal(section) + '\n' + normal(entry);
+}
+
 } // namespace
 
 ModuleSettings::ModuleSettings() : ModuleSettings(DefaultPath()) {}
@@ -72,13 +91,39 @@ std::string ModuleSettings::DefaultPath()
 int32_t ModuleSettings::GetInt(const std::string& section, const std::string& entry,
                                int32_t defaultValue) const
 {
-    return file_.GetInt(section, entry, defaultValue);
+    int32_t value = file_.GetInt(section, entry, defaultValue);
+    known_[EntryId(section, entry)] = std::to_string(value);
+    return value;
 }
 
 std::string ModuleSettings::GetString(const std::string& section, const std::string& entry,
                                       const std::string& defaultValue) const
 {
-    return file_.GetString(section, entry, defaultValue);
+    std::string value = file_.GetString(section, entry, defaultValue);
+    known_[EntryId(section, entry)] = value;
+    return value;
+}
+
+std::string ModuleSettings::Problem() const
+{
+    const std::string file = "the module settings file \"" + path_ + "\"";
+    const bool lost = HasUnsavedWrites();
+    if (fault_ == Fault::NotSaved && lost)
+        return file + " could not be saved (" +
+               std::error_code(saveError_, std::generic_category()).message() +
+               "); this run's changes are not in it";
+    if (fault_ == Fault::Unreadable && lost)
+        return file + " could not be read, so it is left as it is and this run's changes are not "
+                      "in it";
+    if (file_.LoadFailed())
+        return file + " could not be read; it is left as it is";
+    return {};
+}
+
+bool ModuleSettings::HasUnsavedWrites() const
+{
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [](const PendingWrite& write) { return !write.fillIn; });
 }
 
 bool ModuleSettings::WriteInt(const std::string& section, const std::string& entry, int32_t value)
@@ -95,11 +140,17 @@ bool ModuleSettings::WriteString(const std::string& section, const std::string& 
 bool ModuleSettings::Write(const std::string& section, const std::string& entry,
                            const std::string& value)
 {
+    std::string id = EntryId(section, entry);
+    auto known = known_.find(id);
+    const bool unchanged = known != known_.end() && known->second == value;
+    if (unchanged && file_.HasEntry(section, entry))
+        return Commit();
     uint64_t changes = file_.ChangeCount();
     if (!file_.WriteString(section, entry, value))
         return false;
+    known_[id] = value;
     if (file_.ChangeCount() != changes)
-        pending_.push_back({section, entry, value});
+        pending_.push_back({section, entry, value, unchanged});
     return Commit();
 }
 
@@ -120,7 +171,7 @@ bool ModuleSettings::Commit()
     if (batchDepth_ > 0 || pending_.empty())
         return true;
     if (file_.LoadFailed())
-        return false;
+        return SaveFailed(Fault::Unreadable, 0);
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty())
@@ -131,14 +182,28 @@ bool ModuleSettings::Commit()
     UniqueFd lock = TakeLock(path_ + ".lock");
     ProfileFile current;
     if (!current.Load(path_))
-        return false;
-    for (const PendingWrite& write : pending_)
-        current.WriteString(write.section, write.entry, write.value);
+        return SaveFailed(Fault::Unreadable, 0);
+    // A write the file as it is now cannot hold (text a UTF-16 file cannot encode) fails the
+    // save rather than going missing from it.
+    for (const PendingWrite& write : pending_) {
+        if (write.fillIn && current.HasEntry(write.section, write.entry))
+            continue;
+        if (!current.WriteString(write.section, write.entry, write.value))
+            return SaveFailed(Fault::NotSaved, EILSEQ);
+    }
     if (current.IsModified() && !current.Save(path_))
-        return false;
+        return SaveFailed(Fault::NotSaved, errno);
     file_ = std::move(current);
     pending_.clear();
+    fault_ = Fault::None;
     return true;
+}
+
+bool ModuleSettings::SaveFailed(Fault fault, int error)
+{
+    fault_ = fault;
+    saveError_ = error;
+    return false;
 }
 
 } // namespace zr

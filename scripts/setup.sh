@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev pybind11-dev python3-dev python3-pytest)
+# clang with its sanitizer and libFuzzer run-time builds the fuzz targets.
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev pybind11-dev python3-dev python3-pytest
+          clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

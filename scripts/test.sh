@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Set-up, build and the whole test suite: the normal build, then the sanitizer build.
+# Set-up, build and the whole test suite: the normal build, then the sanitizer build, then a
+# 30-second run of every fuzz target when clang is there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,3 +9,6 @@ for preset in default asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+if command -v clang++ >/dev/null; then
+    scripts/fuzz.sh 30
+fi

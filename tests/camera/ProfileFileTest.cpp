@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,6 +27,19 @@ ProfileFile LoadText(const TempDir& dir, const std::string& text)
     std::string path = dir.File("profile.ini");
     EXPECT_TRUE(TempDir::WriteFile(path, text));
     return ProfileFile(path);
+}
+
+// UTF-16 text with its byte-order mark, as an editor's "Unicode" save writes it.
+std::string Utf16(std::u16string_view text, bool bigEndian = false)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
 }
 
 TEST(ProfileFileTest, LookupRules)
@@ -69,7 +87,7 @@ TEST(ProfileFileTest, Integers)
 {
     TempDir dir;
     ProfileFile file = LoadText(dir, "[N]\nA=12\nB= -5 \nC=+7\nD=abc\nE=12abc\nF=99999999999\n"
-                                     "G=\nH=-2147483648\nI=0x10\n");
+                                     "G=\nH=-2147483648\nI=0x10\nJ=\"42\"\n");
     EXPECT_EQ(file.GetInt("N", "A", -1), 12);
     EXPECT_EQ(file.GetInt("N", "B", -1), -5);
     EXPECT_EQ(file.GetInt("N", "C", -1), 7);
@@ -79,6 +97,7 @@ TEST(ProfileFileTest, Integers)
     EXPECT_EQ(file.GetInt("N", "G", -1), -1);
     EXPECT_EQ(file.GetInt("N", "H", -1), INT32_MIN);
     EXPECT_EQ(file.GetInt("N", "I", -1), -1);
+    EXPECT_EQ(file.GetInt("N", "J", -1), 42);
     EXPECT_EQ(file.GetInt("N", "Missing", 42), 42);
 }
 
@@ -124,6 +143,53 @@ TEST(ProfileFileTest, UpdateInPlaceKeepsEverythingElse)
                               "EEPROM Area=2\r\n");
     EXPECT_EQ(file.GetString("General", "ModelName", ""), "ZR-47xCL");
     EXPECT_EQ(file.GetInt("IMG1 Gain", "Red Gain", 0), -4);
+}
+
+// Files as other programs write them: what a key reads as, the whole file after a new value is
+// written to it, and that value read back from the saved file.
+TEST(ProfileFileTest, FilesFromOtherPrograms)
+{
+    struct Case {
+        std::string file;
+        const char* section;
+        const char* key;
+        const char* reads; // "-" when missing
+        const char* write;
+        std::string written;
+    };
+    const std::string twice = "[S]\r\nA=1\r\n[T]\r\n[s]\r\nA=2\r\nB=3\r\n";
+    const Case cases[] = {
+        {"[G]\r\nModelName=\"ZR-47xCL\"\r\n", "G", "ModelName", "ZR-47xCL", "X",
+         "[G]\r\nModelName=X\r\n"},
+        {"[S]\nSpeed = '5' \n", "S", "Speed", "5", "6", "[S]\nSpeed = 6\r\n"},
+        {"[S]\r\nA=\"5'\r\nB=\"\r\n", "S", "A", "\"5'", "7", "[S]\r\nA=7\r\nB=\"\r\n"},
+        {"[S]\r\nA=\"x y\"\r\n", "S", "A", "x y", "x y", "[S]\r\nA=\"x y\"\r\n"}, // kept quoted
+        {twice, "s", "B", "-", "7", "[S]\r\nA=1\r\nB=7\r\n[T]\r\n[s]\r\nA=2\r\nB=3\r\n"},
+        {"[IMG1 Shutter\r\nSpeed=5\r\n[Next\nSpeed=9", "img1 shutter", "Speed", "5", "4",
+         "[IMG1 Shutter\r\nSpeed=4\r\n[Next\nSpeed=9"},
+        {Utf16(u"[G]\r\nName=\u00C4\U0001F600\r\n[S]\nA='1'"), "G", "Name",
+         "\xC3\x84\xF0\x9F\x98\x80", "\xE2\x82\xAC", Utf16(u"[G]\r\nName=\u20AC\r\n[S]\nA='1'")},
+        {Utf16(u"[S]\r\nA=1"), "T", "B", "-", "7", Utf16(u"[S]\r\nA=1\r\n[T]\r\nB=7\r\n")},
+        {Utf16(u"[S]\r\nA=1\r\n", true), "S", "A", "1", "7", Utf16(u"[S]\r\nA=7\r\n", true)},
+    };
+    TempDir dir;
+    const std::string path = dir.File("exchange.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        ASSERT_TRUE(TempDir::WriteFile(path, c.file));
+        ProfileFile file(path);
+        EXPECT_EQ(file.Content(), c.file);
+        EXPECT_EQ(file.GetString(c.section, c.key, "-"), c.reads);
+        EXPECT_TRUE(file.WriteString(c.section, c.key, c.write));
+        EXPECT_TRUE(file.Save(path));
+        EXPECT_EQ(TempDir::ReadFile(path), c.written);
+        EXPECT_EQ(ProfileFile(path).GetString(c.section, c.key, "-"), c.write);
+    }
+    // A UTF-16 file takes only text it can encode, so it never ends up in two encodings.
+    ProfileFile utf16 = LoadText(dir, Utf16(u"[S]\r\n"));
+    EXPECT_FALSE(utf16.WriteString("S", "A", "\xC3"));
+    EXPECT_FALSE(utf16.WriteString("S", "\xED\xA0\x80", "1")); // a surrogate
+    EXPECT_EQ(utf16.Content(), Utf16(u"[S]\r\n"));
 }
 
 TEST(ProfileFileTest, RefusesWhatCannotBeOneLine)
@@ -205,10 +271,18 @@ TEST(ProfileFileTest, SaveReplacesAtomically)
     ASSERT_TRUE(file.Save(link));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(TempDir::ReadFile(path), "[General]\r\nModelName=ZR-47xCL\r\nV Binning=1\r\n");
+    // So is a link to a file that does not exist yet (relative to the link's folder); a loop of
+    // links is refused.
+    ASSERT_EQ(::symlink("folder/new.cam", dir.File("new-link.cam").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder")));
+    ASSERT_TRUE(file.Save(dir.File("new-link.cam")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("new-link.cam")));
+    EXPECT_EQ(TempDir::ReadFile(dir.File("folder/new.cam")), TempDir::ReadFile(path));
+    ASSERT_EQ(::symlink("loop.cam", dir.File("loop.cam").c_str()), 0);
+    EXPECT_FALSE(file.Save(dir.File("loop.cam")));
 
     // Failures leave no trace.
     EXPECT_FALSE(file.Save(dir.File("no/such/folder/setup.cam")));
-    ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder")));
     EXPECT_FALSE(file.Save(dir.File("folder")));
     EXPECT_FALSE(file.Save(""));
     // A pipe (or a device) at the path stays what it is; writing there is not a replacement.
@@ -224,10 +298,36 @@ TEST(ProfileFileTest, SaveReplacesAtomically)
     ASSERT_TRUE(test::WithFileSizeLimit(1024, [&] { EXPECT_FALSE(file.Save(path)); }));
     EXPECT_TRUE(file.IsModified());
     EXPECT_EQ(TempDir::ReadFile(path), old);
-    EXPECT_EQ(dir.Names(),
-              (std::vector<std::string>{"folder", "link.cam", "pipe.cam", "setup.cam"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder", "link.cam", "loop.cam",
+                                                     "new-link.cam", "pipe.cam", "setup.cam"}));
     EXPECT_TRUE(file.Save(path));
     EXPECT_EQ(ProfileFile(path).GetString("General", "Padding", ""), std::string(255, 'p'));
+}
+
+// Under a file size limit a save fails with EFBIG like any other write error: the limit's signal
+// does not end the process, and no temporary file stays behind.
+TEST(ProfileFileTest, FileSizeLimitFailsTheSaveNotTheProcess)
+{
+    TempDir dir;
+    const std::string path = dir.File("limited.cam");
+    ASSERT_TRUE(TempDir::WriteFile(path, "[General]\r\n"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL); // as in a shell under "ulimit -f"
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 1024;
+        const bool failed = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                            !ProfileFile::ReplaceFile(path, std::string(5000, 'x')) &&
+                            errno == EFBIG &&
+                            !ProfileFile::ReplaceFile(path, std::string(5000, 'y'));
+        ::_exit(failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(TempDir::ReadFile(path), "[General]\r\n");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"limited.cam"});
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -92,6 +93,46 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     return result;
 }
 
+SimProgram::SimProgram(const std::string& link, const std::vector<std::string>& args)
+{
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return;
+    std::vector<std::string> argStrings{std::string(ZR_BIN_DIR) + "/zr47xcl-sim", "--link", link};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv = Pointers(argStrings);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    // The first line of its output is the device path; it serves once that is out.
+    char c = 0;
+    pollfd p{out[0], POLLIN, 0};
+    while (pid_ > 0 && ::poll(&p, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
+        device_ += c;
+    ::close(out[0]);
+}
+
+SimProgram::~SimProgram()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+void SimProgram::Kill()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
 CliSession::CliSession()
 {
     WriteSettings(dir.File("no-such-tty1"));
@@ -101,6 +142,11 @@ CliSession::CliSession(const sim::SimOptions& camera)
     : camera_(std::make_unique<sim::PtyServer>(camera))
 {
     WriteSettings(camera_->IsServing() ? camera_->DevicePath() : dir.File("no-such-tty1"));
+}
+
+CliSession::CliSession(const std::string& com1)
+{
+    WriteSettings(com1);
 }
 
 void CliSession::WriteSettings(const std::string& com1)

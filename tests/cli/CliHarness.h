@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,26 @@ using EnvList = std::vector<std::pair<std::string, std::string>>;
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                      const EnvList& env, int timeoutMs = 60000);
 
+// The simulator program build/bin/zr47xcl-sim with these arguments, its device reached through a
+// symbolic link at `link`. Terminated (SIGTERM) and reaped on destruction.
+class SimProgram
+{
+public:
+    SimProgram(const std::string& link, const std::vector<std::string>& args);
+    ~SimProgram();
+    SimProgram(const SimProgram&) = delete;
+    SimProgram& operator=(const SimProgram&) = delete;
+
+    // The terminal side's path once the simulator serves, else empty.
+    const std::string& DevicePath() const { return device_; }
+    // Kills it outright (SIGKILL), as a camera losing power: the line hangs up.
+    void Kill();
+
+private:
+    pid_t pid_ = -1;
+    std::string device_;
+};
+
 // A temporary user for zr47xcl: its own XDG_CONFIG_HOME and XDG_DATA_HOME, module settings
 // whose COM1 leads to a simulated camera (when there is one) and COM2..COM16 to paths that do
 // not exist, class 0 and port 0 remembered.
@@ -34,6 +55,8 @@ public:
     // Without a camera: COM1 leads nowhere either.
     CliSession();
     explicit CliSession(const sim::SimOptions& camera);
+    // With COM1 leading to `com1`, a device path or a link to one.
+    explicit CliSession(const std::string& com1);
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "CliHarness.h"
@@ -210,6 +212,40 @@ TEST(Cli, ListPrintsEveryMember)
     EXPECT_TRUE(has("287\tmethod\tAutoSelectCommunication\tI4 AutoSelectCommunication(PTR(I4) "
                     "pnClass, PTR(I4) pnPort, I4 nShowProgressBar)"));
     EXPECT_TRUE(has("13\tevent\tEEPROMAreaChanged\tVOID EEPROMAreaChanged()"));
+}
+
+// The module settings at the end of a run: a save that fails turns a successful run into status 4
+// with a line on stderr; a file that could not be read is reported and left as it is.
+TEST(Cli, SettingsThatCannotBeSavedAreReported)
+{
+    const Strings set = {"--offline", "set", "IMG1ShutterSpeed=7"};
+    const struct {
+        bool folder; // the settings file is a folder, else a read-only file
+        Strings args;
+        int exitCode;
+        std::string err; // after the file's name
+    } cases[] = {
+        {false, set, 4, "could not be saved (Permission denied); this run's changes are not in it"},
+        {false, {"--offline", "get", "IMG1ShutterSpeed"}, 0, ""},
+        {true, {"--offline", "call", "CheckOnline"}, 0, "could not be read; it is left as it is"},
+    };
+    for (const auto& c : cases) {
+        CliSession session;
+        const std::string file = session.SettingsFile();
+        const std::string before = test::TempDir::ReadFile(file);
+        if (c.folder) {
+            std::filesystem::remove(file);
+            std::filesystem::create_directory(file);
+        } else {
+            ::chmod(file.c_str(), 0444);
+        }
+        RunResult r = session.Run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_EQ(r.err, c.err.empty() ? ""
+                                       : "zr47xcl: the module settings file \"" + file + "\" " +
+                                             c.err + "\n");
+        EXPECT_EQ(test::TempDir::ReadFile(file), c.folder ? "" : before);
+    }
 }
 
 } // namespace

@@ -219,6 +219,56 @@ TEST_F(CommPortTest, WriteReadAndFlushKeepEveryByte)
     EXPECT_EQ(buffer[0], 'n');
 }
 
+TEST_F(CommPortTest, ByteAtATimeReadsShareOneFetchThatFlushAndCloseDiscard)
+{
+    CCommPort port(settings);
+    ASSERT_EQ(port.Open(0), 0);
+    char byte = 0;
+    int32_t received = 0;
+    auto readByte = [&] {
+        byte = '-';
+        return port.Read(&byte, 1, received, 1000) == 0 && received == 1 ? byte : '?';
+    };
+
+    // The first byte fetches the whole answer; the rest count as waiting and come out in order.
+    ASSERT_TRUE(pty.WriteMaster("COMPLETE\r\n"));
+    WaitForBytes(port, 10);
+    EXPECT_EQ(readByte(), 'C');
+    EXPECT_EQ(port.GetBytesWaiting(), 9);
+    ASSERT_TRUE(pty.WriteMaster("!"));
+    WaitForBytes(port, 10);
+    std::string rest;
+    for (int i = 0; i < 10; ++i)
+        rest += readByte();
+    EXPECT_EQ(rest, "OMPLETE\r\n!");
+
+    // Flush drops the fetched bytes with the device's; later bytes stay.
+    ASSERT_TRUE(pty.WriteMaster("stale"));
+    WaitForBytes(port, 5);
+    EXPECT_EQ(readByte(), 's');
+    EXPECT_EQ(port.Flush(), 0);
+    EXPECT_EQ(port.GetBytesWaiting(), 0);
+    ASSERT_TRUE(pty.WriteMaster("n"));
+    EXPECT_EQ(readByte(), 'n');
+
+    // So does closing: a reopened port starts empty.
+    ASSERT_TRUE(pty.WriteMaster("old"));
+    WaitForBytes(port, 3);
+    EXPECT_EQ(readByte(), 'o');
+    EXPECT_EQ(port.Close(), 0);
+    EXPECT_EQ(port.GetBytesWaiting(), 0);
+    ASSERT_EQ(port.Open(0), 0);
+    EXPECT_EQ(port.GetBytesWaiting(), 0);
+
+    // Bytes fetched before a hang-up are still handed out; then the read fails.
+    ASSERT_TRUE(pty.WriteMaster("AB"));
+    WaitForBytes(port, 2);
+    EXPECT_EQ(readByte(), 'A');
+    pty.CloseMaster();
+    EXPECT_EQ(readByte(), 'B');
+    EXPECT_EQ(port.Read(&byte, 1, received, 1000), 5);
+}
+
 TEST_F(CommPortTest, ReadTimesOutOnSilentLine)
 {
     CCommPort port(settings);

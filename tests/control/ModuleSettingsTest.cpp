@@ -218,6 +218,71 @@ TEST(ModuleSettingsTest, SavesMergeWithOtherWriters)
     EXPECT_EQ(TempDir::ReadFile(path), "[Main]\r\nLeft=8\r\n");
 }
 
+// Two programs on one file: the first reads its rows (defaults for those the file lacks), the
+// second saves meanwhile, then the first stores every row at its shut-down. Only what the first
+// really changed may reach the file.
+TEST(ModuleSettingsTest, OnlyRealChangesAreMerged)
+{
+    TempDir dir;
+    std::string path = dir.File("settings.ini");
+    ASSERT_TRUE(TempDir::WriteFile(path, "[Comm]\r\nClass=0\r\n"));
+    ModuleSettings first(path);
+    EXPECT_EQ(first.GetInt("IMG2 Shutter", "Shutter Speed", 0), 0);
+    EXPECT_EQ(first.GetString("General", "User ID", ""), "");
+    EXPECT_EQ(first.GetInt("Comm", "Class", 1), 0);
+    ModuleSettings second(path);
+    ASSERT_TRUE(second.WriteInt("IMG2 Shutter", "Shutter Speed", 4));
+    ASSERT_TRUE(second.WriteString("General", "User ID", "line 7"));
+    ASSERT_TRUE(second.WriteInt("Comm", "Class", 2));
+
+    first.BeginBatch();
+    EXPECT_TRUE(first.WriteInt("IMG1 Shutter", "Shutter Speed", 3));
+    EXPECT_TRUE(first.WriteInt("IMG2 Shutter", "Shutter Speed", 0));
+    EXPECT_TRUE(first.WriteString("General", "User ID", ""));
+    EXPECT_TRUE(first.WriteInt("COMM", "Class ", 0));
+    EXPECT_TRUE(first.EndBatch());
+    EXPECT_EQ(TempDir::ReadFile(path), "[Comm]\r\nClass=2\r\n[IMG2 Shutter]\r\nShutter Speed=4\r\n"
+                                       "[General]\r\nUser ID=line 7\r\n"
+                                       "[IMG1 Shutter]\r\nShutter Speed=3\r\n");
+}
+
+// A file that lets the store down is reported, and it stays as it was.
+TEST(ModuleSettingsTest, ProblemsAreReported)
+{
+    TempDir dir;
+    const std::string folder = dir.File("folder.ini");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    const std::string notUtf16 = dir.File("utf16.ini");
+    ASSERT_TRUE(TempDir::WriteFile(notUtf16, std::string("\xFF\xFE[\0S\0]\0\r", 9)));
+    for (const std::string& path : {folder, notUtf16}) {
+        ModuleSettings settings(path);
+        const std::string file = "the module settings file \"" + path + "\" could not be read";
+        EXPECT_EQ(settings.Problem(), file + "; it is left as it is");
+        settings.WriteInt("Main", "Show", settings.GetInt("Main", "Show", 1)); // a default
+        EXPECT_FALSE(settings.HasUnsavedWrites());
+        EXPECT_FALSE(settings.WriteInt("Main", "Show", 2));
+        EXPECT_TRUE(settings.HasUnsavedWrites());
+        EXPECT_EQ(settings.Problem(),
+                  file + ", so it is left as it is and this run's changes are not in it");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(TempDir::ReadFile(notUtf16).size(), 9u);
+
+    // A full disk (here a file size limit) names its cause; a save that succeeds clears it.
+    const std::string path = dir.File("settings.ini");
+    ModuleSettings settings(path);
+    ASSERT_TRUE(test::WithFileSizeLimit(
+        64, [&] { EXPECT_FALSE(settings.WriteString("Main", "Name", std::string(200, 'n'))); }));
+    EXPECT_EQ(settings.Problem(), "the module settings file \"" + path +
+                                      "\" could not be saved (File too large); this run's "
+                                      "changes are not in it");
+    EXPECT_TRUE(settings.WriteInt("Main", "Show", 1));
+    EXPECT_EQ(settings.Problem(), "");
+    EXPECT_FALSE(settings.HasUnsavedWrites());
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"folder.ini", "settings.ini",
+                                                     "settings.ini.lock", "utf16.ini"}));
+}
+
 TEST(ModuleSettingsTest, SaveWaitsForTheLockHolder)
 {
     TempDir dir;
