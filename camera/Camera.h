@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/Clock.h"
@@ -43,6 +44,15 @@ public:
     virtual void OnValueChanged(int32_t index, bool interactive);
     // `line` is a command sent or an answer received, with its CR LF.
     virtual void OnCommLog(const std::string& line, bool sent);
+    // A long operation made a step: `operation` names it ("Reading all settings"), `done` of
+    // `total` steps are behind it.
+    virtual void OnOperationProgress(const char* operation, int32_t done, int32_t total);
+
+    // Asked by long operations wherever they can stop safely: between rows, polls and port
+    // candidates. One that stops first finishes its restoring steps and then returns
+    // OPERATION_STOPPED. Without a check nothing ever stops.
+    void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+    bool IsStopRequested() const { return stopCheck_ && stopCheck_(); }
 
     bool IsOnline() const { return online_; }
     bool IsSynchronized() const { return synchronized_; }
@@ -158,6 +168,8 @@ public:
 private:
     static constexpr size_t kRows = PARAMETER_COUNT;
 
+    // Write-all; `stoppable` false for a write-all that puts the camera's settings back.
+    int WriteRows(int32_t& failedIndex, bool stoppable);
     std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
     // Writes the set or query line of the row and reads its answer (the value part for a
     // query).
@@ -174,6 +186,7 @@ private:
     int32_t MirroredValue(int32_t index) const;
 
     Clock& clock_;
+    std::function<bool()> stopCheck_;
 
     bool bulkLoad_ = false;
     std::array<bool, kRows> rowSynchronized_{};

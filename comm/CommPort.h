@@ -32,14 +32,18 @@ public:
     int32_t GetBytesWaiting() override;
     int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) override;
     int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) override;
+    std::string GetOpenFailure() const override { return openFailure_; }
 
 private:
     // Gives up the port: clears exclusive use, releases the lock, closes the descriptor.
     void Release();
+    // Records why opening failed with `error` (an errno value) and returns link error 3.
+    int OpenFailed(int error);
 
     const SettingsStore& settings_;
     std::vector<std::string> portNames_;
     UniqueFd fd_;
+    std::string openFailure_;
 };
 
 } // namespace zr

@@ -17,6 +17,7 @@ CXKorvelCamObject::~CXKorvelCamObject()
         dispatch_.eventFired.Disconnect(r.event);
         control_.commLog.Disconnect(r.log);
     }
+    SetProgress(nullptr);
     if (control_.HasWindow())
         control_.OnDestroy();
 }
@@ -32,6 +33,25 @@ void CXKorvelCamObject::Start(bool connect)
     // offline on its mirror.
     if (connect && !control_.HasWindow())
         control_.OnCreate();
+}
+
+void CXKorvelCamObject::SelectPort(int32_t commClass, int32_t port)
+{
+    control_.SelectCommPort(commClass, port);
+}
+
+void CXKorvelCamObject::SetProgress(IXKorvelCamProgress* progress)
+{
+    control_.operationProgress.Disconnect(progress_);
+    progress_ = 0;
+    control_.SetStopCheck(nullptr);
+    if (progress == nullptr)
+        return;
+    progress_ = control_.operationProgress.Connect(
+        [progress](const char* operation, int32_t done, int32_t total) {
+            progress->OnProgress(operation, done, total);
+        });
+    control_.SetStopCheck([progress] { return progress->IsStopRequested(); });
 }
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)
