@@ -80,6 +80,7 @@ TEST(CliDiscovery, DumpEqualsThePropertyValues)
     }
     RunResult r = session.Run(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, ""); // no progress line where stderr is no terminal
     const Strings lines = SplitLines(r.out);
     ASSERT_GT(lines.size(), names.size());
     const size_t dumped = lines.size() - names.size();

@@ -86,13 +86,5 @@ TEST(CliInterrupt, CameraDataReportPutsTheSettingsBackAndExits130)
     EXPECT_EQ(r.exitCode, -1); // ended by the signal itself
 }
 
-TEST(CliInterrupt, NoProgressWhenStandardErrorIsNoTerminal)
-{
-    CliSession session(sim::SimOptions{});
-    RunResult r = session.Run({"call", "ReadAllFromCamera", "call", "WriteAllToCamera"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "");
-}
-
 } // namespace
 } // namespace zr
