@@ -19,6 +19,11 @@ void ProgressLine::OnProgress(const char* operation, int32_t done, int32_t total
 {
     if (!terminal_ || total <= 0)
         return;
+    // The last step: the operation is over, its line goes.
+    if (done >= total) {
+        Clear();
+        return;
+    }
     const long percent = static_cast<long>(done) * 100 / total;
     char figures[48];
     std::snprintf(figures, sizeof figures, "  %d/%d  %ld%%", static_cast<int>(done),

@@ -9,7 +9,8 @@ namespace zr::cli
 {
 
 // Standard error of the command line. On a terminal a long operation keeps one progress line
-// up to date there ("Reading all settings  34/95  36%"), cleared before any other line; when
+// up to date there ("Reading all settings  34/95  36%"), cleared at its last step and before
+// any other line; when
 // standard error is no terminal nothing but the other lines is written, so scripts see only
 // those. Stop requests come from the interrupt flag (InterruptGuard).
 class ProgressLine final : public IXKorvelCamProgress

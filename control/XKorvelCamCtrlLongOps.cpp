@@ -65,6 +65,24 @@ constexpr const char* kProgressCaption = "In Progress";
 constexpr const char* kPollProgress = "Waiting for the camera's result";
 constexpr const char* kSearchProgress = "Searching the ports for a camera";
 
+// Reports a poll's end as its last step (all steps done), whichever way the poll ends, so that
+// a progress display is closed before the operation's message appears.
+class PollEnd
+{
+public:
+    explicit PollEnd(CCamera& camera) : camera_(camera) {}
+    ~PollEnd()
+    {
+        const auto limit = static_cast<int32_t>(CXKorvelCamCtrl::kPollLimitMs);
+        camera_.OnOperationProgress(kPollProgress, limit, limit);
+    }
+    PollEnd(const PollEnd&) = delete;
+    PollEnd& operator=(const PollEnd&) = delete;
+
+private:
+    CCamera& camera_;
+};
+
 std::string FormatPrefix(const char* format, int32_t imagerNumber)
 {
     if (imagerNumber == 0)
@@ -140,6 +158,7 @@ int CXKorvelCamCtrl::PollResult(int32_t resultRow, uint32_t start, int32_t& resu
 {
     timedOut = false;
     const ParameterEntry& row = kParameterTable[static_cast<size_t>(resultRow)];
+    PollEnd end(*this);
     for (;;) {
         // The command is under way in the camera; stopping only gives up waiting for it.
         if (IsStopRequested())
