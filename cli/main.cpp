@@ -32,9 +32,6 @@ constexpr int kExitUsage = 2;
 constexpr int kExitStrict = 3;
 constexpr int kExitInterrupted = 130;
 
-// Result code of a whole-camera method run while offline.
-constexpr int32_t kOfflineCode = 100;
-
 void WriteLine(FILE* stream, const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stream);
