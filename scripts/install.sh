@@ -7,7 +7,9 @@
 #
 # The list of installed files and of the folders the installation created is kept in
 # PREFIX/share/zr47xcl/install-manifest.txt; uninstalling removes those and nothing else.
-# ZR_BUILD_DIR names the build folder (default build/, configured with the default preset).
+# ZR_BUILD_DIR names the build folder (default build/, configured with the default preset);
+# ZR_INSTALL_PREBUILT=1 installs what is built there without building (the tests use it, so
+# that no second build runs in a folder a test run is using).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -48,8 +50,10 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     "$root/scripts/setup.sh"
     (cd "$root" && cmake --preset default >/dev/null)
 fi
-cmake --build "$build" --target zr47xcl zr47xcl-sim zr47xcl-regsvr XKorvelZR47xCL \
-    zr47xcl-completion
+if [ -z "${ZR_INSTALL_PREBUILT:-}" ]; then
+    cmake --build "$build" --target zr47xcl zr47xcl-sim zr47xcl-regsvr XKorvelZR47xCL \
+        zr47xcl-completion
+fi
 
 # Folders that exist before, so that the ones the installation creates can be told apart.
 before=""

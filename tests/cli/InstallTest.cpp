@@ -21,7 +21,9 @@ TEST(Install, InstallRunUninstall)
     TempDir prefix;
     TempDir user;
     const std::string buildDir = std::string(ZR_BIN_DIR) + "/..";
+    // What the test program depends on is built; no second build in the folder under test.
     const test::EnvList env = {{"ZR_BUILD_DIR", buildDir},
+                               {"ZR_INSTALL_PREBUILT", "1"},
                                {"XDG_DATA_HOME", user.Path() + "/data"},
                                {"XDG_CONFIG_HOME", user.Path() + "/config"},
                                {"HOME", user.Path()},
