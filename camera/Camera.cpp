@@ -106,6 +106,7 @@ void CCamera::SetReceiving(bool receiving)
 void CCamera::OnCommPortChanged() {}
 void CCamera::OnValueChanged(int32_t, bool) {}
 void CCamera::OnCommLog(const std::string&, bool) {}
+void CCamera::OnOperationProgress(const char*, int32_t, int32_t) {}
 
 // --- Table and value operations --------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/Clock.h"
@@ -46,6 +47,15 @@ public:
     virtual void OnValueChanged(int32_t index, bool interactive);
     // `line` is a command sent or an answer received, with its CR LF.
     virtual void OnCommLog(const std::string& line, bool sent);
+    // A long operation made a step: `operation` names it ("Reading all settings"), `done` of
+    // `total` steps are behind it.
+    virtual void OnOperationProgress(const char* operation, int32_t done, int32_t total);
+
+    // Asked by long operations wherever they can stop safely: between rows, polls and port
+    // candidates. One that stops first finishes its restoring steps and then returns
+    // OPERATION_STOPPED. Without a check nothing ever stops.
+    void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+    bool IsStopRequested() const { return stopCheck_ && stopCheck_(); }
 
     bool IsOnline() const { return online_; }
     bool IsSynchronized() const { return synchronized_; }
@@ -185,6 +195,8 @@ public:
 private:
     static constexpr size_t kRows = PARAMETER_COUNT;
 
+    // Write-all; `stoppable` false for a write-all that puts the camera's settings back.
+    int WriteRows(int32_t& failedIndex, bool stoppable);
     std::string BuildSetLine(const ParameterEntry& row, size_t index) const;
     // 0 when row `index` can be sent or asked now; else 106 (no such row, or the EEPROM area
     // row, which has no command word) or 100 (offline).
@@ -204,6 +216,7 @@ private:
     int32_t MirroredValue(int32_t index) const;
 
     Clock& clock_;
+    std::function<bool()> stopCheck_;
 
     bool bulkLoad_ = false;
     std::array<bool, kRows> rowSynchronized_{};

@@ -20,6 +20,9 @@ bool IsBulkRow(int32_t index, uint32_t direction)
     return !(direction == PF_WRITE && index == P_UD);
 }
 
+constexpr const char* kReadAllProgress = "Reading all settings";
+constexpr const char* kWriteAllProgress = "Writing all settings";
+
 } // namespace
 
 int CCamera::ReadAll(int32_t& failedIndex)
@@ -31,13 +34,15 @@ int CCamera::ReadAll(int32_t& failedIndex)
         // Availability is evaluated now, on the rows read so far.
         if (!IsBulkRow(index, PF_READ) || !IsAvailable(index))
             continue;
-        const int result = QueryValue(index, ValueFlags::DisconnectOnError);
+        const int result =
+            IsStopRequested() ? OPERATION_STOPPED : QueryValue(index, ValueFlags::DisconnectOnError);
         if (result != 0) {
             SetSynchronized(false);
             failedIndex = index;
             return result;
         }
         OnValueChanged(index, /*interactive=*/false);
+        OnOperationProgress(kReadAllProgress, index + 1, PARAMETER_COUNT);
     }
     SetSynchronized(true);
     return 0;
@@ -45,18 +50,26 @@ int CCamera::ReadAll(int32_t& failedIndex)
 
 int CCamera::WriteAll(int32_t& failedIndex)
 {
+    return WriteRows(failedIndex, true);
+}
+
+int CCamera::WriteRows(int32_t& failedIndex, bool stoppable)
+{
     failedIndex = 0;
     if (!IsOnline())
         return CAMERA_OFFLINE;
     for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
         if (!IsBulkRow(index, PF_WRITE) || !IsAvailable(index))
             continue;
-        const int result = SendValue(index, ValueFlags::DisconnectOnError);
+        const int result = stoppable && IsStopRequested()
+                               ? OPERATION_STOPPED
+                               : SendValue(index, ValueFlags::DisconnectOnError);
         if (result != 0) {
             SetSynchronized(false);
             failedIndex = index;
             return result;
         }
+        OnOperationProgress(kWriteAllProgress, index + 1, PARAMETER_COUNT);
     }
     SetSynchronized(true);
     return 0;

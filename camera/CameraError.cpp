@@ -28,6 +28,7 @@ constexpr std::array<const char*, 10> kCameraMessages = {
 };
 
 constexpr const char* kUnknownError = "Unknown error detected.";
+constexpr const char* kStopped = "Operation stopped on request.";
 
 } // namespace
 
@@ -38,6 +39,8 @@ std::string GetErrorString(int code)
     if (code >= kFirstCameraError &&
         code < kFirstCameraError + static_cast<int>(kCameraMessages.size()))
         return kCameraMessages[static_cast<size_t>(code - kFirstCameraError)];
+    if (code == OPERATION_STOPPED)
+        return kStopped;
     return kUnknownError;
 }
 
@@ -50,6 +53,7 @@ bool IsCameraLevelFailure(int code)
     case CAMERA_OUT_OF_DATA_RANGE:
     case CAMERA_INVALID_ANSWER:
     case CAMERA_ANSWER_OUT_OF_RANGE:
+    case OPERATION_STOPPED:
         return true;
     default:
         return false;

@@ -20,8 +20,12 @@ enum CameraError : int {
     CAMERA_UNMATCHED_FILE = 109,      // a setup file of another model, or a value missing in it
 };
 
-// The fixed message of any result code: link codes 0..7, camera codes 100..109, and
-// "Unknown error detected." for every other code.
+// Not a camera code: a long operation stopped where its caller asked it to stop (an
+// interrupted command-line run), after its restoring steps. Beside the control's own 200.
+inline constexpr int OPERATION_STOPPED = 201;
+
+// The fixed message of any result code: link codes 0..7, camera codes 100..109,
+// OPERATION_STOPPED, and "Unknown error detected." for every other code.
 std::string GetErrorString(int code);
 
 // Failures that leave the link and the online flag as they are. Every other non-zero code

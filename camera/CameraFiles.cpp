@@ -21,6 +21,9 @@ constexpr const char* kModelSection = "General";
 constexpr const char* kModelKey = "ModelName";
 // A setup file belongs to the model family, whatever the connected camera's model name says.
 constexpr const char* kModelFamily = "ZR-47xCL";
+constexpr const char* kSetupLoadProgress = "Loading the setup file";
+constexpr const char* kReportProgress = "Collecting the camera data report";
+
 // What a missing entry or file reads as.
 constexpr const char* kNoData = "No Data";
 
@@ -132,6 +135,8 @@ int LoadSetupRows(CCamera& camera, const std::string& path, int32_t& rowIndex)
         if (!Row(index).Has(PF_SETUP) || !camera.IsAvailable(index))
             continue;
         rowIndex = index;
+        if (camera.IsStopRequested())
+            return OPERATION_STOPPED;
         const std::string value = file.GetString(Name(index).section, Name(index).key, kNoData);
         if (value == kNoData)
             return CAMERA_UNMATCHED_FILE;
@@ -141,6 +146,7 @@ int LoadSetupRows(CCamera& camera, const std::string& path, int32_t& rowIndex)
                 : camera.SetValue(index, ParseAnswerNumber(value), kSendNotifyDisconnect);
         if (result != 0)
             return result;
+        camera.OnOperationProgress(kSetupLoadProgress, index + 1, PARAMETER_COUNT);
     }
     rowIndex = PARAMETER_COUNT;
     return 0;
@@ -182,10 +188,32 @@ int CollectIdentity(CCamera& camera, std::string& text, int32_t& rowIndex)
     return 0;
 }
 
+// The mirrored value and text of every row.
+struct MirrorCopy {
+    std::array<int32_t, PARAMETER_COUNT> values{};
+    std::array<std::string, PARAMETER_COUNT> texts;
+
+    void Take(const CCamera& camera)
+    {
+        for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
+            values[static_cast<size_t>(index)] = camera.GetValue(index);
+            texts[static_cast<size_t>(index)] = camera.GetText(index);
+        }
+    }
+    void Put(CCamera& camera) const
+    {
+        for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
+            camera.StoreValue(index, values[static_cast<size_t>(index)]);
+            camera.StoreText(index, texts[static_cast<size_t>(index)]);
+        }
+    }
+};
+
 // Steps of the camera data file between keeping and restoring the mirror. `areaLoaded` tells
-// whether the camera was made to load an area, which replaced its current settings.
+// whether the camera was made to load an area, which replaced its current settings; `current`
+// then holds those settings as the camera reported them before the first load.
 int CollectAndWriteReport(CCamera& camera, const std::string& path, int32_t& rowIndex,
-                          bool& areaLoaded)
+                          bool& areaLoaded, MirrorCopy& current)
 {
     std::string report;
     int result = CollectIdentity(camera, report, rowIndex);
@@ -195,6 +223,8 @@ int CollectAndWriteReport(CCamera& camera, const std::string& path, int32_t& row
     std::array<std::array<std::string, kValueColumns>, PARAMETER_COUNT> fields;
     for (size_t column = 0; column < kValueColumns; ++column) {
         if (column > 0) {
+            if (!areaLoaded)
+                current.Take(camera);
             areaLoaded = true;
             result = camera.SetValueIndex(P_LD, static_cast<int32_t>(column - 1));
             if (result != 0) {
@@ -205,11 +235,17 @@ int CollectAndWriteReport(CCamera& camera, const std::string& path, int32_t& row
         for (int32_t index = 0; index < PARAMETER_COUNT; ++index) {
             if (!IsReportRow(index))
                 continue;
-            result = ReportField(camera, index, fields[static_cast<size_t>(index)][column]);
+            // A stop leaves the rest uncollected; the caller puts the settings back.
+            result = camera.IsStopRequested()
+                         ? OPERATION_STOPPED
+                         : ReportField(camera, index, fields[static_cast<size_t>(index)][column]);
             if (result != 0) {
                 rowIndex = index;
                 return result;
             }
+            camera.OnOperationProgress(kReportProgress,
+                                       static_cast<int32_t>(column) * PARAMETER_COUNT + index + 1,
+                                       static_cast<int32_t>(kValueColumns) * PARAMETER_COUNT);
         }
     }
 
@@ -273,23 +309,30 @@ int CCamera::WriteCameraDataFile(const std::string& path, int32_t& rowIndex)
         return CAMERA_OFFLINE;
     SaveBackup();
     bool areaLoaded = false;
+    MirrorCopy current;
     int result = 0;
     try {
-        result = CollectAndWriteReport(*this, path, rowIndex, areaLoaded);
+        result = CollectAndWriteReport(*this, path, rowIndex, areaLoaded, current);
     } catch (const std::bad_alloc&) {
         result = CAMERA_FILE_ACCESS;
     }
     // The mirror returns to its state from before; every row is unsynchronised until written.
+    // After an area load it then takes the camera's settings from before the load instead.
     RestoreBackup();
+    if (!areaLoaded)
+        return result;
 
+    // The area loads replaced the camera's current settings: put back the ones the camera
+    // reported before the first load. Writing the mirror instead would give the camera whatever
+    // the mirror held, values never read from the camera included. This happens however the
+    // collection ended (a full disk, a stop request) while the camera still answers, and is
+    // never stopped itself. The first failure stays the result.
+    current.Put(*this);
     if (result == 0)
-        return WriteAll(rowIndex);
-    // The area loads replaced the camera's current settings: put them back while the camera
-    // still answers, so that a failure (a full disk, say) does not leave it on another area's
-    // settings. The first failure stays the result.
-    if (areaLoaded && IsOnline()) {
+        return WriteRows(rowIndex, false);
+    if (IsOnline()) {
         int32_t ignoredIndex = 0;
-        (void)WriteAll(ignoredIndex);
+        (void)WriteRows(ignoredIndex, false);
     }
     return result;
 }

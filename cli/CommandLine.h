@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,15 +11,21 @@
 namespace zr::cli
 {
 
-enum class Verb { Get, Set, Call, List };
+enum class Verb { Get, Set, Call, List, Describe, Dump };
 
 // One verb of the command line, checked against the member table.
 struct Step {
     Verb verb = Verb::List;
-    const AutomationMember* member = nullptr; // nullptr for List
+    const AutomationMember* member = nullptr; // nullptr for List and Dump
     // Set: the new value. Call: one Variant per declared argument, in order; an out argument
     // (PTR(I4)) is an empty slot.
     std::vector<Variant> args;
+};
+
+// A communication class and port chosen on the command line.
+struct PortChoice {
+    int32_t commClass = 0;
+    int32_t port = 0;
 };
 
 struct CommandLine {
@@ -25,6 +33,8 @@ struct CommandLine {
     bool offline = false;
     bool log = false;
     bool events = false;
+    bool strict = false;
+    std::optional<PortChoice> port;
     std::vector<Step> steps;
 
     // Whether a verb needs the control object (list works on the member table alone).
@@ -35,6 +45,14 @@ struct CommandLine {
 // untouched. False with a one-line message in `error` for an unknown option, verb or member, a
 // member of the wrong kind, a malformed value or a wrong number of arguments.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
+
+// "COM1".."COM16" (class 0, port 0..15, any letter case) or "CL:N" (class 1, port index N);
+// nothing for anything else.
+std::optional<PortChoice> ParsePort(const std::string& text);
+
+// Up to three member names of that kind closest to `name` in spelling, nearest first; empty
+// when none is near.
+std::vector<std::string> SuggestMembers(const std::string& name, MemberKind kind);
 
 // The text of --help.
 const char* UsageText();

@@ -1,12 +1,18 @@
 // zr47xcl: drives one ZR-47xCL control object through its automation interface.
 
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include "camera/ParameterTable.h"
 #include "cli/CommandLine.h"
+#include "cli/InterruptGuard.h"
+#include "cli/ProgressLine.h"
+#include "cli/SettingsReport.h"
 #include "component/ComponentInterface.h"
 #include "control/Identities.h"
 
@@ -15,13 +21,17 @@ namespace
 
 using namespace zr;
 using zr::cli::CommandLine;
+using zr::cli::InterruptGuard;
+using zr::cli::ProgressLine;
 using zr::cli::Step;
 using zr::cli::Verb;
 
 constexpr int kExitOk = 0;
 constexpr int kExitScriptError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitStrict = 3;
 constexpr int kExitSettingsNotSaved = 4;
+constexpr int kExitInterrupted = 130;
 
 void WriteLine(FILE* stream, const std::string& text)
 {
@@ -34,23 +44,93 @@ void WriteLine(FILE* stream, const std::string& text)
 class StderrReporter final : public IXKorvelCamEvents
 {
 public:
-    StderrReporter(bool events, bool log) : events_(events), log_(log) {}
+    StderrReporter(ProgressLine& err, bool events, bool log) : err_(err), events_(events), log_(log)
+    {
+    }
 
     void OnEvent(int32_t, const char* name) override
     {
         if (events_)
-            WriteLine(stderr, std::string("event ") + name);
+            err_.Line(std::string("event ") + name);
     }
     void OnCommLog(const char* line, bool sent) override
     {
         if (log_)
-            WriteLine(stderr, (sent ? "> " : "< ") + std::string(line));
+            err_.Line((sent ? "> " : "< ") + std::string(line));
     }
 
 private:
+    ProgressLine& err_;
     bool events_;
     bool log_;
 };
+
+// How the camera figures in a method with a behaviour of its own: whether it needs the camera
+// to do anything, and whether its result is a result code (0 for success).
+struct CameraUse {
+    SpecialOp op;
+    bool needsCamera;
+    bool resultCode;
+};
+constexpr CameraUse kCameraUses[] = {
+    {SpecialOp::ReadCurrentArea, true, false},
+    {SpecialOp::ReadCurrentAreaString, true, false},
+    {SpecialOp::LoadSettings, true, true},
+    {SpecialOp::StoreSettings, true, true},
+    {SpecialOp::ReadAllFromCamera, true, true},
+    {SpecialOp::WriteAllToCamera, true, true},
+    {SpecialOp::ReadAllFromFile, true, true},
+    {SpecialOp::WriteAllToFile, false, true},
+    {SpecialOp::WriteCameraDataToFile, true, true},
+    {SpecialOp::StartCommunication, true, true},
+    {SpecialOp::AutoSelectCommunication, true, false},
+    {SpecialOp::OnePushBalance, true, true},
+    {SpecialOp::ShadingRecalibration, true, true},
+};
+
+const CameraUse* FindCameraUse(const AutomationMember& member)
+{
+    if (member.kind != MemberKind::Method || member.behaviour != MemberBehaviour::Special)
+        return nullptr;
+    for (const CameraUse& use : kCameraUses)
+        if (use.op == member.special)
+            return &use;
+    return nullptr;
+}
+
+// Whether the verb would have had to reach the camera: a write of a row the camera holds, a
+// method that talks to the camera, a dump (its read-all).
+bool NeedsCamera(const Step& step)
+{
+    if (step.verb == Verb::Dump)
+        return true;
+    if (step.member == nullptr)
+        return false;
+    const AutomationMember& member = *step.member;
+    if (step.verb == Verb::Set) {
+        if (member.special == SpecialOp::UserId)
+            return true;
+        return member.row >= 0 && member.row < PARAMETER_COUNT &&
+               kParameterTable[static_cast<size_t>(member.row)].Has(PF_WRITE);
+    }
+    if (step.verb == Verb::Call) {
+        const CameraUse* use = FindCameraUse(member);
+        return use != nullptr && use->needsCamera;
+    }
+    return false;
+}
+
+// What the offline warning says the verb did instead.
+std::string OfflineWarning(const Step& step)
+{
+    if (step.verb == Verb::Set)
+        return "zr47xcl: camera offline: " + std::string(step.member->Name()) +
+               " kept in the mirror only";
+    if (step.verb == Verb::Dump)
+        return "zr47xcl: camera offline: dump shows the mirror, not the camera";
+    return "zr47xcl: camera offline: " + std::string(step.member->Name()) +
+           " did not reach the camera";
+}
 
 void ListMembers()
 {
@@ -71,22 +151,51 @@ void ListMembers()
 
 // "error 0xXXXXXXXX: DESCRIPTION"; a description of several lines keeps its line breaks, as
 // plain line feeds.
-void PrintError(int32_t status, const std::string& description)
+void PrintError(ProgressLine& err, int32_t status, const std::string& description)
 {
     char code[16];
     std::snprintf(code, sizeof code, "%08" PRIX32, static_cast<uint32_t>(status));
     std::string text = description;
     std::erase(text, '\r');
-    WriteLine(stderr, "error 0x" + std::string(code) + ": " + text);
+    err.Line("error 0x" + std::string(code) + ": " + text);
 }
 
-// Runs one verb; false after a failure has been reported. `object` is null when no verb needs
-// the control.
-bool RunStep(IXKorvelCamObject* object, Step& step)
+// How one verb ended.
+struct StepOutcome {
+    bool ok = true;         // false after a script error (reported)
+    int32_t resultCode = 0; // a method's result code, 0 for everything else
+};
+
+// Runs one verb. `object` is null when no verb needs the control.
+StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
 {
+    StepOutcome outcome;
     if (step.verb == Verb::List) {
         ListMembers();
-        return true;
+        return outcome;
+    }
+    if (step.verb == Verb::Describe) {
+        std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
+        std::fflush(stdout);
+        return outcome;
+    }
+    if (step.verb == Verb::Dump) {
+        // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
+        const AutomationMember* readAll =
+            FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
+        Variant result;
+        const int32_t status =
+            object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
+        err.Clear();
+        if (status != hresult::kOk) {
+            PrintError(err, status, object->ErrorDescription());
+            outcome.ok = false;
+            return outcome;
+        }
+        outcome.resultCode = result.ToI4().value_or(0);
+        std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
+        std::fflush(stdout);
+        return outcome;
     }
     const AutomationMember& member = *step.member;
     InvokeKind kind = step.verb == Verb::Get   ? InvokeKind::PropertyGet
@@ -95,22 +204,35 @@ bool RunStep(IXKorvelCamObject* object, Step& step)
     Variant result;
     int32_t status = object->Invoke(member.dispid, kind, step.args.data(),
                                     static_cast<uint32_t>(step.args.size()), &result);
+    err.Clear();
     if (status != hresult::kOk) {
-        PrintError(status, object->ErrorDescription());
-        return false;
+        PrintError(err, status, object->ErrorDescription());
+        outcome.ok = false;
+        return outcome;
     }
     if (step.verb == Verb::Set)
-        return true;
+        return outcome;
     if (step.verb == Verb::Get || member.type != VarType::Void)
         WriteLine(stdout, result.ToText());
     if (step.verb == Verb::Call) {
+        const CameraUse* use = FindCameraUse(member);
+        if (use != nullptr && use->resultCode)
+            outcome.resultCode = result.ToI4().value_or(0);
         auto arguments = member.Arguments();
         for (size_t i = 0; i < arguments.size(); ++i) {
             if (arguments[i].type == VarType::PtrI4)
                 WriteLine(stdout, std::string(arguments[i].name) + "=" + step.args[i].ToText());
         }
     }
-    return true;
+    return outcome;
+}
+
+bool IsOnline(IXKorvelCamObject& object)
+{
+    const AutomationMember* check = FindSpecialMember(MemberKind::Method, SpecialOp::CheckOnline);
+    Variant online;
+    return object.Invoke(check->dispid, InvokeKind::Method, nullptr, 0, &online) == hresult::kOk &&
+           online.ToBool().value_or(false);
 }
 
 using ObjectPtr = std::unique_ptr<IXKorvelCamObject, ReleaseObject>;
@@ -129,6 +251,45 @@ ObjectPtr CreateControl()
     return ObjectPtr(object);
 }
 
+// The line that ends an interrupted run.
+std::string InterruptedLine()
+{
+    const char* name = InterruptGuard::Signal() == SIGTERM ? "SIGTERM" : "SIGINT";
+    return std::string("zr47xcl: interrupted by ") + name +
+           "; the operation under way finished its restoring steps, later verbs did not run";
+}
+
+// Runs the verbs on a started control; the exit status.
+int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
+{
+    for (Step& step : line.steps) {
+        if (InterruptGuard::Requested())
+            break;
+        const StepOutcome outcome = RunStep(object, step, err);
+        if (InterruptGuard::Requested())
+            break;
+        if (!outcome.ok)
+            return kExitScriptError;
+        if (object == nullptr || !NeedsCamera(step))
+            continue;
+        // Said after the verb: the camera may have gone during it.
+        const bool offline = !IsOnline(*object);
+        if (offline && (!line.offline || line.strict))
+            err.Line(OfflineWarning(step));
+        if (line.strict && outcome.resultCode != 0 && !offline)
+            err.Line(
+                "zr47xcl: " + std::string(step.member != nullptr ? step.member->Name() : "dump") +
+                " returned result code " + std::to_string(outcome.resultCode));
+        if (line.strict && (offline || outcome.resultCode != 0))
+            return kExitStrict;
+    }
+    if (InterruptGuard::Requested()) {
+        err.Line(InterruptedLine());
+        return kExitInterrupted;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -144,34 +305,41 @@ int main(int argc, char** argv)
         return kExitOk;
     }
 
-    ObjectPtr object;
-    StderrReporter reporter(line.events, line.log);
-    if (line.NeedsControl()) {
-        object = CreateControl();
-        if (!object) {
-            WriteLine(stderr, "zr47xcl: the control object could not be created");
-            return kExitScriptError;
-        }
-        object->Advise(&reporter);
-        object->Start(!line.offline);
-    }
+    ProgressLine err(::isatty(STDERR_FILENO) == 1);
+    if (!line.NeedsControl())
+        return RunSteps(nullptr, line, err);
 
-    int exitCode = kExitOk;
-    for (Step& step : line.steps) {
-        if (!RunStep(object.get(), step)) {
-            exitCode = kExitScriptError;
-            break;
-        }
+    ObjectPtr object = CreateControl();
+    if (!object) {
+        WriteLine(stderr, "zr47xcl: the control object could not be created");
+        return kExitScriptError;
     }
-    if (object) {
+    StderrReporter reporter(err, line.events, line.log);
+    object->Advise(&reporter);
+    object->SetProgress(&err);
+    int exitCode = kExitOk;
+    {
+        // From the start-up on, a signal lets the operation under way end properly.
+        InterruptGuard interrupts;
+        if (line.port)
+            object->SelectPort(line.port->commClass, line.port->port);
+        object->Start(!line.offline);
+        if (!line.offline && !IsOnline(*object)) {
+            const std::string why = object->ConnectionFailure();
+            if (!why.empty())
+                err.Line("zr47xcl: " + why);
+        }
+        exitCode = RunSteps(object.get(), line, err);
+        object->SetProgress(nullptr);
         object->Unadvise(&reporter);
-        // The control is destroyed here and writes the module settings; a file that could not be
-        // read or saved is reported, and a lost save fails an otherwise successful run.
+        // The control is destroyed here and writes the module settings; a file that could not
+        // be read or saved is reported, and a lost save fails an otherwise successful run.
         const int32_t closed = object->Close();
         if (closed != hresult::kOk)
-            WriteLine(stderr, "zr47xcl: " + std::string(object->ErrorDescription()));
+            err.Line("zr47xcl: " + std::string(object->ErrorDescription()));
         if (closed != hresult::kOk && closed != hresult::kFalse && exitCode == kExitOk)
             exitCode = kExitSettingsNotSaved;
+        object.reset();
     }
     return exitCode;
 }

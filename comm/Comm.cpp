@@ -63,13 +63,18 @@ std::string CComm::GetCommPortName(int32_t commClass, int32_t port) const
     return commClass == 0 ? serialLink_->GetPortName(port) : cameraLink_->GetPortName(port);
 }
 
-int CComm::OpenCommPort(int32_t commClass, int32_t port)
+void CComm::SelectCommPort(int32_t commClass, int32_t port)
 {
     activeLink_->Close();
-    // Remembered before the attempt, so a failed one is still the choice written back.
     commClass_ = commClass;
     port_ = port;
     activeLink_ = commClass == 0 ? serialLink_.get() : cameraLink_.get();
+}
+
+int CComm::OpenCommPort(int32_t commClass, int32_t port)
+{
+    // Remembered before the attempt, so a failed one is still the choice written back.
+    SelectCommPort(commClass, port);
     return activeLink_->Open(port);
 }
 

@@ -38,6 +38,12 @@ public:
     // Closes the active link, remembers class and port (so a failed attempt is still the
     // remembered choice), makes that class's link active and opens the port. Link error code.
     int OpenCommPort(int32_t commClass, int32_t port);
+    // Closes the active link and remembers class and port without opening anything, so that
+    // the next connection uses them and they are written back at the end.
+    void SelectCommPort(int32_t commClass, int32_t port);
+    // Why the last open of the active link failed, in the system's words; empty when it did not
+    // fail or the link cannot tell.
+    std::string GetOpenFailure() const { return activeLink_->GetOpenFailure(); }
 
     // Closes the active link and makes `link` the active one instead of the class's own, so a
     // test can put a link of its own under the camera. `link` must outlive its use; the next

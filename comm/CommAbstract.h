@@ -24,6 +24,9 @@ public:
     virtual int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) = 0;
     // Waits up to timeoutMs for `wanted` bytes; `received` tells how many arrived.
     virtual int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) = 0;
+    // Why the last Open failed, in the system's words ("No such file or directory"); empty
+    // after a successful Open or where the link cannot tell.
+    virtual std::string GetOpenFailure() const { return {}; }
     virtual ~CCommAbstract() = default;
 };
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -97,9 +98,23 @@ int32_t CCommPort::TakeBuffered(char* buffer, int32_t wanted)
     return static_cast<int32_t>(count);
 }
 
+int CCommPort::OpenFailed(int error)
+{
+    // A port locked by another program reads "Resource temporarily unavailable" otherwise.
+    if (error == EWOULDBLOCK || error == EBUSY)
+        openFailure_ = "in use by another program";
+    else
+        openFailure_ = std::strerror(error);
+    if (error == EACCES || error == EPERM)
+        openFailure_ += " (serial devices belong to the group dialout: sudo usermod -aG dialout "
+                        "\"$USER\", then log in again)";
+    return LINK_CANNOT_USE_PORT;
+}
+
 int CCommPort::Open(int32_t port)
 {
     Release();
+    openFailure_.clear();
     if (GetPortName(port).empty())
         return LINK_PORT_NOT_FOUND;
 
@@ -107,14 +122,15 @@ int CCommPort::Open(int32_t port)
     std::string path = ComPortMap(settings_).DevicePath(port);
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.IsValid())
-        return LINK_CANNOT_USE_PORT;
+        return OpenFailed(errno);
     // The lock first: TIOCEXCL does not stop a privileged process, the lock stops everyone who
     // uses this link. Only once we hold it may we set (and later clear) exclusive mode.
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-        return LINK_CANNOT_USE_PORT;
+        return OpenFailed(errno);
     if (::ioctl(fd.Get(), TIOCEXCL) != 0 || !Configure(fd.Get())) {
+        const int error = errno;
         ::ioctl(fd.Get(), TIOCNXCL);
-        return LINK_CANNOT_USE_PORT; // closing fd drops the lock
+        return OpenFailed(error); // closing fd drops the lock
     }
     fd_ = std::move(fd);
     return LINK_OK;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 #include "base/UniqueFd.h"
 #include "comm/CommListedPorts.h"
@@ -29,12 +30,15 @@ public:
     int32_t GetBytesWaiting() override;
     int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) override;
     int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) override;
+    std::string GetOpenFailure() const override { return openFailure_; }
 
 private:
     // Gives up the port: clears exclusive use, releases the lock, closes the descriptor.
     void Release();
     // Moves up to `wanted` bytes from the read buffer to `buffer`; returns how many.
     int32_t TakeBuffered(char* buffer, int32_t wanted);
+    // Records why opening failed with `error` (an errno value) and returns link error 3.
+    int OpenFailed(int error);
 
     const SettingsStore& settings_;
     UniqueFd fd_;
@@ -44,6 +48,7 @@ private:
     std::array<char, 256> readBuffer_{};
     size_t readStart_ = 0;
     size_t readEnd_ = 0;
+    std::string openFailure_;
 };
 
 } // namespace zr

@@ -36,6 +36,23 @@ protected:
     virtual ~IXKorvelCamEvents() = default;
 };
 
+// Follows the long operations of an automation object (read-all, write-all, setup files, the
+// camera data report, one-push functions, the port search) and may ask them to stop. Calls
+// arrive synchronously on the caller's thread, from inside the Invoke that runs the operation.
+class IXKorvelCamProgress
+{
+public:
+    // The operation `operation` ("Reading all settings") has `done` of `total` steps behind it.
+    virtual void OnProgress(const char* operation, int32_t done, int32_t total) = 0;
+    // Asked wherever an operation can stop safely (between rows, polls, port candidates).
+    // True stops it there: it finishes its restoring steps (the camera data report puts the
+    // camera's settings back) and ends with the result code of a stopped operation, 201.
+    virtual bool IsStopRequested() = 0;
+
+protected:
+    virtual ~IXKorvelCamProgress() = default;
+};
+
 // One control object with its dispatch interface _DXKorvelCam.
 class IXKorvelCamObject
 {
@@ -44,6 +61,14 @@ public:
     // with the remembered class and port; a failure shows the start-up message and leaves the
     // control offline. Without `connect` the control simply stays offline. Call it once.
     virtual void Start(bool connect) = 0;
+    // Before Start: the start-up uses this communication class and port instead of the
+    // remembered ones. Like a StartCommunication, the choice is remembered when the object is
+    // released, whether or not the connection succeeds.
+    virtual void SelectPort(int32_t commClass, int32_t port) = 0;
+    // Why the last connection attempt failed: the port, its device and the system's reason
+    // ("COM6 is /dev/ttyUSB1: No such file or directory"); empty after a success. Valid until
+    // the next call into the object.
+    virtual const char* ConnectionFailure() const = 0;
 
     // The member of that name, without regard to letter case: kOk with its kind (MemberKind as
     // an integer) and dispid, or kUnknownName.
@@ -63,6 +88,9 @@ public:
     // valid until it is removed or the object released.
     virtual void Advise(IXKorvelCamEvents* sink) = 0;
     virtual void Unadvise(IXKorvelCamEvents* sink) = 0;
+    // Sets the one receiver of progress and stop requests, or none with nullptr; the object
+    // does not own it. It must stay valid until replaced or the object released.
+    virtual void SetProgress(IXKorvelCamProgress* progress) = 0;
 
     // Destroys the control (the module settings are written) and this object.
     virtual void Release() = 0;

@@ -24,6 +24,7 @@ void CXKorvelCamObject::Release()
 int32_t CXKorvelCamObject::Close()
 {
     if (session_) {
+        SetProgress(nullptr);
         for (const Receiver& r : receivers_) {
             session_->dispatch.eventFired.Disconnect(r.event);
             session_->control.commLog.Disconnect(r.log);
@@ -46,6 +47,29 @@ void CXKorvelCamObject::Start(bool connect)
     // offline on its mirror.
     if (session_ && connect && !session_->control.HasWindow())
         session_->control.OnCreate();
+}
+
+void CXKorvelCamObject::SelectPort(int32_t commClass, int32_t port)
+{
+    if (session_)
+        session_->control.SelectCommPort(commClass, port);
+}
+
+void CXKorvelCamObject::SetProgress(IXKorvelCamProgress* progress)
+{
+    if (!session_)
+        return;
+    CXKorvelCamCtrl& control = session_->control;
+    control.operationProgress.Disconnect(progress_);
+    progress_ = 0;
+    control.SetStopCheck(nullptr);
+    if (progress == nullptr)
+        return;
+    progress_ = control.operationProgress.Connect(
+        [progress](const char* operation, int32_t done, int32_t total) {
+            progress->OnProgress(operation, done, total);
+        });
+    control.SetStopCheck([progress] { return progress->IsStopRequested(); });
 }
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)

@@ -24,12 +24,18 @@ public:
     CXKorvelCamObject& operator=(const CXKorvelCamObject&) = delete;
 
     void Start(bool connect) override;
+    void SelectPort(int32_t commClass, int32_t port) override;
+    const char* ConnectionFailure() const override
+    {
+        return session_ ? session_->control.GetConnectionFailure().c_str() : "";
+    }
     int32_t GetIDOfName(const char* name, int32_t* kind, int32_t* dispid) override;
     int32_t Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
                    Variant* result) override;
     const char* ErrorDescription() const override { return lastError_.c_str(); }
     void Advise(IXKorvelCamEvents* sink) override;
     void Unadvise(IXKorvelCamEvents* sink) override;
+    void SetProgress(IXKorvelCamProgress* progress) override;
     void Release() override;
     int32_t Close() override;
 
@@ -54,6 +60,7 @@ private:
     ComponentModule::Hold hold_;
     std::unique_ptr<Session> session_;
     std::vector<Receiver> receivers_;
+    SignalConnection progress_ = 0;
     std::string lastError_;
 };
 

@@ -26,23 +26,32 @@ Registers the control component LIBRARY for the current user by calling its DllR
 or with -u unregisters it by calling its DllUnregisterServer. The registration lives in
 ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
 
-LIBRARY defaults to the component installed beside this program, ../lib/libXKorvelZR47xCL.so
-relative to its folder. A name without a slash is looked up on the library search path.
+LIBRARY defaults to the component installed beside this program: libXKorvelZR47xCL.so in the
+library folder of its installation (../lib relative to its folder, or where the installation
+put it). A name without a slash is looked up on the library search path.
 
 Exit status: 0 on success, 1 when the library cannot be loaded, lacks the entry point or the
 entry point fails, 2 for a usage error.
 )";
 
-// ../lib/libXKorvelZR47xCL.so beside the folder of this program.
+constexpr const char* kLibraryName = "libXKorvelZR47xCL.so";
+
+// The component beside this program: in the installed library folder (ZR_LIBDIR_FROM_BINDIR,
+// relative to the program's folder), else in ../lib as in the build tree.
 std::string DefaultLibrary()
 {
     char self[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0)
-        return "libXKorvelZR47xCL.so";
-    std::string path(self, static_cast<size_t>(n));
-    path.resize(path.rfind('/') + 1);
-    return path + "../lib/libXKorvelZR47xCL.so";
+        return kLibraryName;
+    std::string folder(self, static_cast<size_t>(n));
+    folder.resize(folder.rfind('/') + 1);
+    for (const char* relative : {ZR_LIBDIR_FROM_BINDIR, "../lib"}) {
+        const std::string path = folder + relative + "/" + kLibraryName;
+        if (::access(path.c_str(), F_OK) == 0)
+            return path;
+    }
+    return folder + "../lib/" + kLibraryName;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "base/SettingsStore.h"
 #include "camera/CameraError.h"
+#include "comm/ComPortMap.h"
 #include "control/Identities.h"
 #include "control/ScriptError.h"
 
@@ -37,6 +38,27 @@ struct ModelImagers {
 };
 constexpr ModelImagers kModels[] = {{"ZR-470", 5, 0}, {"ZR-471", 0, 0}, {"ZR-472", 0, 5}};
 constexpr ModelImagers kUnknownModel = {"", 5, 5};
+
+// "COM6 is /dev/ttyUSB1: No such file or directory": the port, where it leads and why it
+// failed, in the system's words where the link knows them, else the first line of the code's
+// message.
+std::string DescribeFailedPort(CComm& comm, int32_t commClass, int32_t port, int code,
+                               const std::string& reason)
+{
+    std::string text = comm.GetCommPortName(commClass, port);
+    if (text.empty())
+        text = "port " + std::to_string(port) + " of class " + std::to_string(commClass);
+    else if (commClass == 0)
+        text += " is " + ComPortMap(comm.Settings()).DevicePath(port);
+    else
+        text = comm.GetCommClassName(commClass) + " port " + text;
+    std::string why = reason;
+    if (why.empty()) {
+        why = GetErrorString(code);
+        why = why.substr(0, why.find('\n'));
+    }
+    return text + ": " + why;
+}
 
 constexpr const char* kStartupFailure =
     "\r\n\r\nUnable to find a camera model.\r\nStart with the default model.";
@@ -187,6 +209,11 @@ void CXKorvelCamCtrl::OnCommLog(const std::string& line, bool sent)
     NotifyPanels([&line, sent](Panel& p) { p.OnMessage(line, !sent); });
 }
 
+void CXKorvelCamCtrl::OnOperationProgress(const char* operation, int32_t done, int32_t total)
+{
+    operationProgress.Emit(operation, done, total);
+}
+
 // --- Connection and panels -----------------------------------------------------------------
 
 int CXKorvelCamCtrl::TryConnection(int32_t commClass, int32_t port)
@@ -199,8 +226,13 @@ int CXKorvelCamCtrl::TryConnection(int32_t commClass, int32_t port)
     // Closes the active link again, remembers the choice even if what follows fails, and
     // opens the port with the link of the class.
     int result = OpenCommPort(commClass, port);
+    connectionFailure_.clear();
+    if (result != 0)
+        connectionFailure_ = DescribeFailedPort(*this, commClass, port, result, GetOpenFailure());
     if (result == 0) {
         result = QueryValue(P_EB, ValueFlags::DisconnectOnError);
+        if (result != 0)
+            connectionFailure_ = DescribeFailedPort(*this, commClass, port, result, {});
         if (result != 0) {
             ActiveLink().Close();
             SetOnline(false);
@@ -229,6 +261,8 @@ int CXKorvelCamCtrl::ConnectCamera(int32_t commClass, int32_t port, bool notify)
                                           ValueFlags::DisconnectOnError);
     if (!notify)
         ApplyCameraModel(/*rebuild=*/false);
+    if (result != 0)
+        connectionFailure_ = DescribeFailedPort(*this, commClass, port, result, {});
     return result;
 }
 

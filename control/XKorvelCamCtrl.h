@@ -74,6 +74,8 @@ public:
     Signal<int32_t> parameterChanged;
     // A communication-log line as it went to or came from the camera (CR LF included).
     Signal<const std::string&, bool> commLog;
+    // A long operation made a step: its name, steps done, steps in all.
+    Signal<const char*, int32_t, int32_t> operationProgress;
 
     // --- Connection and panels --------------------------------------------------------------
     // Closes the link, tries class and port (open, then the EB connection check), reads the
@@ -82,6 +84,9 @@ public:
     int ConnectCamera(int32_t commClass, int32_t port, bool notify);
     // ConnectCamera with notification, reported without a row (the StartCommunication method).
     int StartCommunication(int32_t commClass, int32_t port);
+    // Why the last connection attempt failed, naming the port, its device and the reason
+    // ("COM6 is /dev/ttyUSB1: No such file or directory"); empty after a success.
+    const std::string& GetConnectionFailure() const { return connectionFailure_; }
     // Sets IM1 and IM2 from the mirrored model name (no event); with `rebuild` replaces the
     // common control panel and the imager panels whose kind no longer fits.
     void ApplyCameraModel(bool rebuild);
@@ -190,6 +195,7 @@ public:
     // A new model name first re-derives the imager types and rebuilds the panels.
     void OnValueChanged(int32_t index, bool interactive) override;
     void OnCommLog(const std::string& line, bool sent) override;
+    void OnOperationProgress(const char* operation, int32_t done, int32_t total) override;
 
     // Longest wait for a one-push result, and the pause between two polls.
     static constexpr uint32_t kPollLimitMs = 10000;
@@ -217,6 +223,7 @@ private:
     std::array<int32_t, PANEL_COUNT> visible_{};
     bool windowCreated_ = false;
     bool modified_ = false;
+    std::string connectionFailure_;
 };
 
 } // namespace zr

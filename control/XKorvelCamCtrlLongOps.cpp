@@ -62,6 +62,26 @@ constexpr int32_t kResultWorking = 0;
 constexpr int32_t kResultSucceeded = 1;
 
 constexpr const char* kProgressCaption = "In Progress";
+constexpr const char* kPollProgress = "Waiting for the camera's result";
+constexpr const char* kSearchProgress = "Searching the ports for a camera";
+
+// Reports a poll's end as its last step (all steps done), whichever way the poll ends, so that
+// a progress display is closed before the operation's message appears.
+class PollEnd
+{
+public:
+    explicit PollEnd(CCamera& camera) : camera_(camera) {}
+    ~PollEnd()
+    {
+        const auto limit = static_cast<int32_t>(CXKorvelCamCtrl::kPollLimitMs);
+        camera_.OnOperationProgress(kPollProgress, limit, limit);
+    }
+    PollEnd(const PollEnd&) = delete;
+    PollEnd& operator=(const PollEnd&) = delete;
+
+private:
+    CCamera& camera_;
+};
 
 std::string FormatPrefix(const char* format, int32_t imagerNumber)
 {
@@ -138,7 +158,11 @@ int CXKorvelCamCtrl::PollResult(int32_t resultRow, uint32_t start, int32_t& resu
 {
     timedOut = false;
     const ParameterEntry& row = kParameterTable[static_cast<size_t>(resultRow)];
+    PollEnd end(*this);
     for (;;) {
+        // The command is under way in the camera; stopping only gives up waiting for it.
+        if (IsStopRequested())
+            return OPERATION_STOPPED;
         GetClock().SleepMs(kPollIntervalMs);
         // A row that cannot be asked is judged by its mirror.
         if (row.Has(PF_READ) && IsOnline() && IsAvailable(resultRow)) {
@@ -150,10 +174,13 @@ int CXKorvelCamCtrl::PollResult(int32_t resultRow, uint32_t start, int32_t& resu
         if (result != kResultWorking)
             return 0;
         // Unsigned difference: a wrap of the tick counter does no harm.
-        if (static_cast<uint32_t>(GetClock().TickMs() - start) > kPollLimitMs) {
+        const auto elapsed = static_cast<uint32_t>(GetClock().TickMs() - start);
+        if (elapsed > kPollLimitMs) {
             timedOut = true;
             return 0;
         }
+        OnOperationProgress(kPollProgress, static_cast<int32_t>(elapsed),
+                            static_cast<int32_t>(kPollLimitMs));
     }
 }
 
@@ -251,17 +278,19 @@ int32_t CXKorvelCamCtrl::AutoSelectCommunication(int32_t& commClass, int32_t& po
                                                  bool showProgress)
 {
     SearchProgress progress(Ui(), showProgress);
-    if (showProgress) {
-        int32_t candidates = 0;
-        for (int32_t c = 0; c < GetCommClassCount(); ++c)
-            candidates += GetCommPortCount(c);
+    int32_t candidates = 0;
+    for (int32_t c = 0; c < GetCommClassCount(); ++c)
+        candidates += GetCommPortCount(c);
+    if (showProgress)
         progress.Start(candidates);
-    }
+    int32_t tried = 0;
     // The counts are taken again before each class and port: they are the links' own.
     for (int32_t c = 0; c < GetCommClassCount(); ++c) {
         for (int32_t p = 0; p < GetCommPortCount(c); ++p) {
-            if (progress.Next(GetCommClassName(c), GetCommPortName(c, p)))
+            // A stop request ends the search as Cancel does.
+            if (progress.Next(GetCommClassName(c), GetCommPortName(c, p)) || IsStopRequested())
                 return 0;
+            OnOperationProgress(kSearchProgress, tried++, candidates);
             // The connection check only: the model name is not read during the search.
             if (TryConnection(c, p) == 0) {
                 commClass = c;

@@ -111,6 +111,29 @@ TEST_F(Bulk, RefusedAnswerStopsReadAllAtItsRow)
     EXPECT_TRUE(camera->IsOnline());
 }
 
+// A stop request ends read-all and write-all before the next row, with its own code and the
+// row it reached; the synchronised status is cleared, the link stays up. Progress counts rows.
+TEST_F(Bulk, StopRequestEndsReadAllAndWriteAllBeforeTheNextRow)
+{
+    Start("ZR-470");
+    camera->SetStopCheck([&] { return camera->Progress().size() == 3; });
+    for (bool read : {true, false}) {
+        camera->ClearEvents();
+        int32_t failed = 0;
+        EXPECT_EQ(read ? camera->ReadAll(failed) : camera->WriteAll(failed), OPERATION_STOPPED);
+        const Strings lines = TakeLines();
+        ASSERT_EQ(lines.size(), 3u) << read;
+        EXPECT_EQ(lines[2].ends_with("?"), read) << lines[2];
+        const std::string operation = read ? "Reading all settings " : "Writing all settings ";
+        ASSERT_EQ(camera->Progress().size(), 3u);
+        EXPECT_TRUE(camera->Progress()[0].starts_with(operation)) << camera->Progress()[0];
+        EXPECT_TRUE(camera->Progress()[2].ends_with("/95"));
+        EXPECT_GT(failed, 0);
+        EXPECT_FALSE(camera->IsSynchronized());
+        EXPECT_TRUE(camera->IsOnline());
+    }
+}
+
 TEST_F(Bulk, WriteAllSendsTheReadRowsButNeverTheIdentityOrCommands)
 {
     Start("ZR-470");

@@ -2,6 +2,7 @@
 // back afterwards, and failures that keep the old file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -144,6 +145,14 @@ TEST_F(CameraDataFile, ReportMatchesTheRulesAndTheCameraIsPutBack)
     ExpectSettingsAsBefore();
     EXPECT_TRUE(camera->IsSynchronized());
     EXPECT_TRUE(camera->IsRowSynchronized(P_SH1));
+
+    // A mirror value the camera never got (as after a change made offline): the camera gets its
+    // own setting back, not the mirror's, and the mirror then shows the camera's.
+    ASSERT_NE(simBefore[P_SH1], 3);
+    camera->StoreValue(P_SH1, 3);
+    EXPECT_EQ(camera->WriteCameraDataFile(path, index), 0);
+    EXPECT_EQ(Sim().Value("SH1"), simBefore[P_SH1]);
+    EXPECT_EQ(camera->GetValue(P_SH1), simBefore[P_SH1]);
 }
 
 TEST_F(CameraDataFile, FailuresKeepTheOldFile)
@@ -174,6 +183,22 @@ TEST_F(CameraDataFile, FailuresKeepTheOldFile)
     EXPECT_EQ(camera->WriteCameraDataFile(dir.File("folder.txt"), index), CAMERA_FILE_ACCESS);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.txt")));
     TakeLines();
+
+    // A stop request once the first area is loaded: the collection ends at the next row, and
+    // putting the current settings back is not stopped. No file is written.
+    bool stop = false;
+    camera->SetStopCheck([&] {
+        const Strings lines = Sim().ReceivedLines();
+        stop = stop || std::find(lines.begin(), lines.end(), "LD=0") != lines.end();
+        return stop;
+    });
+    EXPECT_EQ(camera->WriteCameraDataFile(dir.File("new.txt"), index), OPERATION_STOPPED);
+    camera->SetStopCheck(nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new.txt")));
+    const Strings lines = TakeLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "LD=0"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "LD=1"), 0);
+    ExpectSettingsAsBefore();
 
     // A refused answer while the current settings are collected: the row is named, no file is
     // written, nothing is sent back, and the mirror is as before but unsynchronised.

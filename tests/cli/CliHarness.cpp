@@ -133,6 +133,77 @@ void SimProgram::Kill()
     }
 }
 
+TerminalRun::TerminalRun(const std::string& program, const std::vector<std::string>& args,
+                         const EnvList& env)
+{
+    std::vector<std::string> argStrings{program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv = Pointers(argStrings);
+    std::vector<std::string> envStrings = MergedEnvironment(env);
+    std::vector<char*> envp = Pointers(envStrings);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, capture_.File("out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal_.SlavePath().c_str(),
+                                     O_RDWR | O_NOCTTY, 0);
+    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+TerminalRun::~TerminalRun()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+void TerminalRun::ReadTerminal(int timeoutMs)
+{
+    err_ += terminal_.ReadMaster(4096, timeoutMs, 10);
+}
+
+bool TerminalRun::WaitFor(const std::string& text, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (err_.find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        ReadTerminal(50);
+    }
+    return true;
+}
+
+void TerminalRun::Signal(int signal)
+{
+    if (pid_ > 0)
+        ::kill(pid_, signal);
+}
+
+RunResult TerminalRun::Finish(int timeoutMs)
+{
+    RunResult result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    pid_t done = 0;
+    while (pid_ > 0 && (done = ::waitpid(pid_, &status_, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        ReadTerminal(20);
+    if (pid_ > 0 && done == 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+    }
+    ReadTerminal(20);
+    result.exitCode = done == pid_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    pid_ = -1;
+    result.out = TempDir::ReadFile(capture_.File("out"));
+    result.err = err_;
+    return result;
+}
+
 CliSession::CliSession()
 {
     WriteSettings(dir.File("no-such-tty1"));
@@ -174,6 +245,11 @@ EnvList CliSession::Environment() const
 RunResult CliSession::Run(const std::vector<std::string>& args) const
 {
     return RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl", args, Environment());
+}
+
+std::unique_ptr<TerminalRun> CliSession::Start(const std::vector<std::string>& args) const
+{
+    return std::make_unique<TerminalRun>(std::string(ZR_BIN_DIR) + "/zr47xcl", args, Environment());
 }
 
 std::vector<std::string> SplitLines(const std::string& text)

@@ -6,8 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "sim/lib/PtyServer.h"
 #include "sim/lib/SimCamera.h"
+#include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
 
 namespace zr::test
@@ -46,6 +49,34 @@ private:
     std::string device_;
 };
 
+// A program running with standard error on a pseudo-terminal, as in an engineer's shell, and
+// standard output in a file. Killed when the object goes while it still runs.
+class TerminalRun
+{
+public:
+    TerminalRun(const std::string& program, const std::vector<std::string>& args,
+                const EnvList& env);
+    ~TerminalRun();
+    TerminalRun(const TerminalRun&) = delete;
+    TerminalRun& operator=(const TerminalRun&) = delete;
+
+    // Reads the terminal until `text` has appeared or `timeoutMs` passed.
+    bool WaitFor(const std::string& text, int timeoutMs);
+    void Signal(int signal);
+    // Waits for the end: exitCode is -1 after a kill by a signal or at the deadline; err is
+    // everything the terminal received.
+    RunResult Finish(int timeoutMs = 60000);
+
+private:
+    void ReadTerminal(int timeoutMs);
+
+    PseudoTerminal terminal_;
+    TempDir capture_;
+    std::string err_;
+    pid_t pid_ = -1;
+    int status_ = 0;
+};
+
 // A temporary user for zr47xcl: its own XDG_CONFIG_HOME and XDG_DATA_HOME, module settings
 // whose COM1 leads to a simulated camera (when there is one) and COM2..COM16 to paths that do
 // not exist, class 0 and port 0 remembered.
@@ -62,6 +93,8 @@ public:
 
     // Runs build/bin/zr47xcl with these arguments in this session.
     RunResult Run(const std::vector<std::string>& args) const;
+    // Starts it with standard error on a terminal.
+    std::unique_ptr<TerminalRun> Start(const std::vector<std::string>& args) const;
 
     const std::string& SettingsFile() const { return settingsFile_; }
     EnvList Environment() const;

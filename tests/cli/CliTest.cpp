@@ -165,8 +165,14 @@ TEST(Cli, FailedStartupIsReportedAndTheControlGoesOnOffline)
     RunResult r = session.Run({"get", "CommPort", "call", "CheckOnline", "set", "UserID=bench 4"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "0\nfalse\n");
+    // The start-up message as before, then the port that failed and the verb that needed the
+    // camera.
     EXPECT_EQ(r.err, kPortUnusable +
-                         "\n\nUnable to find a camera model.\nStart with the default model.\n");
+                         "\n\nUnable to find a camera model.\nStart with the default model.\n"
+                         "zr47xcl: COM1 is " +
+                         session.dir.File("no-such-tty1") +
+                         ": No such file or directory\n"
+                         "zr47xcl: camera offline: UserID kept in the mirror only\n");
 }
 
 TEST(Cli, OutArgumentsAndTheCommunicationLog)

@@ -55,6 +55,15 @@ TEST(CliUsage, BadCommandLinesExitWithOneLine)
         {{"get", "Bad\nName"}, "'Bad\\nName'"},
         {{"set", "IMG1ShutterSpeed=1\r\n2"}, "'1\\r\\n2'"},
         {{"bad\x01verb"}, "'bad\\x01verb'"},
+        // A slip of the keyboard: the nearest names of the wanted kind.
+        {{"get", "IMG1ShuterSpeed"}, "'IMG1ShuterSpeed' (did you mean IMG1ShutterSpeed,"},
+        {{"call", "askimg1gainmastrrange", "0"}, "(did you mean AskIMG1GainMasterRange"},
+        {{"describe", "EEPROMAre"}, "(did you mean EEPROMArea?)"},
+        {{"describe"}, "property name"},
+        {{"describe", "CheckOnline"}, "CheckOnline is a method"},
+        {{"--port", "COM17", "list"}, "COM1..COM16 or CL:N, got 'COM17'"},
+        {{"--port=CL:x", "list"}, "'CL:x'"},
+        {{"--port"}, "--port needs"},
         // A later fault stops the whole line before the first verb runs.
         {{"set", "ShowAboutWindow=false", "get", "Bogus"}, "'Bogus'"},
     };
@@ -84,8 +93,10 @@ TEST(CliUsage, HelpExplainsTheVerbs)
     RunResult r = session.Run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    for (const char* text : {"Usage: zr47xcl", "get NAME", "set NAME=VALUE", "call NAME", "list",
-                             "--offline", "--log", "--events", "Examples:", "Exit status"})
+    for (const char* text :
+         {"Usage: zr47xcl", "get NAME", "set NAME=VALUE", "call NAME", "list", "describe NAME",
+          "dump", "--offline", "--log", "--events", "--strict", "--port PORT",
+          "Examples:", "Exit status", "3 with --strict", "130 when interrupted"})
         EXPECT_NE(r.out.find(text), std::string::npos) << text;
 }
 

@@ -273,6 +273,20 @@ TEST_F(ControlSearch, CancelStopsBeforeTheNextCandidate)
     const Strings& journal = bed.ui.Journal();
     EXPECT_EQ(Strings(journal.end() - 3, journal.end()),
               (Strings{"progress cancelled?", "main-window 1", "progress destroy"}));
+
+    // A stop request (an interrupted command line) ends the search as Cancel does, also
+    // without a progress window; each candidate tried is one progress step of 16.
+    bed.ui.Clear();
+    int steps = 0;
+    control.operationProgress.Connect([&](const char*, int32_t done, int32_t total) {
+        EXPECT_EQ(done, steps++);
+        EXPECT_EQ(total, 16);
+    });
+    control.SetStopCheck([&] { return steps == 2; });
+    EXPECT_EQ(control.AutoSelectCommunication(commClass, port, false), 0);
+    EXPECT_EQ(port, -1);
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(bed.ui.Lines("event CommPortChanged").size(), 2u);
 }
 
 } // namespace

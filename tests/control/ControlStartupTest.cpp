@@ -185,6 +185,10 @@ TEST(ControlStartup, FailedConnectionCheckClosesTheLinkAndSkipsTheModel)
     EXPECT_EQ(camera.ReceivedLines(), (Strings{"EB?"}));
     ASSERT_EQ(bed.ui.Messages().size(), 1u);
     EXPECT_EQ(bed.ui.Messages()[0].text, GetErrorString(CAMERA_TIMEOUT) + kStartupTail);
+    // The port, where it leads and the first line of the reason.
+    const std::string failure = control.GetConnectionFailure();
+    EXPECT_TRUE(failure.starts_with("COM1 is /dev/")) << failure;
+    EXPECT_TRUE(failure.ends_with(": Operation time out.")) << failure;
     // Raised for the check; dropped by the transaction, by the failed check and once more as
     // the attempt's outcome; then the port change.
     const std::string online = "event OnlineStatusChanged";

@@ -43,4 +43,10 @@ void RecordingCamera::OnCommLog(const std::string& line, bool sent)
     log_.emplace_back(line, sent);
 }
 
+void RecordingCamera::OnOperationProgress(const char* operation, int32_t done, int32_t total)
+{
+    progress_.push_back(std::string(operation) + " " + std::to_string(done) + "/" +
+                        std::to_string(total));
+}
+
 } // namespace zr::test

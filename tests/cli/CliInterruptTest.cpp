@@ -1,0 +1,90 @@
+// zr47xcl interrupted: SIGINT in the middle of a long operation on a paced camera, with standard
+// error on a terminal as in an engineer's shell.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CliHarness.h"
+#include "camera/ParameterTable.h"
+
+namespace zr
+{
+namespace
+{
+
+using test::CliSession;
+using test::RunResult;
+using test::TempDir;
+
+// The camera's current value of every setup row it has a command word for.
+std::map<std::string, int32_t> CurrentSettings(sim::SimCamera& camera)
+{
+    std::map<std::string, int32_t> values;
+    for (const ParameterEntry& row : kParameterTable)
+        if (row.Has(PF_SETUP) && !row.Has(PF_STRING) && *row.mnemonic != '\0')
+            values[row.mnemonic] = camera.Value(row.mnemonic);
+    return values;
+}
+
+bool Received(sim::SimCamera& camera, const std::string& line)
+{
+    for (const std::string& l : camera.ReceivedLines())
+        if (l == line)
+            return true;
+    return false;
+}
+
+bool WaitUntilReceived(sim::SimCamera& camera, const std::string& line)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Received(camera, line) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return Received(camera, line);
+}
+
+TEST(CliInterrupt, CameraDataReportPutsTheSettingsBackAndExits130)
+{
+    sim::SimOptions options;
+    options.pace = true;
+    CliSession session(options);
+    sim::SimCamera& camera = session.Camera()->Camera();
+    // Current settings that differ from every EEPROM area, so an area load shows.
+    RunResult r = session.Run({"set", "IMG1ShutterSpeed=6", "set", "IMG1GainMaster=100"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::map<std::string, int32_t> before = CurrentSettings(camera);
+    ASSERT_EQ(before.at("SH1"), 6);
+
+    auto run = session.Start(
+        {"call", "WriteCameraDataToFile", session.dir.File("report.txt"), "get", "ModelName"});
+    // Progress on the terminal; the interrupt once the camera is on the factory area's settings.
+    ASSERT_TRUE(run->WaitFor("Collecting the camera data report", 20000));
+    ASSERT_TRUE(WaitUntilReceived(camera, "LD=0"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    run->Signal(SIGINT);
+    r = run->Finish();
+
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_EQ(r.out, ""); // neither the method's result nor the later verb
+    EXPECT_NE(r.err.find("zr47xcl: interrupted by SIGINT"), std::string::npos) << r.err;
+    EXPECT_EQ(CurrentSettings(camera), before);
+    EXPECT_FALSE(Received(camera, "LD=1")); // stopped before the next area
+    EXPECT_EQ(TempDir::ReadFile(session.dir.File("report.txt")), "");
+
+    // A second signal does not wait for the restoring steps (a write-all of about a second).
+    camera.ClearReceivedLines();
+    run = session.Start({"call", "WriteCameraDataToFile", session.dir.File("report.txt")});
+    ASSERT_TRUE(WaitUntilReceived(camera, "LD=0"));
+    run->Signal(SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    run->Signal(SIGINT);
+    r = run->Finish(5000);
+    EXPECT_EQ(r.exitCode, -1); // ended by the signal itself
+}
+
+} // namespace
+} // namespace zr
