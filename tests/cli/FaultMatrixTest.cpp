@@ -45,6 +45,7 @@ enum class Setting {
     Plain,   // the session's settings file
     Garbage, // binary junk before the [Comm] section
     Folder,  // a folder where the file belongs: unreadable
+    Link,    // a symbolic link to a file not there yet
 };
 
 struct FaultCase {
@@ -59,9 +60,6 @@ struct FaultCase {
     std::string out;
     Strings err;     // one of these exactly, or kAnyMessage for any text but none
     Strings creates; // files the run may add to the row's folder
-    // Rows that need the settings-save and size-limit mends of the file layer; skipped until
-    // those land.
-    bool awaitsFileMends;
 };
 
 // Every regular file under `root` with its content; folders as an empty marker.
@@ -90,50 +88,46 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
     // clang-format off
     const FaultCase cases[] = {
         // name, simulator faults, kill after ms, port held, settings, size limit KB,
-        // arguments, exit status, stdout, stderr, files created, awaits file mends
+        // arguments, exit status, stdout, stderr, files created
         {"silent camera", {"silent:SH1"}, 0, false, Setting::Plain, 0,
-         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}, false},
+         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}},
         {"answer past the time-out", {"delay=1500:SH1"}, 0, false, Setting::Plain, 0,
-         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}, false},
+         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}},
         {"noise before the answer", {"noise:SH1"}, 0, false, Setting::Plain, 0,
          {"set", "IMG1ShutterSpeed=3"}, 1, "",
-         {"error 0x800A0039: \"SH1\" : Invalid answer received from camera.\n"}, {}, false},
+         {"error 0x800A0039: \"SH1\" : Invalid answer received from camera.\n"}, {}},
         {"answer without CR LF", {"nocrlf:SH1"}, 0, false, Setting::Plain, 0,
-         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}, false},
+         {"set", "IMG1ShutterSpeed=3"}, 1, "", {kTimeout}, {}},
         {"line closed after three commands", {"close-after=3"}, 0, false, Setting::Plain, 0,
          {"set", "IMG1ShutterSpeed=3", "set", "IMG1ShutterSpeed=4", "set", "IMG1ShutterSpeed=5"},
-         1, "", {kTimeout}, {}, false},
+         1, "", {kTimeout}, {}},
         {"camera killed mid read-all", {"delay=100"}, 1500, false, Setting::Plain, 0,
-         {"call", "ReadAllFromCamera", "get", "ModelName"}, 1, "", {kTimeout, kWriteFailed}, {},
-         false},
+         {"call", "ReadAllFromCamera", "get", "ModelName"}, 1, "", {kTimeout, kWriteFailed}, {}},
         {"port held by another program", {}, 0, true, Setting::Plain, 0,
-         {"call", "CheckOnline"}, 0, "false\n", {kNoCameraAtStart}, {}, false},
+         {"call", "CheckOnline"}, 0, "false\n", {kNoCameraAtStart}, {}},
         {"unwritable target (its folder is a file)", {}, 0, false, Setting::Plain, 0,
-         {"--offline", "call", "WriteAllToFile", "@/plain/x.cam"}, 1, "", {kFileAccess}, {}, false},
+         {"--offline", "call", "WriteAllToFile", "@/plain/x.cam"}, 1, "", {kFileAccess}, {}},
         {"read-only target", {}, 0, false, Setting::Plain, 0,
-         {"--offline", "call", "WriteAllToFile", "@/read-only.cam"}, 1, "", {kFileAccess}, {}, false},
+         {"--offline", "call", "WriteAllToFile", "@/read-only.cam"}, 1, "", {kFileAccess}, {}},
         {"always-full device as target", {}, 0, false, Setting::Plain, 0,
-         {"--offline", "call", "WriteAllToFile", "/dev/full"}, 1, "", {kFileAccess}, {}, false},
+         {"--offline", "call", "WriteAllToFile", "/dev/full"}, 1, "", {kFileAccess}, {}},
         {"damaged settings file", {}, 0, false, Setting::Garbage, 0,
-         {"--offline", "set", "IMG1ShutterSpeed=7", "get", "IMG1ShutterSpeed"}, 0, "7\n", {""}, {},
-         false},
+         {"--offline", "set", "IMG1ShutterSpeed=7", "get", "IMG1ShutterSpeed"}, 0, "7\n", {""}, {}},
         {"new target over the file size limit", {}, 0, false, Setting::Plain, 1,
-         {"--offline", "call", "WriteAllToFile", "@/new.cam"}, 1, "", {kFileAccess}, {}, true},
+         {"--offline", "call", "WriteAllToFile", "@/new.cam"}, 1, "", {kFileAccess}, {}},
         {"existing target over the file size limit", {}, 0, false, Setting::Plain, 1,
-         {"--offline", "call", "WriteAllToFile", "@/keep.cam"}, 1, "", {kFileAccess}, {}, true},
+         {"--offline", "call", "WriteAllToFile", "@/keep.cam"}, 1, "", {kFileAccess}, {}},
         {"settings save over the file size limit", {}, 0, false, Setting::Plain, 1,
-         {"--offline", "set", "IMG1ShutterSpeed=7"}, 4, "", {kAnyMessage}, {}, true},
+         {"--offline", "set", "IMG1ShutterSpeed=7"}, 4, "", {kAnyMessage}, {}},
         {"unreadable settings file", {}, 0, false, Setting::Folder, 0,
-         {"--offline", "set", "IMG1ShutterSpeed=7"}, 4, "", {kAnyMessage}, {}, true},
+         {"--offline", "set", "IMG1ShutterSpeed=7"}, 4, "", {kAnyMessage}, {}},
+        {"settings file a link to a file not there yet", {}, 0, false, Setting::Link, 0,
+         {"--offline", "set", "IMG1ShutterSpeed=7"}, 0, "", {""}, {}},
     };
     // clang-format on
 
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.awaitsFileMends) {
-            std::printf("[ SKIPPED  ] %s: awaits the settings-save and size-limit mends\n", c.name);
-            continue;
-        }
         test::TempDir home;
         const std::string link = home.File("camera");
         std::unique_ptr<SimProgram> camera;
@@ -161,6 +155,10 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
         } else if (c.setting == Setting::Folder) {
             fs::remove(session.SettingsFile());
             fs::create_directory(session.SettingsFile());
+        } else if (c.setting == Setting::Link) {
+            fs::remove(session.SettingsFile());
+            fs::create_symlink(session.dir.File("elsewhere.ini"), session.SettingsFile());
+            settingsBefore.clear();
         }
         const auto filesBefore = Snapshot(folder);
 
@@ -216,6 +214,10 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
         // temporary file stays beside it.
         if (c.setting == Setting::Folder) {
             EXPECT_TRUE(fs::is_directory(session.SettingsFile()));
+        } else if (c.setting == Setting::Link) {
+            EXPECT_TRUE(fs::is_symlink(session.SettingsFile()));
+            EXPECT_NE(test::TempDir::ReadFile(session.dir.File("elsewhere.ini")).find("[Comm]"),
+                      std::string::npos);
         } else {
             const std::string settingsAfter = test::TempDir::ReadFile(session.SettingsFile());
             if (c.setting == Setting::Garbage) {
@@ -231,6 +233,8 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
                         name == "XKorvelZR47xCL Control.ini.lock")
                 << name << " left beside the settings file";
         }
+        for (const auto& entry : fs::recursive_directory_iterator(session.dir.Path()))
+            EXPECT_FALSE(entry.path().string().ends_with(".tmp")) << entry.path() << " left";
     }
 }
 
