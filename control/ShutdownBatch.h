@@ -8,7 +8,9 @@ namespace zr
 
 // Gathers the settings writes of a control's shut-down (its own entries, then the camera's rows,
 // then the communication choice) into one save of the module settings file. The control derives
-// from it first, so it is destroyed last, after every base has written its entries.
+// from it first, so it is destroyed last, after every base has written its entries. A save that
+// fails keeps its changes unsaved in the module settings, whose HasUnsavedWrites() and Problem()
+// tell the owner of the control (the component object's Close()).
 class ShutdownBatch
 {
 protected:
