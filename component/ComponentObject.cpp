@@ -1,10 +1,18 @@
 #include "component/ComponentObject.h"
+#include "component/ComponentWindows.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace zr
 {
+
+// A component built without windows; the shared library links the window layer's definition.
+__attribute__((weak)) ControlWindowFactory* ComponentWindowFactory()
+{
+    return nullptr;
+}
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
     : hold_(module), session_(std::make_unique<Session>(module.Settings()))
@@ -30,6 +38,7 @@ int32_t CXKorvelCamObject::Close()
             session_->control.commLog.Disconnect(r.log);
         }
         receivers_.clear();
+        window_.reset(); // the panels go while the control still exists
         if (session_->control.HasWindow())
             session_->control.OnDestroy();
         session_.reset(); // the control's shut-down writes the module settings
@@ -70,6 +79,38 @@ void CXKorvelCamObject::SetProgress(IXKorvelCamProgress* progress)
             progress->OnProgress(operation, done, total);
         });
     control.SetStopCheck([progress] { return progress->IsStopRequested(); });
+}
+
+void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
+{
+    if (window_)
+        return window_->Handle();
+    ControlWindowFactory* factory = ComponentWindowFactory();
+    if (factory == nullptr || !session_ || session_->control.HasWindow())
+        return nullptr;
+    // Nothing may unwind into the host's event loop or through the boundary.
+    try {
+        window_ = factory->Create(session_->control, parentWidget, screenshotFolder_);
+    } catch (const std::exception&) {
+        window_.reset();
+    }
+    return window_ ? window_->Handle() : nullptr;
+}
+
+void CXKorvelCamObject::SetScreenshotFolder(const char* dir)
+{
+    screenshotFolder_ = dir != nullptr ? dir : "";
+}
+
+int32_t CXKorvelCamObject::SaveScreenshots(const char* dir)
+{
+    if (!window_ || dir == nullptr)
+        return hresult::kFail;
+    try {
+        return window_->SaveScreenshots(dir) == 0 ? hresult::kOk : hresult::kFail;
+    } catch (const std::exception&) {
+        return hresult::kFail;
+    }
 }
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)

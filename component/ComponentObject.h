@@ -8,6 +8,7 @@
 #include "automation/Dispatch.h"
 #include "component/ComponentInterface.h"
 #include "component/ComponentModule.h"
+#include "control/ControlWindow.h"
 #include "control/XKorvelCamCtrl.h"
 
 namespace zr
@@ -29,6 +30,9 @@ public:
     {
         return session_ ? session_->control.GetConnectionFailure().c_str() : "";
     }
+    void* CreateControlWindow(void* parentWidget) override;
+    void SetScreenshotFolder(const char* dir) override;
+    int32_t SaveScreenshots(const char* dir) override;
     int32_t GetIDOfName(const char* name, int32_t* kind, int32_t* dispid) override;
     int32_t Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
                    Variant* result) override;
@@ -62,6 +66,9 @@ private:
     std::vector<Receiver> receivers_;
     SignalConnection progress_ = 0;
     std::string lastError_;
+    std::string screenshotFolder_;
+    // Declared last, destroyed first: the window tears the panels down while the control lives.
+    std::unique_ptr<ControlWindow> window_;
 };
 
 } // namespace zr

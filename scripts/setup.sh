@@ -3,7 +3,7 @@
 set -euo pipefail
 # clang with its sanitizer and libFuzzer run-time builds the fuzz targets.
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev pybind11-dev python3-dev python3-pytest
-          clang libclang-rt-dev)
+          clang libclang-rt-dev qt6-base-dev qt6-svg-dev fonts-wine)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
