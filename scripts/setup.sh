@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
+    # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
+    # The tool's end-to-end test on a virtual X server.
+    xvfb xauth libx11-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
