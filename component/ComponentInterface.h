@@ -19,7 +19,7 @@ namespace zr
 // The interface name a caller passes to DllGetClassObject for IXKorvelCamClassFactory. The
 // trailing number changes whenever one of these interfaces changes, so a program built against
 // other headers is refused (kNoInterface) instead of calling through a mismatched table.
-inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.1";
+inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.2";
 
 // Receives what an automation object reports. Calls arrive synchronously on the caller's thread,
 // from inside the Invoke or Start call that caused them.
@@ -62,6 +62,20 @@ public:
     // valid until it is removed or the object released.
     virtual void Advise(IXKorvelCamEvents* sink) = 0;
     virtual void Unadvise(IXKorvelCamEvents* sink) = 0;
+
+    // The in-place activation of a container: creates the control's window (a QWidget*) as a
+    // child of the host's QWidget* `parentWidget`, gives the control its windows and runs the
+    // start-up (connection attempt, start-up message box on failure, panels). Instead of Start.
+    // The window, or nullptr when this build of the component has no windows (the control then
+    // stays headless and nothing is started). A second call returns the same window.
+    virtual void* CreateControlWindow(void* parentWidget) = 0;
+    // From now on every message box is rendered to `dir`/Message-<n>.png (n from 1) and dismissed
+    // at once instead of waiting for a user. Call it before CreateControlWindow.
+    virtual void SetScreenshotFolder(const char* dir) = 0;
+    // Renders every panel (shown or not), the progress window and the property page to
+    // `dir`/<settings section>.png (Main.png, About.png, ..., Progress.png, PropertyPage.png).
+    // kOk, or kFail when there is no window or a picture could not be written.
+    virtual int32_t SaveScreenshots(const char* dir) = 0;
 
     // Destroys the control (the module settings are written) and this object.
     virtual void Release() = 0;

@@ -1,10 +1,18 @@
 #include "component/ComponentObject.h"
+#include "component/ComponentWindows.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace zr
 {
+
+// A component built without windows; the shared library links the window layer's definition.
+__attribute__((weak)) ControlWindowFactory* ComponentWindowFactory()
+{
+    return nullptr;
+}
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
     : hold_(module), control_(module.Settings()), dispatch_(control_)
@@ -17,6 +25,7 @@ CXKorvelCamObject::~CXKorvelCamObject()
         dispatch_.eventFired.Disconnect(r.event);
         control_.commLog.Disconnect(r.log);
     }
+    window_.reset();
     if (control_.HasWindow())
         control_.OnDestroy();
 }
@@ -32,6 +41,38 @@ void CXKorvelCamObject::Start(bool connect)
     // offline on its mirror.
     if (connect && !control_.HasWindow())
         control_.OnCreate();
+}
+
+void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
+{
+    if (window_)
+        return window_->Handle();
+    ControlWindowFactory* factory = ComponentWindowFactory();
+    if (factory == nullptr || control_.HasWindow())
+        return nullptr;
+    // Nothing may unwind into the host's event loop or through the boundary.
+    try {
+        window_ = factory->Create(control_, parentWidget, screenshotFolder_);
+    } catch (const std::exception&) {
+        window_.reset();
+    }
+    return window_ ? window_->Handle() : nullptr;
+}
+
+void CXKorvelCamObject::SetScreenshotFolder(const char* dir)
+{
+    screenshotFolder_ = dir != nullptr ? dir : "";
+}
+
+int32_t CXKorvelCamObject::SaveScreenshots(const char* dir)
+{
+    if (!window_ || dir == nullptr)
+        return hresult::kFail;
+    try {
+        return window_->SaveScreenshots(dir) == 0 ? hresult::kOk : hresult::kFail;
+    } catch (const std::exception&) {
+        return hresult::kFail;
+    }
 }
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)

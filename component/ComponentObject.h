@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "automation/Dispatch.h"
 #include "component/ComponentInterface.h"
 #include "component/ComponentModule.h"
+#include "control/ControlWindow.h"
 #include "control/XKorvelCamCtrl.h"
 
 namespace zr
@@ -23,6 +25,9 @@ public:
     CXKorvelCamObject& operator=(const CXKorvelCamObject&) = delete;
 
     void Start(bool connect) override;
+    void* CreateControlWindow(void* parentWidget) override;
+    void SetScreenshotFolder(const char* dir) override;
+    int32_t SaveScreenshots(const char* dir) override;
     int32_t GetIDOfName(const char* name, int32_t* kind, int32_t* dispid) override;
     int32_t Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
                    Variant* result) override;
@@ -47,6 +52,9 @@ private:
     CXKorvelCamDispatch dispatch_;
     std::vector<Receiver> receivers_;
     std::string lastError_;
+    std::string screenshotFolder_;
+    // Declared last, destroyed first: the window tears the panels down while the control lives.
+    std::unique_ptr<ControlWindow> window_;
 };
 
 } // namespace zr

@@ -70,7 +70,8 @@ public:
     virtual void DestroyWindow() = 0;
 };
 
-enum class MessageIcon : uint8_t { Error, Stop, Information };
+// Warning is the exclamation mark of a panel's own notices.
+enum class MessageIcon : uint8_t { Error, Stop, Information, Warning };
 
 // The progress window of a long search. Destroying the object destroys the window.
 class ProgressWindow

@@ -48,6 +48,8 @@ public:
 
     // The user interface from now on; it must outlive the control. Set it before OnCreate().
     void SetUi(ControlUi& ui) { ui_ = &ui; }
+    // Back to the control's own headless user interface, before the one set goes away.
+    void UseHeadlessUi() { ui_ = &headless_; }
     ControlUi& Ui() { return *ui_; }
 
     // --- Window life ------------------------------------------------------------------------

@@ -111,8 +111,9 @@ TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
         EXPECT_EQ(getClassObject(identity::kPropertyPageClassId, kClassFactoryInterface, &raw),
                   hresult::kClassNotAvailable);
         EXPECT_EQ(raw, nullptr);
-        EXPECT_EQ(getClassObject(control, "zr.IXKorvelCamClassFactory.0", &raw),
-                  hresult::kNoInterface);
+        // A caller built against the interfaces before the control's window existed is refused.
+        for (const char* older : {"zr.IXKorvelCamClassFactory.0", "zr.IXKorvelCamClassFactory.1"})
+            EXPECT_EQ(getClassObject(control, older, &raw), hresult::kNoInterface) << older;
         EXPECT_EQ(getClassObject(control, kClassFactoryInterface, nullptr), hresult::kPointer);
         EXPECT_EQ(canUnloadNow(), hresult::kOk);
 
@@ -144,6 +145,9 @@ TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
         EXPECT_EQ(object->Invoke(7, InvokeKind::PropertyPut, &port, 1, &result),
                   static_cast<int32_t>(0x800A017F));
         EXPECT_STREQ(object->ErrorDescription(), "Property is read-only.");
+        // No window without an application object of the window system in the process.
+        EXPECT_EQ(object->CreateControlWindow(nullptr), nullptr);
+        EXPECT_EQ(object->SaveScreenshots(dir.Path().c_str()), hresult::kFail);
         object.reset();
         EXPECT_EQ(canUnloadNow(), hresult::kOk);
     }

@@ -118,9 +118,10 @@ void RecordingUi::ShowMessageBox(const std::string& text, const std::string& cap
                                  MessageIcon icon)
 {
     messages_.push_back({text, caption, icon});
-    const char* iconName = icon == MessageIcon::Error  ? "Error"
-                           : icon == MessageIcon::Stop ? "Stop"
-                                                       : "Information";
+    const char* iconName = icon == MessageIcon::Error     ? "Error"
+                           : icon == MessageIcon::Stop    ? "Stop"
+                           : icon == MessageIcon::Warning ? "Warning"
+                                                          : "Information";
     Record(std::string("message ") + iconName + ": " + text);
 }
 

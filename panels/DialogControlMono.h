@@ -1,0 +1,21 @@
+#pragma once
+
+#include "panels/DialogOCXBase.h"
+
+namespace zr
+{
+
+// The imager panel of a monochrome imager. So far only its frame: title ("Imager %d - %s"), size
+// and online strip.
+class CDialogControlMono : public CDialogOCXBase
+{
+    Q_OBJECT
+
+public:
+    static const DialogLayout& Layout();
+
+    CDialogControlMono(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
+                       QWidget* parent);
+};
+
+} // namespace zr

@@ -1,0 +1,180 @@
+#include "panels/DialogLayout.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "panels/DialogMetrics.h"
+#include "panels/Label.h"
+#include "panels/NiEdit.h"
+#include "panels/NuEdit.h"
+#include "panels/OnlineStrip.h"
+#include "panels/SpinButton.h"
+
+namespace zr
+{
+
+namespace
+{
+
+QLabel* MakeText(QWidget& parent, const ControlSpec& spec)
+{
+    auto* label = new QLabel(QString::fromLocal8Bit(spec.text ? spec.text : ""), &parent);
+    switch (spec.kind) {
+    case ControlKind::TextRight:
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    case ControlKind::TextNoWrap:
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        break;
+    default:
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(true);
+        break;
+    }
+    return label;
+}
+
+QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& spec)
+{
+    const QString text = QString::fromLocal8Bit(spec.text ? spec.text : "");
+    switch (spec.kind) {
+    case ControlKind::Button: {
+        auto* button = new QPushButton(text, &parent);
+        // Enter never presses a button on its own: the panels ignore the default action.
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::PushCheckBox: {
+        auto* button = new QPushButton(text, &parent);
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, &parent);
+    default:
+        return new QRadioButton(text, &parent);
+    }
+}
+
+} // namespace
+
+void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
+                           const DialogMetrics& metrics)
+{
+    dialog.setFont(metrics.Font());
+    dialog.setWindowTitle(QString::fromLocal8Bit(layout.title));
+    dialog.setFixedSize(metrics.Size(layout.width, layout.height));
+
+    QWidget* previous = nullptr;
+    QButtonGroup* group = nullptr;
+    for (const ControlSpec& spec : layout.controls) {
+        QWidget* widget = nullptr;
+        switch (spec.kind) {
+        case ControlKind::Text:
+        case ControlKind::TextNoWrap:
+        case ControlKind::TextRight:
+            widget = MakeText(dialog, spec);
+            break;
+        case ControlKind::Edit:
+        case ControlKind::ReadOnlyEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setReadOnly(spec.kind == ControlKind::ReadOnlyEdit);
+            widget = edit;
+            break;
+        }
+        case ControlKind::SignedNumber:
+            widget = new CNiEdit(&dialog);
+            break;
+        case ControlKind::UnsignedNumber:
+            widget = new CNuEdit(&dialog);
+            break;
+        case ControlKind::Spin: {
+            auto* spin = new CSpinButton(&dialog);
+            // The up-down button belongs to the number field laid out just before it.
+            if (auto* buddy = qobject_cast<CNEdit*>(previous))
+                spin->SetBuddy(buddy);
+            widget = spin;
+            break;
+        }
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::PushCheckBox:
+        case ControlKind::RadioFirst:
+        case ControlKind::Radio: {
+            QAbstractButton* button = MakeButton(dialog, spec);
+            if (spec.kind == ControlKind::RadioFirst || spec.kind == ControlKind::Radio) {
+                if (spec.kind == ControlKind::RadioFirst || group == nullptr) {
+                    group = new QButtonGroup(&dialog);
+                    group->setExclusive(true);
+                }
+                group->addButton(button, static_cast<int>(group->buttons().size()));
+                groups_[spec.id] = group;
+            }
+            widget = button;
+            break;
+        }
+        case ControlKind::Group:
+            widget = new QGroupBox(QString::fromLocal8Bit(spec.text ? spec.text : ""), &dialog);
+            break;
+        case ControlKind::DropDown:
+            widget = new QComboBox(&dialog);
+            break;
+        case ControlKind::List:
+            widget = new QListWidget(&dialog);
+            break;
+        case ControlKind::Progress: {
+            auto* bar = new QProgressBar(&dialog);
+            bar->setTextVisible(false);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            widget = bar;
+            break;
+        }
+        case ControlKind::Picture:
+            widget = new QLabel(&dialog);
+            break;
+        case ControlKind::Link:
+            widget = new CLabel(QString::fromLocal8Bit(spec.text ? spec.text : ""), &dialog);
+            break;
+        case ControlKind::Strip:
+            widget = new OnlineStrip(&dialog);
+            break;
+        }
+        QRect rect = metrics.Rect(spec.x, spec.y, spec.width, spec.height);
+        // A drop-down list's height is that of the open list; the closed box is one line.
+        if (spec.kind == ControlKind::DropDown)
+            rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
+        widget->setGeometry(rect);
+        if (spec.tooltip != nullptr)
+            widget->setToolTip(QString::fromLocal8Bit(spec.tooltip));
+        widgets_[spec.id] = widget;
+        // Group frames stay behind the controls they enclose.
+        if (spec.kind == ControlKind::Group)
+            widget->lower();
+        previous = widget;
+    }
+}
+
+QWidget* DialogControls::Widget(int id) const
+{
+    auto it = widgets_.find(id);
+    return it != widgets_.end() ? it->second.data() : nullptr;
+}
+
+QButtonGroup* DialogControls::RadioGroup(int id) const
+{
+    auto it = groups_.find(id);
+    return it != groups_.end() ? it->second : nullptr;
+}
+
+} // namespace zr

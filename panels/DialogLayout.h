@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <map>
+#include <span>
+
+class QButtonGroup;
+
+namespace zr
+{
+
+class DialogMetrics;
+
+// What a control of a layout is.
+enum class ControlKind : uint8_t {
+    Text,           // static text, left-aligned, wrapping words
+    TextNoWrap,     // static text, left-aligned, one line
+    TextRight,      // static text, right-aligned and vertically centred
+    Edit,           // single-line edit field
+    ReadOnlyEdit,   // single-line field with a border that the user cannot change
+    SignedNumber,   // CNiEdit
+    UnsignedNumber, // CNuEdit
+    Spin,           // up-down button for the number field laid out just before it
+    Button,         // push button
+    CheckBox,
+    PushCheckBox, // check box that looks like a push button, with a picture
+    RadioFirst,   // radio button that starts a group
+    Radio,        // radio button of the group started last
+    Group,        // group frame with a caption
+    DropDown,     // drop-down list
+    List,         // list box
+    Progress,     // smooth progress bar
+    Picture,      // an icon
+    Link,         // CLabel
+    Strip,        // the online strip
+};
+
+// One control: identifier, kind, rectangle in dialog units, text and tooltip (nullptr for none).
+struct ControlSpec {
+    int id;
+    ControlKind kind;
+    int x;
+    int y;
+    int width;
+    int height;
+    const char* text;
+    const char* tooltip;
+};
+
+// A panel's layout: its number, title, client size in dialog units and controls in tab order.
+struct DialogLayout {
+    int id;
+    const char* title;
+    int width;
+    int height;
+    std::span<const ControlSpec> controls;
+};
+
+// The controls of one built layout, by identifier.
+class DialogControls
+{
+public:
+    // Creates the controls of `layout` as children of `dialog`, sizes the dialog's client area
+    // and sets its title and font.
+    void Build(QWidget& dialog, const DialogLayout& layout, const DialogMetrics& metrics);
+
+    QWidget* Widget(int id) const;
+    template <typename T> T* Get(int id) const { return qobject_cast<T*>(Widget(id)); }
+    // The exclusive group a radio button belongs to (by the identifier of any of its buttons).
+    QButtonGroup* RadioGroup(int id) const;
+
+private:
+    std::map<int, QPointer<QWidget>> widgets_;
+    std::map<int, QButtonGroup*> groups_;
+};
+
+} // namespace zr

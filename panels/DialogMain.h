@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+
+#include "panels/DialogOCXBase.h"
+
+class QPushButton;
+
+namespace zr
+{
+
+// The main panel: a row of five toggle buttons, one per floating panel, inside the control's
+// window. A pressed button means that its panel is shown.
+class CDialogMain : public CDialogOCXBase
+{
+    Q_OBJECT
+
+public:
+    static const DialogLayout& Layout();
+
+    CDialogMain(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
+                QWidget* parent);
+
+    // Sets the button of panel 1 to 5 to pressed or released; the main panel itself is never
+    // hidden.
+    void ShowPanel(int32_t index, bool show) override;
+
+    // The toggle button of panel 1 to 5, or nullptr.
+    QPushButton* Button(int32_t panelIndex) const;
+};
+
+} // namespace zr

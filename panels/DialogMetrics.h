@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+namespace zr
+{
+
+// The dialog font (Tahoma 8 pt, or DejaVu Sans where no Tahoma is found) and the conversion of
+// dialog units into pixels with its metrics: x pixels = x units * average character width / 4,
+// y pixels = y units * character height / 8. Pixels are Qt's device-independent ones, so a
+// layout keeps its proportions at any scale factor.
+class DialogMetrics
+{
+public:
+    DialogMetrics();
+
+    const QFont& Font() const { return font_; }
+    int AverageCharWidth() const { return charWidth_; }
+    int CharHeight() const { return charHeight_; }
+
+    int X(int units) const { return (units * charWidth_ + 2) / 4; }
+    int Y(int units) const { return (units * charHeight_ + 4) / 8; }
+    QRect Rect(int x, int y, int width, int height) const;
+    QSize Size(int width, int height) const { return {X(width), Y(height)}; }
+
+private:
+    QFont font_;
+    int charWidth_;
+    int charHeight_;
+};
+
+} // namespace zr

@@ -1,0 +1,117 @@
+#include "panels/DialogProgress.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "panels/DialogMetrics.h"
+#include "panels/InputDeferral.h"
+
+namespace zr
+{
+
+namespace
+{
+
+enum : int { kBar = 202, kText = 203, kCancel = 204 };
+
+constexpr ControlSpec kControls[] = {
+    {kText, ControlKind::TextNoWrap, 7, 7, 133, 25, "Static Information here...", nullptr},
+    {kCancel, ControlKind::Button, 144, 7, 35, 14, "Cancel", nullptr},
+    {kBar, ControlKind::Progress, 7, 34, 172, 14, nullptr, nullptr},
+};
+
+} // namespace
+
+const DialogLayout& CDialogProgress::Layout()
+{
+    static constexpr DialogLayout layout{201, "Dialog", 186, 55, kControls};
+    return layout;
+}
+
+CDialogProgress::CDialogProgress(const std::string& caption, const DialogMetrics& metrics,
+                                 QWidget* over)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
+      over_(over)
+{
+    // Not a child of the host's window: the search disables that window, and this one must stay
+    // usable for its Cancel.
+    controls_.Build(*this, Layout(), metrics);
+    setWindowTitle(QString::fromLocal8Bit(caption));
+    Bar()->setRange(0, 100);
+    Bar()->setValue(0);
+    connect(CancelButton(), &QPushButton::clicked, this, [this] { cancelled_ = true; });
+}
+
+CDialogProgress::~CDialogProgress() = default;
+
+void CDialogProgress::SetTitle(const std::string& title)
+{
+    setWindowTitle(QString::fromLocal8Bit(title));
+}
+
+void CDialogProgress::SetMessage(const std::string& text)
+{
+    controls_.Get<QLabel>(kText)->setText(QString::fromLocal8Bit(text));
+}
+
+void CDialogProgress::SetRange(int32_t lower, int32_t upper)
+{
+    // The bar's range is a 16-bit one.
+    Bar()->setRange(static_cast<int16_t>(lower), static_cast<int16_t>(upper));
+}
+
+void CDialogProgress::SetPosition(int32_t position)
+{
+    Bar()->setValue(position);
+}
+
+void CDialogProgress::Show()
+{
+    if (over_ != nullptr) {
+        const QWidget* host = over_->window();
+        move(host->frameGeometry().center() - rect().center());
+    }
+    show();
+    raise();
+    deferral_ = std::make_unique<InputDeferral>(*this);
+}
+
+bool CDialogProgress::IsCancelled()
+{
+    if (deferral_)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return cancelled_;
+}
+
+QPushButton* CDialogProgress::CancelButton() const
+{
+    return controls_.Get<QPushButton>(kCancel);
+}
+
+QProgressBar* CDialogProgress::Bar() const
+{
+    return controls_.Get<QProgressBar>(kBar);
+}
+
+QString CDialogProgress::Message() const
+{
+    return controls_.Get<QLabel>(kText)->text();
+}
+
+void CDialogProgress::reject()
+{
+    // Esc and the close box do what Cancel does; the window stays until its owner ends it.
+    cancelled_ = true;
+}
+
+void CDialogProgress::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    reject();
+}
+
+} // namespace zr

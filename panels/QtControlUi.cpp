@@ -1,0 +1,74 @@
+#include "panels/QtControlUi.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+
+#include "panels/DialogProgress.h"
+#include "panels/PanelFactory.h"
+
+namespace zr
+{
+
+QtControlUi::QtControlUi(QWidget& controlWindow, PanelEnvironment& environment,
+                         const QString& screenshotFolder)
+    : controlWindow_(&controlWindow), environment_(environment), screenshotFolder_(screenshotFolder)
+{
+}
+
+std::unique_ptr<Panel> QtControlUi::CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
+                                                Panel*)
+{
+    if (!controlWindow_)
+        return nullptr;
+    return CreatePanelWindow(panelSpec, owner, environment_, controlWindow_);
+}
+
+void QtControlUi::ShowMessageBox(const std::string& text, const std::string& caption,
+                                 MessageIcon icon)
+{
+    QString body = QString::fromLocal8Bit(text);
+    body.replace("\r\n", "\n");
+    const QMessageBox::Icon boxIcon = icon == MessageIcon::Information ? QMessageBox::Information
+                                      : icon == MessageIcon::Warning   ? QMessageBox::Warning
+                                                                       : QMessageBox::Critical;
+    QMessageBox box(boxIcon, QString::fromLocal8Bit(caption), body, QMessageBox::Ok,
+                    controlWindow_ ? controlWindow_->window() : nullptr);
+    box.setFont(environment_.metrics.Font());
+    ++messages_;
+    if (!screenshotFolder_.isEmpty()) {
+        // Nobody is there to answer: the box is drawn to a file and dismissed.
+        box.adjustSize();
+        box.grab().save(QDir(screenshotFolder_).filePath(QString("Message-%1.png").arg(messages_)));
+        return;
+    }
+    box.exec();
+}
+
+void QtControlUi::BeginWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtControlUi::EndWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+std::unique_ptr<ProgressWindow> QtControlUi::CreateProgressWindow(const std::string& caption)
+{
+    return std::make_unique<CDialogProgress>(caption, environment_.metrics, controlWindow_);
+}
+
+bool QtControlUi::HasMainWindow() const
+{
+    return controlWindow_ && controlWindow_->window() != controlWindow_;
+}
+
+void QtControlUi::EnableMainWindow(bool enable)
+{
+    if (HasMainWindow())
+        controlWindow_->window()->setEnabled(enable);
+}
+
+} // namespace zr

@@ -1,0 +1,71 @@
+#include "panels/SpinButton.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QToolButton>
+#include <algorithm>
+
+#include "panels/NEdit.h"
+
+namespace zr
+{
+
+CSpinButton::CSpinButton(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
+{
+    for (QToolButton* button : {up_, down_}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void CSpinButton::SetBuddy(CNEdit* buddy)
+{
+    if (buddy_)
+        buddy_->removeEventFilter(this);
+    buddy_ = buddy;
+    if (buddy_)
+        buddy_->installEventFilter(this);
+}
+
+void CSpinButton::SetRange(int lower, int upper)
+{
+    lower_ = lower;
+    upper_ = upper;
+}
+
+void CSpinButton::Step(int delta)
+{
+    if (!buddy_ || !isEnabled())
+        return;
+    const int low = std::min(lower_, upper_);
+    const int high = std::max(lower_, upper_);
+    // The position is the field's number, brought into range before and after the step.
+    const int position = std::clamp(buddy_->Value(), low, high);
+    buddy_->SetValue(std::clamp(position + delta, low, high));
+}
+
+bool CSpinButton::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CSpinButton::resizeEvent(QResizeEvent*)
+{
+    const int half = height() / 2;
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
+}
+
+} // namespace zr
