@@ -61,6 +61,12 @@ CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::string& registryPat
         proxy.failure_ = std::string("the control class is not registered in ") + registryPath;
         return proxy;
     }
+    // Registration writes absolute paths only. Any other name would be looked up on the library
+    // search path or in the current folder, so a stray file there could be loaded instead.
+    if (path.front() != '/') {
+        proxy.failure_ = "the registered library path is not absolute: " + path;
+        return proxy;
+    }
     SharedLibrary library;
     if (!library.Load(path)) {
         const char* reason = ::dlerror();

@@ -1,6 +1,7 @@
 // The host dialog with the real component, found through a registration made by
-// zr47xcl-regsvr for a temporary user: the about entry of the context menu and minimising
-// show and hide the floating panels, and the tool saves at the end what the user saw.
+// zr47xcl-regsvr for a temporary user: Enter, Esc and a close answered no keep everything, the
+// about entry of the context menu and minimising show and hide the floating panels, and the
+// tool saves at the end what the user saw.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "base/ProfileFile.h"
@@ -47,7 +49,7 @@ TEST(HostWithComponent, MinimiseThenQuitSavesEveryFloatingPanelHidden)
         dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
     ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + dir.File("none") +
                                                            "\r\nClass=0\r\nPort=0\r\n"));
-    test::ChildProcess regsvr(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {}, {},
+    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
                               dir.File("regsvr.log"));
     ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
 
@@ -55,8 +57,13 @@ TEST(HostWithComponent, MinimiseThenQuitSavesEveryFloatingPanelHidden)
         CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPath());
     ASSERT_TRUE(control.HasControl()) << control.Failure();
     control.SetScreenshotFolder(dir.File("messages"));
-    auto dialog = std::make_unique<CControlDialog>(std::move(control),
-                                                   [](QWidget*, const QString&) { return true; });
+    // The quit question is answered no, then yes.
+    std::vector<std::string> questions;
+    auto dialog =
+        std::make_unique<CControlDialog>(std::move(control), [&](QWidget*, const QString& text) {
+            questions.push_back(text.toStdString());
+            return questions.size() > 1;
+        });
     dialog->show();
     ASSERT_NE(dialog->ControlWindow(), nullptr);
     EXPECT_FALSE(test::TempDir::ReadFile(dir.File("messages/Message-1.png")).empty());
@@ -65,17 +72,25 @@ TEST(HostWithComponent, MinimiseThenQuitSavesEveryFloatingPanelHidden)
     for (const char* title : kFloatingTitles)
         EXPECT_NE(VisibleWindow(title), nullptr) << title;
 
-    // Enter and Esc on a button of the main panel, which has the focus after a Tab, change
-    // nothing.
+    // Enter and Esc change nothing, on a button of the main panel (where the focus is after a
+    // Tab) nor on the tool's window itself.
     auto* button = dialog->ControlWindow()->findChild<QAbstractButton*>();
     ASSERT_NE(button, nullptr);
     button->setFocus();
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        QTest::keyClick(button, key);
-        EXPECT_TRUE(dialog->isVisible()) << key;
-        for (const char* title : kFloatingTitles)
-            EXPECT_NE(VisibleWindow(title), nullptr) << title << " after key " << key;
+    for (QWidget* target : {static_cast<QWidget*>(button), static_cast<QWidget*>(dialog.get())}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(target, key);
+            EXPECT_TRUE(dialog->isVisible()) << key;
+            for (const char* title : kFloatingTitles)
+                EXPECT_NE(VisibleWindow(title), nullptr) << title << " after key " << key;
+        }
     }
+
+    // Answered no, closing keeps the tool and every panel.
+    EXPECT_FALSE(dialog->close());
+    EXPECT_TRUE(dialog->isVisible());
+    for (const char* title : kFloatingTitles)
+        EXPECT_NE(VisibleWindow(title), nullptr) << title << " after no";
 
     // The about entry brings back an about panel the user closed.
     QWidget* about = VisibleWindow("About This Control");
@@ -99,6 +114,9 @@ TEST(HostWithComponent, MinimiseThenQuitSavesEveryFloatingPanelHidden)
         EXPECT_EQ(VisibleWindow(title), nullptr) << title;
 
     EXPECT_TRUE(dialog->close());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(questions, std::vector<std::string>(
+                             2, "Are you sure you want to quit the ZR-47xCL control tool ?"));
     dialog.reset();
     const ProfileFile settings(settingsFile);
     EXPECT_EQ(settings.GetInt("Main", "Show", -5), 1);

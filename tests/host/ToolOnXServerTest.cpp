@@ -55,10 +55,9 @@ public:
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
         server_ = std::make_unique<ChildProcess>(
-            FindOnPath("Xvfb"),
-            std::vector<std::string>{"-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
+            std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
                                      "1280x1024x24"},
-            ChildProcess::Environment{}, logFile, fds[1]);
+            logFile, fds[1]);
         ::close(fds[1]);
         // The server writes its display number and a line end once it accepts clients.
         std::string number;
@@ -71,6 +70,7 @@ public:
             display_ = ":" + number;
     }
 
+    bool Installed() const { return server_ && server_->Started(); }
     // Empty when the server did not start.
     const std::string& Display() const { return display_; }
 
@@ -161,16 +161,16 @@ void PressKey(::Display* display, Window window, KeySym symbol)
 
 TEST(ToolOnXServer, ShowsItsPanelsAndQuitsOnlyAfterYes)
 {
-    if (FindOnPath("Xvfb").empty())
-        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb): the end-to-end test of "
-                        "zr47xcl-tool on a real X server cannot run";
     TempDir dir;
     VirtualXServer server(dir.File("xvfb.log"));
+    if (!server.Installed())
+        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb): the end-to-end test of "
+                        "zr47xcl-tool on a real X server cannot run";
     ASSERT_FALSE(server.Display().empty()) << TempDir::ReadFile(dir.File("xvfb.log"));
 
     // A temporary user: module settings with COM1 at the simulator, the component registered.
     const std::string camera = dir.File("camera");
-    ChildProcess simulator(kBin + "/zr47xcl-sim", {"--model", "ZR-470", "--link", camera}, {},
+    ChildProcess simulator({kBin + "/zr47xcl-sim", "--model", "ZR-470", "--link", camera},
                            dir.File("sim.log"));
     struct stat info {
     };
@@ -180,15 +180,15 @@ TEST(ToolOnXServer, ShowsItsPanelsAndQuitsOnlyAfterYes)
     const std::string settingsFile = settingsFolder + "/XKorvelZR47xCL Control.ini";
     ASSERT_TRUE(
         TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera + "\r\nClass=0\r\nPort=0\r\n"));
-    const ChildProcess::Environment user{{"XDG_CONFIG_HOME", dir.File("config")},
-                                         {"XDG_DATA_HOME", dir.File("data")}};
-    ChildProcess regsvr(kBin + "/zr47xcl-regsvr", {}, user, dir.File("regsvr.log"));
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    ChildProcess regsvr({kBin + "/zr47xcl-regsvr"}, dir.File("regsvr.log"));
     ASSERT_EQ(regsvr.Wait(20000), 0) << TempDir::ReadFile(dir.File("regsvr.log"));
 
-    ChildProcess::Environment toolEnvironment = user;
-    toolEnvironment.push_back({"DISPLAY", server.Display()});
-    toolEnvironment.push_back({"QT_QPA_PLATFORM", "xcb"});
-    ChildProcess tool(kBin + "/zr47xcl-tool", {}, toolEnvironment, dir.File("tool.log"));
+    // This test program itself stays on the offscreen platform it started on.
+    ScopedEnv displayName("DISPLAY", server.Display());
+    ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+    ChildProcess tool({kBin + "/zr47xcl-tool"}, dir.File("tool.log"));
     std::unique_ptr<::Display, int (*)(::Display*)> display(XOpenDisplay(server.Display().c_str()),
                                                             XCloseDisplay);
     ASSERT_NE(display, nullptr);
