@@ -47,7 +47,8 @@ Options:
   --version           the version
 
 Qt's own options (-platform, -display, -style, ...) are accepted too.
-Exit status: 0 on success, 1 when screenshots could not be made, 2 for a usage error.
+Exit status: 0 on success, 1 without a display (unless --screenshot) or when screenshots could
+not be made, 2 for a usage error.
 )";
 
 struct Options {
