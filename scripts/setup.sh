@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when one is missing.
 set -euo pipefail
-# clang with its sanitizer and libFuzzer run-time builds the fuzz targets.
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev pybind11-dev python3-dev python3-pytest
-          clang libclang-rt-dev qt6-base-dev qt6-svg-dev fonts-wine)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
+    # The Python module and its tests.
+    pybind11-dev python3-dev python3-pytest
+    # clang with its sanitizer and libFuzzer run-time builds the fuzz targets.
+    clang libclang-rt-dev
+    # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
+    # The tool's end-to-end test on a virtual X server.
+    xvfb xauth libx11-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,214 @@
+// zr47xcl-tool: the ZR-47xCL Control Tool, one dialog that carries one control.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <time.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include "host/ControlDialog.h"
+
+namespace
+{
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    R"(Usage: zr47xcl-tool [--screenshot DIR | --dismiss-messages DIR] [Qt options]
+
+The ZR-47xCL Control Tool: a small window that carries the ZR-47xCL control, its row of five
+buttons and the panels they open. The control component is found through the class
+registration in ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini (zr47xcl-regsvr writes
+it); without it the window stays empty. Right-click the window for the about entry. Closing the
+window asks before the tool quits; minimising it hides the floating panels.
+
+Options:
+  --screenshot DIR    render the main window to DIR/Main.png and every panel (shown or not),
+                      the progress window and the property page to DIR/<section>.png, then
+                      exit. The start-up connection attempt runs as usual; a message box it
+                      shows is rendered to DIR/Message-<n>.png and dismissed. Without a
+                      display the offscreen platform is used.
+  --dismiss-messages DIR
+                      for unattended runs: every message box of the control is rendered to
+                      DIR/Message-<n>.png and dismissed at once instead of waiting for a user
+  --report-first-paint
+                      print "first-paint <ns>" on stdout once the window has been painted
+                      (the monotonic clock in nanoseconds; for the start-up benchmark)
+  --help              this text
+  --version           the version
+
+Qt's own options (-platform, -display, -style, ...) are accepted too.
+Exit status: 0 on success, 1 without a display (unless --screenshot) or when screenshots could
+not be made, 2 for a usage error.
+)";
+
+struct Options {
+    std::optional<std::string> screenshotFolder;
+    std::optional<std::string> messageFolder;
+    bool reportFirstPaint = false;
+};
+
+// Parses what Qt left of the command line. Nothing on a usage error (already reported).
+std::optional<Options> ParseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool folderFollows = i + 1 < argc;
+        if (arg == "--screenshot" && folderFollows) {
+            options.screenshotFolder = argv[++i];
+        } else if (arg == "--dismiss-messages" && folderFollows) {
+            options.messageFolder = argv[++i];
+        } else if (arg == "--report-first-paint") {
+            options.reportFirstPaint = true;
+        } else {
+            std::fprintf(stderr, "zr47xcl-tool: %s '%s' (see --help)\n",
+                         arg == "--screenshot" || arg == "--dismiss-messages"
+                             ? "missing folder after"
+                             : "unknown argument",
+                         arg.c_str());
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+bool HasArgument(int argc, char** argv, const char* wanted)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], wanted) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool HasDisplay()
+{
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+long long MonotonicNanoseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// Prints the time of the first paint of `window`, once the whole painting pass that it starts
+// (the window and every child, the control's main panel included) has been done.
+class FirstPaintReporter : public QObject
+{
+public:
+    explicit FirstPaintReporter(QWidget* window) : window_(window)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, [] {
+                std::printf("first-paint %lld\n", MonotonicNanoseconds());
+                std::fflush(stdout);
+            });
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+};
+
+// Renders the dialog and asks the control for its panels; the dialog is never shown.
+int SaveScreenshots(zr::CControlDialog& dialog, const std::string& folder)
+{
+    // The control's pictures first: its own Main.png (the bare main panel) is then replaced by
+    // the host's window with the control in it.
+    int exitCode = kExitOk;
+    if (!dialog.Control().HasControl()) {
+        std::fprintf(stderr, "zr47xcl-tool: no control, so only Main.png is written (%s)\n",
+                     dialog.Control().Failure().c_str());
+        exitCode = kExitFailure;
+    } else if (const int32_t result = dialog.Control().SaveScreenshots(folder); result != 0) {
+        std::fprintf(stderr, "zr47xcl-tool: the control could not save its screenshots (0x%08X)\n",
+                     static_cast<unsigned>(result));
+        exitCode = kExitFailure;
+    }
+    const QString mainFile = QString::fromStdString(folder + "/Main.png");
+    if (!dialog.grab().save(mainFile)) {
+        std::fprintf(stderr, "zr47xcl-tool: cannot write %s\n", mainFile.toLocal8Bit().data());
+        exitCode = kExitFailure;
+    }
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // These two need no display, so they are answered before Qt starts.
+    if (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h")) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (HasArgument(argc, argv, "--version")) {
+        std::printf("zr47xcl-tool %s\n", ZR_VERSION);
+        return kExitOk;
+    }
+    const bool screenshots = HasArgument(argc, argv, "--screenshot");
+    if (!HasDisplay() && !HasArgument(argc, argv, "-platform")) {
+        if (!screenshots) {
+            std::fputs("zr47xcl-tool: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
+                       stderr);
+            return kExitFailure;
+        }
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+
+    QApplication application(argc, argv);
+    application.setApplicationName("zr47xcl-tool");
+    application.setApplicationVersion(ZR_VERSION);
+    const std::optional<Options> options = ParseOptions(argc, argv);
+    if (!options)
+        return kExitUsage;
+    // Screenshots include the message boxes, which are then dismissed as well.
+    const std::optional<std::string> messageFolder =
+        options->screenshotFolder ? options->screenshotFolder : options->messageFolder;
+    if (messageFolder) {
+        std::error_code ec;
+        std::filesystem::create_directories(*messageFolder, ec);
+    }
+
+    zr::CXKorvelZR47xCL control =
+        zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPath());
+    if (messageFolder)
+        control.SetScreenshotFolder(*messageFolder);
+    zr::CControlDialog dialog(std::move(control), zr::AskQuitWithMessageBox);
+    if (messageFolder) // nobody to answer a message box
+        dialog.reportSettingsProblem = [](const std::string& problem) {
+            std::fprintf(stderr, "zr47xcl-tool: %s\n", problem.c_str());
+        };
+    if (options->screenshotFolder)
+        return SaveScreenshots(dialog, *options->screenshotFolder);
+
+    std::optional<FirstPaintReporter> reporter;
+    if (options->reportFirstPaint)
+        reporter.emplace(&dialog);
+    dialog.exec();
+    return kExitOk;
+}

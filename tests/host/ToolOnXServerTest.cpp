@@ -1,0 +1,259 @@
+// zr47xcl-tool end to end on a real X server (Xvfb, the xcb platform) against the simulated
+// camera program: the main window and the panels appear with their titles, the quit question
+// is asked and answered, and the module settings hold the panels' positions and flags.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "base/ProfileFile.h"
+#include "support/TempDir.h"
+
+// Xlib last: it defines macros (Bool, None, Status, ...) that other headers must not see.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace zr::test
+{
+namespace
+{
+
+const std::string kBin = ZR_BIN_DIR;
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// An Xvfb server on a display number it picks itself.
+class VirtualXServer
+{
+public:
+    explicit VirtualXServer(const std::string& logFile)
+    {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
+                                     "1280x1024x24"},
+            logFile, fds[1]);
+        ::close(fds[1]);
+        // The server writes its display number and a line end once it accepts clients.
+        std::string number;
+        pollfd readable{fds[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&readable, 1, 15000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (c == '\n' && !number.empty())
+            display_ = ":" + number;
+    }
+
+    bool Installed() const { return server_ && server_->Started(); }
+    // Empty when the server did not start.
+    const std::string& Display() const { return display_; }
+
+private:
+    std::unique_ptr<ChildProcess> server_;
+    std::string display_;
+};
+
+struct TopLevel {
+    Window id;
+    std::string title;
+};
+
+// The viewable top-level windows of the display with their titles.
+std::vector<TopLevel> ViewableWindows(::Display* display)
+{
+    std::vector<TopLevel> windows;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XSync(display, False);
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0)
+        return windows;
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
+            attributes.map_state != IsViewable)
+            continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string title;
+        if (XGetWindowProperty(display, children[i], netWmName, 0, 1024, False, utf8, &type,
+                               &format, &items, &after, &data) == Success &&
+            data != nullptr) {
+            title.assign(reinterpret_cast<char*>(data), items);
+            XFree(data);
+        }
+        windows.push_back({children[i], title});
+    }
+    if (children != nullptr)
+        XFree(children);
+    return windows;
+}
+
+// The first viewable window whose title starts with `prefix`, or 0.
+Window FindWindow(::Display* display, const std::string& prefix, bool exact = true)
+{
+    for (const TopLevel& window : ViewableWindows(display)) {
+        if (exact ? window.title == prefix : window.title.rfind(prefix, 0) == 0)
+            return window.id;
+    }
+    return 0;
+}
+
+// What the window manager sends when the user clicks the close box.
+void RequestClose(::Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+void PressKey(::Display* display, Window window, KeySym symbol)
+{
+    for (int type : {KeyPress, KeyRelease}) {
+        XEvent event{};
+        event.xkey.type = type;
+        event.xkey.display = display;
+        event.xkey.window = window;
+        event.xkey.root = DefaultRootWindow(display);
+        event.xkey.time = CurrentTime;
+        event.xkey.same_screen = True;
+        event.xkey.keycode = XKeysymToKeycode(display, symbol);
+        XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+    }
+    XFlush(display);
+}
+
+TEST(ToolOnXServer, ShowsItsPanelsAndQuitsOnlyAfterYes)
+{
+    TempDir dir;
+    VirtualXServer server(dir.File("xvfb.log"));
+    if (!server.Installed())
+        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb): the end-to-end test of "
+                        "zr47xcl-tool on a real X server cannot run";
+    ASSERT_FALSE(server.Display().empty()) << TempDir::ReadFile(dir.File("xvfb.log"));
+
+    // A temporary user: module settings with COM1 at the simulator, the component registered.
+    const std::string camera = dir.File("camera");
+    ChildProcess simulator({kBin + "/zr47xcl-sim", "--model", "ZR-470", "--link", camera},
+                           dir.File("sim.log"));
+    struct stat info {
+    };
+    ASSERT_TRUE(WaitUntil([&] { return ::stat(camera.c_str(), &info) == 0; }, 10000));
+    const std::string settingsFolder = dir.File("config/Korvel-XKorvelZR47xCL.ini-Control");
+    std::filesystem::create_directories(settingsFolder);
+    const std::string settingsFile = settingsFolder + "/XKorvelZR47xCL Control.ini";
+    ASSERT_TRUE(
+        TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera + "\r\nClass=0\r\nPort=0\r\n"));
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    ChildProcess regsvr({kBin + "/zr47xcl-regsvr"}, dir.File("regsvr.log"));
+    ASSERT_EQ(regsvr.Wait(20000), 0) << TempDir::ReadFile(dir.File("regsvr.log"));
+
+    // This test program itself stays on the offscreen platform it started on.
+    ScopedEnv displayName("DISPLAY", server.Display());
+    ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+    ChildProcess tool({kBin + "/zr47xcl-tool"}, dir.File("tool.log"));
+    std::unique_ptr<::Display, int (*)(::Display*)> display(XOpenDisplay(server.Display().c_str()),
+                                                            XCloseDisplay);
+    ASSERT_NE(display, nullptr);
+    auto log = [&] { return "tool output:\n" + TempDir::ReadFile(dir.File("tool.log")); };
+
+    // First run: the main window and all five floating panels.
+    Window main = 0;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (main = FindWindow(display.get(), "ZR-47xCL")) != 0; }, 20000))
+        << log();
+    for (const char* title : {"About This Control", "Communication", "Common Control"})
+        EXPECT_TRUE(WaitUntil([&] { return FindWindow(display.get(), title) != 0; }, 10000))
+            << title << "\n"
+            << log();
+    for (const char* title : {"Imager 1 - ", "Imager 2 - "})
+        EXPECT_TRUE(WaitUntil([&] { return FindWindow(display.get(), title, false) != 0; }, 10000))
+            << title << "\n"
+            << log();
+
+    // The close box asks; "no" keeps the tool and its panels, "yes" ends it.
+    const std::string question = "ZR-47xCL Control Tool";
+    for (KeySym answer : {XK_n, XK_y}) {
+        RequestClose(display.get(), main);
+        Window box = 0;
+        ASSERT_TRUE(
+            WaitUntil([&] { return (box = FindWindow(display.get(), question)) != 0; }, 10000))
+            << log();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        PressKey(display.get(), box, answer);
+        if (answer == XK_n) {
+            EXPECT_TRUE(WaitUntil([&] { return FindWindow(display.get(), question) == 0; }, 10000));
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(tool.Running()) << log();
+            EXPECT_NE(FindWindow(display.get(), "ZR-47xCL"), 0u);
+            EXPECT_NE(FindWindow(display.get(), "About This Control"), 0u);
+        }
+    }
+    EXPECT_EQ(tool.Wait(20000), 0) << log();
+    EXPECT_EQ(FindWindow(display.get(), "ZR-47xCL"), 0u);
+
+    // Every panel's section holds its flag and position.
+    ProfileFile settings(settingsFile);
+    for (const char* section :
+         {"Main", "About", "Communication", "Control", "Control - IMG1", "Control - IMG2"}) {
+        SCOPED_TRACE(section);
+        EXPECT_EQ(settings.GetInt(section, "Show", -5), 1);
+        EXPECT_NE(settings.GetInt(section, "Left", -5), -5);
+        EXPECT_NE(settings.GetInt(section, "Top", -5), -5);
+    }
+    EXPECT_EQ(settings.GetString("Comm", "COM1", ""), camera);
+}
+
+TEST(ToolProgram, NeedsNoComponentLibraryToStart)
+{
+    // Loaded only at run time through the class registration, never linked.
+    std::unique_ptr<FILE, int (*)(FILE*)> ldd(
+        ::popen(("ldd '" + kBin + "/zr47xcl-tool' 2>&1").c_str(), "r"), ::pclose);
+    ASSERT_NE(ldd, nullptr);
+    std::string libraries;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, ldd.get()) != nullptr)
+        libraries += buffer;
+    EXPECT_NE(libraries.find("libQt6Widgets"), std::string::npos) << libraries;
+    EXPECT_EQ(libraries.find("XKorvel"), std::string::npos) << libraries;
+}
+
+} // namespace
+} // namespace zr::test
