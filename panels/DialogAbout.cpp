@@ -20,8 +20,8 @@ namespace
 
 using K = ControlKind;
 
-constexpr const char* kWebAddress = "https://www.korvel-cameras.example";
-constexpr const char* kDownloadPage = "https://www.korvel-cameras.example/downloads";
+constexpr const char* kWebAddress = "www.korvel.example";
+constexpr const char* kDownloadPage = "https://www.korvel.example/downloads";
 
 constexpr ControlSpec kControls[] = {
     {CDialogAbout::kPicture, K::Picture, 30, 14, 21, 20, nullptr, nullptr},
