@@ -1,7 +1,6 @@
 #include "panels/DialogComm.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
@@ -106,13 +105,6 @@ public:
 private:
     ControlUi& ui_;
 };
-
-// Window events that came in while a handler ran, except user input: the panel repaints, but no
-// second handler can start inside the first.
-void ProcessPendingEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 } // namespace
 
@@ -428,7 +420,7 @@ void CDialogComm::RunCameraOperation(const Operation& operation, bool processEve
     }
     // The area under the closed dialog repaints before the operation holds the thread.
     if (processEventsFirst)
-        ProcessPendingEvents();
+        ProcessWindowEvents();
 
     int32_t row = 0;
     int code = 0;
@@ -458,7 +450,7 @@ void CDialogComm::AddMessage(const QString& text)
         delete list->takeItem(list->count() - 1);
     // The only moments a long operation lets the panel repaint.
     if (busy_ && list->count() <= kRepaintLines)
-        ProcessPendingEvents();
+        ProcessWindowEvents();
 }
 
 bool CDialogComm::WriteMessages(const QString& path) const

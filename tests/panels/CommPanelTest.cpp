@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -58,17 +58,8 @@ private:
 class CommPanelTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (QApplication::instance() != nullptr)
-            return;
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test-panels";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-        InitPanelResources();
-    }
+    // The application object is the test program's own (main.cpp).
+    static void SetUpTestSuite() { InitPanelResources(); }
 
     // A control on class 0 and `port`, with a simulated camera on COM1 when `camera` is set,
     // started in a control window; message boxes and cursors recorded from then on.
