@@ -7,11 +7,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "PanelTestBed.h"
 #include "camera/ParameterTable.h"
-#include "control/ControlTestBed.h"
-#include "panels/ControlWindow.h"
 #include "panels/DialogComm.h"
-#include "panels/PanelFactory.h"
 
 namespace zr::test
 {
@@ -21,61 +19,17 @@ namespace
 
 using C = CDialogComm;
 
-// The window layer's user interface with message boxes and wait cursors recorded instead of
-// shown: the panels and the progress window are the real ones.
-class PanelTestUi final : public ControlUi
-{
-public:
-    explicit PanelTestUi(ControlUi& windows) : windows_(windows) {}
-
-    std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
-                                       Panel* parent) override
-    {
-        return windows_.CreatePanel(spec, owner, parent);
-    }
-    void ShowMessageBox(const std::string& text, const std::string&, MessageIcon) override
-    {
-        messages.push_back(text);
-    }
-    void BeginWaitCursor() override { ++cursorDepth; }
-    void EndWaitCursor() override { --cursorDepth; }
-    std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override
-    {
-        ++progressWindows;
-        return windows_.CreateProgressWindow(caption);
-    }
-    bool HasMainWindow() const override { return windows_.HasMainWindow(); }
-    void EnableMainWindow(bool enable) override { windows_.EnableMainWindow(enable); }
-
-    std::vector<std::string> messages;
-    int cursorDepth = 0;
-    int progressWindows = 0;
-
-private:
-    ControlUi& windows_;
-};
-
 class CommPanelTest : public ::testing::Test
 {
 protected:
-    // The application object is the test program's own (main.cpp).
-    static void SetUpTestSuite() { InitPanelResources(); }
-
-    // A control on class 0 and `port`, with a simulated camera on COM1 when `camera` is set,
-    // started in a control window; message boxes and cursors recorded from then on.
-    void Start(bool camera, int32_t port = 0)
+    // A started control, with a simulated camera on COM1 or without one, and its panel.
+    void Start(bool camera)
     {
         if (camera)
-            bed.AttachCamera(0);
-        bed.settings.WriteInt("Comm", "Class", 0);
-        bed.settings.WriteInt("Comm", "Port", port);
-        CXKorvelCamCtrl& control = bed.MakeControl();
-        window_ = std::make_unique<CControlWindow>(control, nullptr,
-                                                   QString::fromStdString(bed.dir.File("boxes")));
-        window_->Start();
-        ui_ = std::make_unique<PanelTestUi>(window_->Ui());
-        control.SetUi(*ui_);
-        panel = dynamic_cast<CDialogComm*>(control.GetPanel(PANEL_COMMUNICATION));
+            panels.Start();
+        else
+            panels.StartOffline();
+        panel = panels.PanelAs<CDialogComm>(PANEL_COMMUNICATION);
         ASSERT_NE(panel, nullptr);
         panel->SetFileChooser([this](C::FileRequest request) {
             requests.push_back(request);
@@ -83,14 +37,20 @@ protected:
         });
     }
 
-    void TearDown() override
+    CXKorvelCamCtrl& Control() { return panels.Control(); }
+    // Message boxes shown since the last call.
+    std::vector<std::string> TakeMessages()
     {
-        // The window takes the panels down and hands the control back its own interface.
-        window_.reset();
+        std::vector<std::string> texts = panels.Messages();
+        bed.ui.Clear();
+        return texts;
     }
-
-    CXKorvelCamCtrl& Control() { return bed.Control(); }
-    PanelTestUi& Ui() { return *ui_; }
+    // Wait cursors shown and not yet restored.
+    int CursorDepth() const
+    {
+        return static_cast<int>(bed.ui.Lines("wait-cursor 1").size()) -
+               static_cast<int>(bed.ui.Lines("wait-cursor 0").size());
+    }
     void Click(int id) { panel->Button(id)->click(); }
     static void Choose(QComboBox* list, int index)
     {
@@ -106,14 +66,11 @@ protected:
     }
     bool FailureShown() const { return !panel->Text(C::kFailureIcon)->isHidden(); }
 
-    ControlTestBed bed;
+    PanelTestBed panels;
+    ControlTestBed& bed = panels.bed;
     CDialogComm* panel = nullptr;
     QString chosenFile;
     std::vector<C::FileRequest> requests;
-
-private:
-    std::unique_ptr<CControlWindow> window_;
-    std::unique_ptr<PanelTestUi> ui_;
 };
 
 TEST_F(CommPanelTest, MessageListJoinsLinesKeepsTheNewest512AndWritesThemOldestFirst)
@@ -144,8 +101,8 @@ TEST_F(CommPanelTest, MessageListJoinsLinesKeepsTheNewest512AndWritesThemOldestF
     for (int i = 1; i <= C::kMaxMessages; ++i)
         expected += "m" + std::to_string(i) + "\r\n";
     EXPECT_EQ(TempDir::ReadFile(path), expected);
-    EXPECT_TRUE(Ui().messages.empty());
-    EXPECT_EQ(Ui().cursorDepth, 0);
+    EXPECT_EQ(CursorDepth(), 0);
+    EXPECT_TRUE(TakeMessages().empty());
 
     // A cancelled dialog writes nothing.
     chosenFile.clear();
@@ -173,14 +130,14 @@ TEST_F(CommPanelTest, UnwritableLogTargetIsReportedAndLeavesNoPartialFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Ui().messages.clear();
         chosenFile = QString::fromStdString(c.target);
         if (c.fullDisk)
             ASSERT_TRUE(WithFileSizeLimit(64, [this] { Click(C::kWriteLog); }));
         else
             Click(C::kWriteLog);
-        EXPECT_EQ(Ui().messages, std::vector<std::string>{"Operation failed in writing log file."});
-        EXPECT_EQ(Ui().cursorDepth, 0);
+        EXPECT_EQ(CursorDepth(), 0);
+        EXPECT_EQ(TakeMessages(),
+                  std::vector<std::string>{"Warning: Operation failed in writing log file."});
         EXPECT_FALSE(std::filesystem::is_regular_file(c.target));
     }
     // Nothing but the folder was left behind, no temporary file either.
@@ -221,11 +178,13 @@ TEST_F(CommPanelTest, AreaListSelectsTheAreaAndStoreOnlyForUserAreas)
 
 TEST_F(CommPanelTest, NewCategoryStartsOnItsFirstPort)
 {
-    // Remembered on COM4, where no camera is; the camera is on COM1.
-    Start(true, 3);
-    ASSERT_FALSE(Control().CheckOnline());
-    EXPECT_EQ(panel->PortList()->currentIndex(), 3);
+    Start(true);
+    // A port without a camera: the control's error box, the lists follow the control.
+    Choose(panel->PortList(), 5);
+    EXPECT_EQ(Control().GetCommPort(), 5);
+    EXPECT_FALSE(Control().CheckOnline());
     EXPECT_EQ(panel->Text(C::kLineText)->text(), "Offline");
+    EXPECT_EQ(TakeMessages().size(), 1U);
 
     Choose(panel->CategoryList(), 0);
     EXPECT_EQ(panel->PortList()->currentIndex(), 0);
@@ -233,14 +192,7 @@ TEST_F(CommPanelTest, NewCategoryStartsOnItsFirstPort)
     EXPECT_EQ(Control().GetCommPort(), 0);
     EXPECT_TRUE(Control().CheckOnline());
     EXPECT_EQ(panel->Text(C::kLineText)->text(), "Online");
-    EXPECT_TRUE(Ui().messages.empty());
-
-    // A port without a camera: the control's error box, the lists follow the control.
-    Choose(panel->PortList(), 5);
-    EXPECT_EQ(Control().GetCommPort(), 5);
-    EXPECT_FALSE(Control().CheckOnline());
-    EXPECT_EQ(Ui().messages.size(), 1U);
-    EXPECT_EQ(panel->PortList()->currentIndex(), 5);
+    EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(CommPanelTest, TransferIndicatorStaysUntilItsTimerFires)
@@ -309,9 +261,9 @@ TEST_F(CommPanelTest, SynchronizeProgramListsTheExchangeAndReportsACameraGone)
     // the camera offline; busy flag and wait cursor end all the same.
     bed.DetachCamera(0);
     Click(C::kSyncProgram);
-    EXPECT_EQ(Ui().messages.size(), 1U);
     EXPECT_FALSE(panel->IsBusy());
-    EXPECT_EQ(Ui().cursorDepth, 0);
+    EXPECT_EQ(CursorDepth(), 0);
+    EXPECT_EQ(TakeMessages().size(), 1U);
     EXPECT_FALSE(Control().CheckOnline());
     EXPECT_EQ(panel->Text(C::kSyncText)->text(), "Not Synchronized");
     EXPECT_EQ(panel->Text(C::kLineText)->text(), "Offline");
@@ -319,10 +271,10 @@ TEST_F(CommPanelTest, SynchronizeProgramListsTheExchangeAndReportsACameraGone)
 
     // Offline now: no box, the offline line on top and the stop sign.
     Click(C::kSyncProgram);
-    EXPECT_EQ(Ui().messages.size(), 1U);
+    EXPECT_EQ(CursorDepth(), 0);
+    EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(Lines().first(), "Operation failed. The Camera is offline.");
     EXPECT_TRUE(FailureShown());
-    EXPECT_EQ(Ui().cursorDepth, 0);
 
     Click(C::kClear);
     EXPECT_EQ(panel->Messages()->count(), 0);
@@ -343,28 +295,29 @@ TEST_F(CommPanelTest, SetupFilesGoThroughTheirDialogs)
     EXPECT_TRUE(std::filesystem::is_regular_file(bed.dir.File("data.txt")));
     EXPECT_EQ(requests, (std::vector{C::FileRequest::SaveSetup, C::FileRequest::OpenSetup,
                                      C::FileRequest::CameraData}));
-    EXPECT_TRUE(Ui().messages.empty());
-    EXPECT_EQ(Ui().cursorDepth, 0);
+    EXPECT_EQ(CursorDepth(), 0);
+    EXPECT_TRUE(TakeMessages().empty());
     EXPECT_FALSE(panel->IsBusy());
 
     // Cancelled dialogs do nothing.
     chosenFile.clear();
     Click(C::kReadFile);
     Click(C::kWriteCameraData);
-    EXPECT_TRUE(Ui().messages.empty());
+    EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(CommPanelTest, AutoWithoutCameraRestoresTheSelections)
 {
-    Start(false, 2);
-    ASSERT_EQ(panel->PortList()->currentIndex(), 2);
+    Start(false);
+    Choose(panel->PortList(), 2);
+    TakeMessages();
     Click(C::kAuto);
-    EXPECT_EQ(Ui().progressWindows, 1);
-    EXPECT_EQ(Ui().messages, std::vector<std::string>{"Camera not found."});
+    EXPECT_FALSE(panels.progressTitles.isEmpty());
+    EXPECT_EQ(CursorDepth(), 0);
+    EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Warning: Camera not found."});
     EXPECT_EQ(panel->CategoryList()->currentIndex(), 0);
     EXPECT_EQ(panel->PortList()->currentIndex(), 2);
     EXPECT_EQ(panel->PortList()->count(), Control().GetCommPortCount(0));
-    EXPECT_EQ(Ui().cursorDepth, 0);
 }
 
 } // namespace
