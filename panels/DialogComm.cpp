@@ -223,9 +223,8 @@ CDialogComm::CDialogComm(const PanelSpec& spec, CXKorvelCamCtrl& owner,
     Handle(Button(kWriteLog), &QPushButton::clicked, [this](bool) { WriteLog(); });
     Handle(Button(kClear), &QPushButton::clicked, [this](bool) { ClearMessages(); });
     for (const Operation& operation : kOperations)
-        Handle(Button(operation.button), &QPushButton::clicked, [this, &operation](bool) {
-            RunCameraOperation(operation, operation.file.has_value());
-        });
+        Handle(Button(operation.button), &QPushButton::clicked,
+               [this, &operation](bool) { RunCameraOperation(operation); });
 }
 
 CDialogComm::~CDialogComm() = default;
@@ -409,7 +408,7 @@ void CDialogComm::ShowCurrentArea(const QString& text)
     Text(kCurrentArea)->setText(text);
 }
 
-void CDialogComm::RunCameraOperation(const Operation& operation, bool processEventsFirst)
+void CDialogComm::RunCameraOperation(const Operation& operation)
 {
     std::string path;
     if (operation.file) {
@@ -417,10 +416,9 @@ void CDialogComm::RunCameraOperation(const Operation& operation, bool processEve
         if (chosen.isEmpty())
             return;
         path = chosen.toLocal8Bit().toStdString();
-    }
-    // The area under the closed dialog repaints before the operation holds the thread.
-    if (processEventsFirst)
+        // The area under the closed dialog repaints before the operation holds the thread.
         ProcessWindowEvents();
+    }
 
     int32_t row = 0;
     int code = 0;

@@ -102,7 +102,8 @@ public:
     void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     bool IsBusy() const { return busy_; }
-    const QTimer& ActivityTimer() const { return activityTimer_; }
+    // The one-shot timer that hides the transfer indicator.
+    QTimer& ActivityTimer() { return activityTimer_; }
     QComboBox* CategoryList() const;
     QComboBox* PortList() const;
     QComboBox* AreaList() const;
@@ -122,7 +123,7 @@ private:
     void AutoSelect();
     void SelectArea(int index);
     void ShowCurrentArea(const QString& text);
-    void RunCameraOperation(const Operation& operation, bool processEventsFirst);
+    void RunCameraOperation(const Operation& operation);
     void SaveFile(FileRequest request);
     void WriteLog();
     void ClearMessages();
