@@ -32,6 +32,11 @@ void CSpinButton::SetBuddy(CNEdit* buddy)
         buddy_->installEventFilter(this);
 }
 
+CNEdit* CSpinButton::Buddy() const
+{
+    return qobject_cast<CNEdit*>(buddy_.data());
+}
+
 void CSpinButton::SetRange(int lower, int upper)
 {
     lower_ = lower;
@@ -40,18 +45,19 @@ void CSpinButton::SetRange(int lower, int upper)
 
 void CSpinButton::Step(int delta)
 {
-    if (!buddy_ || !isEnabled())
+    CNEdit* buddy = Buddy();
+    if (buddy == nullptr || !isEnabled())
         return;
     const int low = std::min(lower_, upper_);
     const int high = std::max(lower_, upper_);
     // The position is the field's number, brought into range before and after the step.
-    const int position = std::clamp(buddy_->Value(), low, high);
-    buddy_->SetValue(std::clamp(position + delta, low, high));
+    const int position = std::clamp(buddy->Value(), low, high);
+    buddy->SetValue(std::clamp(position + delta, low, high));
 }
 
 bool CSpinButton::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == buddy_ && event->type() == QEvent::KeyPress) {
+    if (watched == buddy_.data() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             Step(key == Qt::Key_Up ? 1 : -1);

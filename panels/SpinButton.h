@@ -21,7 +21,7 @@ public:
     explicit CSpinButton(QWidget* parent = nullptr);
 
     void SetBuddy(CNEdit* buddy);
-    CNEdit* Buddy() const { return buddy_; }
+    CNEdit* Buddy() const;
     void SetRange(int lower, int upper);
     int Lower() const { return lower_; }
     int Upper() const { return upper_; }
@@ -35,7 +35,8 @@ protected:
 private:
     QToolButton* up_;
     QToolButton* down_;
-    QPointer<CNEdit> buddy_;
+    // Held as a plain widget: the filter still sees events while the field is being destroyed.
+    QPointer<QWidget> buddy_;
     int lower_ = 0;
     int upper_ = 100;
 };

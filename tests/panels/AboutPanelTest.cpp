@@ -44,6 +44,10 @@ TEST(AboutPanel, ShowsTheCameraAndFollowsItsChanges)
     // A user ID the camera reports replaces the text, also while the user is editing it.
     about->SetEditMode(1);
     about->Field(CDialogAbout::kUserId)->setText("half typed");
+    control.SetValue(P_PV, 321, false, true, false);
+    EXPECT_EQ(about->Field(CDialogAbout::kFpga)->text(), "3.21");
+    EXPECT_EQ(about->Field(CDialogAbout::kUserId)->text(), "half typed")
+        << "another row's change keeps the text being typed";
     panels.bed.Camera(0).SetText("UD", "LINE-7");
     std::string text;
     ASSERT_EQ(control.GetValueString(P_UD, text, true, true, true), 0);
