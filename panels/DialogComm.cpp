@@ -1,13 +1,175 @@
 #include "panels/DialogComm.h"
 
+#include <QComboBox>
+#include <QFileDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <optional>
+
+#include "camera/CameraError.h"
+#include "control/Identities.h"
+#include "control/XKorvelCamCtrl.h"
+
 namespace zr
 {
 
 namespace
 {
 
+using K = ControlKind;
+using C = CDialogComm;
+
 constexpr ControlSpec kControls[] = {
-    {1, ControlKind::Strip, 7, 229, 285, 3, nullptr, nullptr},
+    {C::kDataGroup, K::Group, 7, 3, 114, 32, "Write All Camera Data To File", nullptr},
+    {C::kWriteCameraData, K::Button, 22, 14, 82, 14, "Write Camera Data",
+     "Click to write camera data to a selecable file"},
+    {C::kLineGroup, K::Group, 127, 3, 165, 32, "Line Status", nullptr},
+    {C::kLineIcon, K::Picture, 134, 13, 21, 20, nullptr, nullptr},
+    {C::kLineText, K::TextNoWrap, 161, 19, 31, 8, "Off-Line", nullptr},
+    {C::kActivityIcon, K::Picture, 207, 13, 21, 20, nullptr, nullptr},
+    {C::kActivityText, K::TextNoWrap, 233, 19, 31, 8, "Receiving", nullptr},
+    {C::kPortGroup, K::Group, 7, 37, 285, 28, "Communication Port", nullptr},
+    {C::kCategoryLabel, K::TextRight, 14, 47, 31, 12, "Category", nullptr},
+    {C::kCategoryList, K::DropDown, 50, 47, 62, 54, nullptr, "Select the communication category"},
+    {C::kPortLabel, K::TextNoWrap, 123, 47, 34, 12, "Port Name", nullptr},
+    {C::kPortList, K::DropDown, 163, 47, 62, 62, nullptr, "Select the communication port"},
+    {C::kAuto, K::Button, 235, 46, 45, 14, "Auto",
+     "Click to search an available communication port"},
+    {C::kSyncGroup, K::Group, 7, 67, 285, 32, "Synchronize", nullptr},
+    {C::kSyncIcon, K::Picture, 16, 76, 21, 20, nullptr, nullptr},
+    {C::kSyncText, K::TextNoWrap, 40, 78, 55, 12, "Not Synchronized", nullptr},
+    {C::kSyncCamera, K::Button, 110, 78, 82, 14, "Synchronize Camera",
+     "Click to write data to the camera"},
+    {C::kSyncProgram, K::Button, 199, 78, 82, 14, "Synchronize Program",
+     "Click to read data from the camera"},
+    {C::kFilesGroup, K::Group, 7, 101, 285, 32, "Files", nullptr},
+    {C::kSaveIcon, K::Picture, 29, 108, 21, 20, nullptr, nullptr},
+    {C::kWriteFile, K::Button, 54, 112, 82, 14, "Write To File...",
+     "Click to write camera data to a selectable file"},
+    {C::kOpenIcon, K::Picture, 159, 108, 21, 20, nullptr, nullptr},
+    {C::kReadFile, K::Button, 185, 112, 82, 14, "Read From File...",
+     "Click to read camera data from a selecable file"},
+    {C::kCurrentAreaGroup, K::Group, 7, 135, 114, 32, "EEPROM Current Area", nullptr},
+    {C::kCurrentArea, K::TextNoWrap, 15, 146, 48, 14, nullptr, "Power up setting area name"},
+    {C::kGetArea, K::Button, 68, 146, 44, 14, "Get Area",
+     "Click to read power up setting area name"},
+    {C::kAreaGroup, K::Group, 127, 135, 165, 32, "Factory And User Settings In Camera", nullptr},
+    {C::kAreaList, K::DropDown, 137, 147, 62, 64, nullptr, "Area name to be stored/loaded"},
+    {C::kStore, K::Button, 205, 146, 37, 14, "Store",
+     "Click to store camera data to the selected area"},
+    {C::kLoad, K::Button, 244, 146, 37, 14, "Load",
+     "Click to load camera data to the selected area"},
+    {C::kMessagesGroup, K::Group, 7, 168, 285, 59, "Control Tool Messages", nullptr},
+    {C::kMessages, K::List, 15, 179, 199, 42, nullptr, "Communication log"},
+    {C::kWriteLog, K::Button, 224, 179, 57, 14, "Write To File...",
+     "Click to write log data to a selecable file"},
+    {C::kClear, K::Button, 224, 194, 57, 14, "Clear", "Click to clear log data"},
+    {C::kFailureIcon, K::Picture, 241, 205, 21, 20, nullptr, nullptr},
+    {C::kStrip, K::Strip, 7, 229, 285, 3, nullptr, nullptr},
+};
+
+// The file dialogs: save or open, the filter and the suffix added to a name typed without one.
+struct FileDialogSpec {
+    C::FileRequest request;
+    bool save;
+    const char* filter;
+    const char* suffix;
+};
+
+constexpr FileDialogSpec kFileDialogs[] = {
+    {C::FileRequest::CameraData, true, "Camera Data (*.txt)", "txt"},
+    {C::FileRequest::SaveSetup, true, "Camera setup (*.cam)", "cam"},
+    {C::FileRequest::OpenSetup, false, "Camera setup (*.cam)", "cam"},
+    {C::FileRequest::SaveLog, true, "Control Tool Messages (*.txt)", "txt"},
+};
+
+constexpr const char* kOfflineLine = "Operation failed. The Camera is offline.";
+constexpr const char* kNotFound = "Camera not found.";
+constexpr const char* kLogFailed = "Operation failed in writing log file.";
+
+// While the busy flag is set, the first lines of the list make the panel repaint.
+constexpr int kRepaintLines = 5;
+
+// The wait cursor for one scope, restored whichever way the scope is left.
+class WaitCursor
+{
+public:
+    explicit WaitCursor(ControlUi& ui) : ui_(ui) { ui_.BeginWaitCursor(); }
+    ~WaitCursor() { ui_.EndWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    ControlUi& ui_;
+};
+
+} // namespace
+
+// One camera operation behind a button: the control call with the file name (when a dialog
+// asks for one) giving its result and the row its report names.
+struct CDialogComm::Operation {
+    int button;
+    std::optional<FileRequest> file;
+    int (*call)(CXKorvelCamCtrl& control, const std::string& path, int32_t& row);
+    // Sets the busy flag while it runs.
+    bool busy;
+    // Offline result listed and the failure picture shown, as for the long camera operations.
+    bool examined;
+};
+
+namespace
+{
+
+int WriteAll(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
+{
+    return c.WriteAll(row);
+}
+int ReadAll(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
+{
+    return c.ReadAll(row);
+}
+int Store(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
+{
+    row = -1;
+    return c.StoreArea();
+}
+int Load(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
+{
+    row = -1;
+    return c.LoadArea();
+}
+int ReadSetup(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
+{
+    return c.ReadSetupFile(path, row);
+}
+int WriteSetup(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
+{
+    return c.WriteSetupFile(path, row);
+}
+int WriteCameraData(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
+{
+    return c.WriteCameraDataFile(path, row);
+}
+
+} // namespace
+
+namespace
+{
+
+using R = CDialogComm::FileRequest;
+
+const CDialogComm::Operation kOperations[] = {
+    {C::kSyncCamera, std::nullopt, &WriteAll, true, true},
+    {C::kSyncProgram, std::nullopt, &ReadAll, true, true},
+    {C::kStore, std::nullopt, &Store, true, true},
+    {C::kLoad, std::nullopt, &Load, true, true},
+    {C::kReadFile, R::OpenSetup, &ReadSetup, true, true},
+    {C::kWriteCameraData, R::CameraData, &WriteCameraData, true, false},
+    // Writing a setup file shows the wait cursor only.
+    {C::kWriteFile, R::SaveSetup, &WriteSetup, false, false},
 };
 
 } // namespace
@@ -20,8 +182,335 @@ const DialogLayout& CDialogComm::Layout()
 
 CDialogComm::CDialogComm(const PanelSpec& spec, CXKorvelCamCtrl& owner,
                          PanelEnvironment& environment, QWidget* parent)
-    : CDialogOCXBase(spec, owner, environment, Layout(), parent)
+    : CDialogOCXBase(spec, owner, environment, Layout(), parent),
+      chooseFile_([this](FileRequest request) { return ChooseFileWithDialog(request); })
 {
+    QLabel* area = Text(kCurrentArea);
+    area->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    area->setAlignment(Qt::AlignCenter);
+    SetPicture(kSaveIcon, "disk");
+    SetPicture(kOpenIcon, "folder-open");
+    SetPicture(kFailureIcon, "stop");
+    ShowFailure(false);
+
+    activityTimer_.setSingleShot(true);
+    activityTimer_.setInterval(kActivityHoldMs);
+    connect(&activityTimer_, &QTimer::timeout, this,
+            [this] { Guarded([this] { OnReceivingStatusChanged(false, 1); }); });
+
+    OnSynchronizationStatusChanged(owner.CheckSynchronized());
+    OnReceivingStatusChanged(false, 1);
+    OnOnlineStatusChanged(owner.CheckOnline());
+
+    FillCategories();
+    FillPorts(owner.GetCommClass());
+    CategoryList()->setCurrentIndex(owner.GetCommClass());
+    PortList()->setCurrentIndex(owner.GetCommPort());
+    FillAreas();
+    ShowCurrentArea(QString::fromLocal8Bit(owner.GetCurrentAreaText()));
+
+    // The same subscription to the communication log as every other reader of it.
+    commLog_ = ScopedConnection<const std::string&, bool>(
+        owner.commLog,
+        [this](const std::string& line, bool) { AddMessage(QString::fromLocal8Bit(line)); });
+
+    Handle(CategoryList(), &QComboBox::activated, [this](int index) { SelectCategory(index); });
+    Handle(PortList(), &QComboBox::activated, [this](int index) { SelectPort(index); });
+    Handle(AreaList(), &QComboBox::activated, [this](int index) { SelectArea(index); });
+    Handle(Button(kAuto), &QPushButton::clicked, [this](bool) { AutoSelect(); });
+    Handle(Button(kGetArea), &QPushButton::clicked,
+           [this](bool) { ShowCurrentArea(QString::fromLocal8Bit(Owner().GetCurrentAreaText())); });
+    Handle(Button(kWriteLog), &QPushButton::clicked, [this](bool) { WriteLog(); });
+    Handle(Button(kClear), &QPushButton::clicked, [this](bool) { ClearMessages(); });
+    for (const Operation& operation : kOperations)
+        Handle(Button(operation.button), &QPushButton::clicked,
+               [this, &operation](bool) { RunCameraOperation(operation); });
+}
+
+CDialogComm::~CDialogComm() = default;
+
+QComboBox* CDialogComm::CategoryList() const
+{
+    return Controls().Get<QComboBox>(kCategoryList);
+}
+
+QComboBox* CDialogComm::PortList() const
+{
+    return Controls().Get<QComboBox>(kPortList);
+}
+
+QComboBox* CDialogComm::AreaList() const
+{
+    return Controls().Get<QComboBox>(kAreaList);
+}
+
+QListWidget* CDialogComm::Messages() const
+{
+    return Controls().Get<QListWidget>(kMessages);
+}
+
+QLabel* CDialogComm::Text(int id) const
+{
+    return Controls().Get<QLabel>(id);
+}
+
+QPushButton* CDialogComm::Button(int id) const
+{
+    return Controls().Get<QPushButton>(id);
+}
+
+void CDialogComm::SetPicture(int id, const char* picture)
+{
+    Text(id)->setPixmap(QIcon(QString(":/pictures/%1.svg").arg(picture)).pixmap(32, 32));
+}
+
+void CDialogComm::OnOnlineStatusChanged(bool online)
+{
+    CDialogOCXBase::OnOnlineStatusChanged(online);
+    SetPicture(kLineIcon, online ? "plug-online" : "plug-offline");
+    Text(kLineText)->setText(online ? "Online" : "Offline");
+}
+
+void CDialogComm::OnSynchronizationStatusChanged(bool synchronized)
+{
+    SetPicture(kSyncIcon, synchronized ? "figures-alike" : "figures-unlike");
+    Text(kSyncText)->setText(synchronized ? "Synchronized" : "Not Synchronized");
+}
+
+void CDialogComm::OnSendingStatusChanged(bool sending, int32_t atOnce)
+{
+    if (!sending) {
+        // Ending is the same for both directions: they share the picture and the text.
+        OnReceivingStatusChanged(false, atOnce);
+        return;
+    }
+    SetPicture(kActivityIcon, "arrow-left");
+    Text(kActivityText)->setText("Sending");
+    Text(kActivityIcon)->show();
+    Text(kActivityText)->show();
+}
+
+void CDialogComm::OnReceivingStatusChanged(bool receiving, int32_t atOnce)
+{
+    QLabel* icon = Text(kActivityIcon);
+    QLabel* text = Text(kActivityText);
+    if (receiving) {
+        // A hide still pending from the last transfer is left running.
+        SetPicture(kActivityIcon, "arrow-right");
+        text->setText("Receiving");
+        icon->show();
+        text->show();
+    } else if (atOnce != 0) {
+        icon->hide();
+        text->hide();
+        text->clear();
+        activityTimer_.stop();
+    } else {
+        // Short transfers stay visible long enough to be seen.
+        activityTimer_.start();
+    }
+}
+
+void CDialogComm::OnCommPortChanged()
+{
+    const int32_t commClass = Owner().GetCommClass();
+    if (commClass != shownClass_)
+        FillPorts(commClass);
+    CategoryList()->setCurrentIndex(commClass);
+    PortList()->setCurrentIndex(Owner().GetCommPort());
+}
+
+void CDialogComm::OnParameterChanged(int32_t parameter, bool, bool)
+{
+    // The value was just read from the camera: its text is shown without asking again.
+    if (parameter == P_EA)
+        ShowCurrentArea(QString::fromLocal8Bit(Owner().GetParameterText(P_EA)));
+}
+
+void CDialogComm::FillCategories()
+{
+    QComboBox* list = CategoryList();
+    list->clear();
+    for (int32_t c = 0; c < Owner().GetCommClassCount(); ++c)
+        list->addItem(QString::fromLocal8Bit(Owner().AskCommClassString(c)));
+}
+
+void CDialogComm::FillPorts(int32_t commClass)
+{
+    QComboBox* list = PortList();
+    list->clear();
+    for (int32_t p = 0; p < Owner().GetCommPortCount(commClass); ++p)
+        list->addItem(QString::fromLocal8Bit(Owner().AskCommPortString(commClass, p)));
+    shownClass_ = commClass;
+}
+
+void CDialogComm::FillAreas()
+{
+    // Values 0 to 3; the last has no name and shows as an empty entry.
+    QComboBox* list = AreaList();
+    list->clear();
+    for (int32_t value = 0; value <= CXKorvelCamCtrl::AskRange(P_AREA, 1); ++value)
+        list->addItem(QString::fromLocal8Bit(Owner().AskItemString(P_AREA, value)));
+    const int32_t area = Owner().GetParameterValue(P_AREA);
+    list->setCurrentIndex(area);
+    Button(kStore)->setEnabled(area != 0);
+}
+
+void CDialogComm::SelectCategory(int index)
+{
+    if (index < 0)
+        return;
+    // A new class always starts on its first port.
+    FillPorts(index);
+    PortList()->setCurrentIndex(0);
+    Owner().ReportResult(-1, Owner().ConnectCamera(index, 0, true));
+}
+
+void CDialogComm::SelectPort(int index)
+{
+    if (index < 0)
+        return;
+    Owner().ReportResult(-1, Owner().ConnectCamera(CategoryList()->currentIndex(), index, true));
+}
+
+void CDialogComm::AutoSelect()
+{
+    const int previousClass = CategoryList()->currentIndex();
+    const int previousPort = PortList()->currentIndex();
+    int32_t commClass = previousClass;
+    int32_t port = previousPort;
+    int32_t found = 0;
+    {
+        WaitCursor cursor(Owner().Ui());
+        found = Owner().AutoSelectCommunication(commClass, port, true);
+    }
+    // A camera found has already updated the lists through the port change notification.
+    if (found != 0)
+        return;
+    FillPorts(previousClass);
+    CategoryList()->setCurrentIndex(previousClass);
+    PortList()->setCurrentIndex(previousPort);
+    Owner().Ui().ShowMessageBox(kNotFound, identity::kApplicationName, MessageIcon::Warning);
+}
+
+void CDialogComm::SelectArea(int index)
+{
+    if (index < 0)
+        return;
+    Owner().SetParameterValue(P_AREA, index);
+    Owner().SetModifiedFlag();
+    // The factory area cannot be overwritten.
+    Button(kStore)->setEnabled(index != 0);
+}
+
+void CDialogComm::ShowCurrentArea(const QString& text)
+{
+    Text(kCurrentArea)->setText(text);
+}
+
+void CDialogComm::RunCameraOperation(const Operation& operation)
+{
+    std::string path;
+    if (operation.file) {
+        const QString chosen = chooseFile_(*operation.file);
+        if (chosen.isEmpty())
+            return;
+        path = chosen.toLocal8Bit().toStdString();
+        // The area under the closed dialog repaints before the operation holds the thread.
+        ProcessWindowEvents();
+    }
+
+    int32_t row = 0;
+    int code = 0;
+    {
+        // Both end before the control's message box, also when it stops the handler.
+        WaitCursor cursor(Owner().Ui());
+        bool unused = false;
+        FlagScope busy(operation.busy ? busy_ : unused);
+        code = operation.call(Owner(), path, row);
+    }
+    if (operation.examined) {
+        if (code == CAMERA_OFFLINE)
+            AddMessage(kOfflineLine);
+        ShowFailure(code != 0);
+    }
+    Owner().ReportResult(row, code);
+}
+
+void CDialogComm::AddMessage(const QString& text)
+{
+    QString line = text;
+    line.remove('\n');
+    line.remove('\r');
+    QListWidget* list = Messages();
+    list->insertItem(0, line);
+    while (list->count() > kMaxMessages)
+        delete list->takeItem(list->count() - 1);
+    // The only moments a long operation lets the panel repaint.
+    if (busy_ && list->count() <= kRepaintLines)
+        ProcessWindowEvents();
+}
+
+bool CDialogComm::WriteMessages(const QString& path) const
+{
+    // Written beside the target and renamed over it once complete: a failed write (a full disk,
+    // a folder of that name) leaves no partial file behind.
+    // Unbuffered, so that a short write is seen at the line that failed.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QListWidget* list = Messages();
+    for (int i = list->count() - 1; i >= 0; --i) {
+        const QByteArray line = list->item(i)->text().toLocal8Bit() + "\r\n";
+        if (file.write(line) != line.size()) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    return file.commit();
+}
+
+void CDialogComm::WriteLog()
+{
+    const QString path = chooseFile_(FileRequest::SaveLog);
+    if (path.isEmpty())
+        return;
+    bool written = false;
+    {
+        WaitCursor cursor(Owner().Ui());
+        written = WriteMessages(path);
+    }
+    if (!written)
+        Owner().Ui().ShowMessageBox(kLogFailed, identity::kApplicationName, MessageIcon::Warning);
+}
+
+void CDialogComm::ClearMessages()
+{
+    Messages()->clear();
+    ShowFailure(false);
+}
+
+void CDialogComm::ShowFailure(bool failed)
+{
+    Text(kFailureIcon)->setVisible(failed);
+}
+
+QString CDialogComm::ChooseFileWithDialog(FileRequest request)
+{
+    const FileDialogSpec* spec = nullptr;
+    for (const FileDialogSpec& candidate : kFileDialogs)
+        if (candidate.request == request)
+            spec = &candidate;
+    if (spec == nullptr)
+        return {};
+    // A save dialog asks before overwriting; an open dialog takes only a file that exists.
+    QFileDialog dialog(this, QString(), QString(), spec->filter);
+    dialog.setAcceptMode(spec->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(spec->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(spec->suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace zr

@@ -31,6 +31,8 @@ public:
     sim::SimCamera& AttachCamera(int32_t port, const sim::SimOptions& options = {});
     sim::SimCamera& AttachCamera(int32_t port, const std::string& model);
     sim::SimCamera& Camera(int32_t port) { return cameras_[port]->Camera(); }
+    // Takes the camera off COM(port + 1), as if its cable had been pulled.
+    void DetachCamera(int32_t port) { cameras_[port].reset(); }
 
     // A new control on the bed's settings, user interface, links and clock (or another clock),
     // with the user interface journalling its events. The old one is destroyed first.

@@ -50,8 +50,8 @@ public:
                                        Panel* parent) override;
     void ShowMessageBox(const std::string& text, const std::string& caption,
                         MessageIcon icon) override;
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
+    void BeginWaitCursor() override { bed.ui.BeginWaitCursor(); }
+    void EndWaitCursor() override { bed.ui.EndWaitCursor(); }
     std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
     bool HasMainWindow() const override { return true; }
     void EnableMainWindow(bool enable) override { host.setEnabled(enable); }
