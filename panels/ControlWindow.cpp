@@ -43,10 +43,8 @@ void CControlWindow::Start()
 {
     control_.SetUi(ui_);
     control_.OnCreate();
-    if (QWidget* main = MainPanel()) {
+    if (QWidget* main = MainPanel())
         main->setGeometry(rect());
-        main->show();
-    }
 }
 
 QSize CControlWindow::sizeHint() const

@@ -20,8 +20,8 @@ namespace
 
 using K = ControlKind;
 
-constexpr const char* kWebAddress = "https://www.korvel-cameras.example";
-constexpr const char* kDownloadPage = "https://www.korvel-cameras.example/downloads";
+constexpr const char* kWebAddress = "www.korvel.example";
+constexpr const char* kDownloadPage = "https://www.korvel.example/downloads";
 
 constexpr ControlSpec kControls[] = {
     {CDialogAbout::kPicture, K::Picture, 30, 14, 21, 20, nullptr, nullptr},
@@ -146,7 +146,25 @@ void CDialogAbout::OnParameterChanged(int32_t parameter, bool, bool)
     if (parameter < P_VN || parameter > P_UD)
         return;
     ReadRow(parameter);
-    CopyToControls();
+    // Only the field of that row is written: a user ID being typed is replaced by one the
+    // camera reports, but not by the old text when another row of the panel changes.
+    switch (parameter) {
+    case P_VN:
+        Field(kFirmware)->setText(FormatVersion(firmware_));
+        break;
+    case P_PV:
+        Field(kFpga)->setText(FormatVersion(fpga_));
+        break;
+    case P_ID:
+        Field(kCameraId)->setText(cameraId_);
+        break;
+    case P_MD:
+        Field(kModel)->setText(modelName_);
+        break;
+    default:
+        Field(kUserId)->setText(userId_);
+        break;
+    }
 }
 
 void CDialogAbout::CopyToControls()

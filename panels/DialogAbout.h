@@ -55,7 +55,8 @@ public:
     CDialogAbout(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                  QWidget* parent);
 
-    // Rows 3 to 7 (VN, PV, ID, MD, UD): that field is read again and shown.
+    // Rows 3 to 7 (VN, PV, ID, MD, UD): that field is read again and shown; the other fields
+    // keep what they show.
     void OnParameterChanged(int32_t parameter, bool interactive, bool updateControls) override;
 
     // The user-ID edit mode: 0 protects the field, 1 lets the user edit and save it.

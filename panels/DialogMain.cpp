@@ -68,6 +68,8 @@ CDialogMain::CDialogMain(const PanelSpec& spec, CXKorvelCamCtrl& owner,
     }
     // Each floating panel sets its own button from its flag when it is created.
     Button(PANEL_ABOUT)->setChecked(true);
+    // Always shown, inside the control's window.
+    show();
 }
 
 void CDialogMain::ShowPanel(int32_t index, bool show)

@@ -1,6 +1,7 @@
 #include "panels/DialogOCXBase.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -121,6 +122,11 @@ void CDialogOCXBase::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CDialogOCXBase::ProcessWindowEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CDialogOCXBase::ShowStopMessage(const std::string& text) noexcept

@@ -102,6 +102,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
     PanelEnvironment& Environment() const { return environment_; }
+    // Lets pending window events (painting, timers) run during long work of a panel, such as
+    // the first lines of the message list or the moment after a file dialog closed. User input
+    // waits until the work is done, so a click can never start a second camera transaction
+    // inside the first.
+    static void ProcessWindowEvents();
     bool& UserTypingFlag() { return userTyping_; }
     bool& RefreshingFlag() { return refreshing_; }
     // The window whose position is saved: the host's top-level window for the main panel.

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "PanelTestBed.h"
+#include "ControlPanelTestBed.h"
 #include "camera/ParameterTable.h"
 #include "panels/DialogControl.h"
 #include "panels/DialogControlMono.h"
@@ -23,7 +23,7 @@ namespace
 using C = CDialogControl;
 using Strings = std::vector<std::string>;
 
-bool Enabled(PanelTestBed& bed, int32_t panel, int id)
+bool Enabled(ControlPanelTestBed& bed, int32_t panel, int id)
 {
     QWidget* widget = bed.Widget(panel, id);
     EXPECT_NE(widget, nullptr) << id;
@@ -35,7 +35,7 @@ TEST(CommonPanel, AlikeRowsOnlyForImagersOfOneType)
     const DialogMetrics metrics;
     for (const char* model : {"ZR-470", "ZR-471"}) {
         SCOPED_TRACE(model);
-        PanelTestBed bed;
+        ControlPanelTestBed bed;
         bed.Start(model);
         const bool alike = std::string(model) == "ZR-471";
         CDialogOCXBase& panel = bed.Panel(PANEL_CONTROL);
@@ -56,11 +56,11 @@ TEST(CommonPanel, AlikeRowsOnlyForImagersOfOneType)
 
 TEST(CommonPanel, DualOutputsGiveWayToPivAndSeparateOnlyWhenInteractive)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-479");
     auto* link1 = bed.Control<QComboBox>(PANEL_CONTROL, C::ID_CAMERA_LINK1);
     const QStringList all = {"10bit", "8bit", "10bit + 10bit", "8bit + 8bit", "Full Color"};
-    EXPECT_EQ(PanelTestBed::Items(*link1), all);
+    EXPECT_EQ(ControlPanelTestBed::Items(*link1), all);
 
     // A setup file with PIV2 loaded over "10bit + 10bit" leaves the outputs alone.
     control.SetParameterValue(P_OS1, 2);
@@ -86,7 +86,7 @@ TEST(CommonPanel, DualOutputsGiveWayToPivAndSeparateOnlyWhenInteractive)
     EXPECT_EQ(bed.TakeLines(), (Strings{"OS1=0", "OS2=1", "TR1=5"}));
     EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::ID_CAMERA_LINK1), 0);
     EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::ID_CAMERA_LINK2), 1);
-    EXPECT_EQ(PanelTestBed::Items(*link1), (QStringList{"10bit", "8bit", "Full Color"}));
+    EXPECT_EQ(ControlPanelTestBed::Items(*link1), (QStringList{"10bit", "8bit", "Full Color"}));
 
     // "Separate" does the same; "Full Color" (position 2 once the dual formats are gone) stays.
     control.SetParameterValue(P_TR1, 0);
@@ -104,7 +104,7 @@ TEST(CommonPanel, DualOutputsGiveWayToPivAndSeparateOnlyWhenInteractive)
 
 TEST(CommonPanel, HighFrameRateBringsSynchronousOperation)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-479");
     bed.ClickRadio(PANEL_CONTROL, C::ID_SYNCHRONOUS, 1);
     EXPECT_TRUE(Enabled(bed, PANEL_CONTROL, C::ID_SEPARATE));
@@ -124,32 +124,33 @@ TEST(CommonPanel, HighFrameRateBringsSynchronousOperation)
 
 TEST(ImagerPanels, TitlesListsAndKinds)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     bed.Start("ZR-470");
     EXPECT_EQ(bed.Panel(PANEL_IMAGER1).windowTitle(), "Imager 1 - Color");
     EXPECT_EQ(bed.Panel(PANEL_IMAGER2).windowTitle(), "Imager 2 - Monochrome");
     EXPECT_EQ(bed.Panel(PANEL_IMAGER1).Kind(), PanelKind::ImagerColor);
     // Imagers of different types: no PIV modes; never "Bypass".
-    EXPECT_EQ(PanelTestBed::Items(*bed.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE)),
+    EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE)),
               (QStringList{"Normal", "EPS", "PWC", "RCT"}));
     for (int32_t panel : {PANEL_IMAGER1, PANEL_IMAGER2})
-        EXPECT_EQ(PanelTestBed::Items(*bed.Control<QComboBox>(panel, IC_IMAGE_DATA)),
+        EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(panel, IC_IMAGE_DATA)),
                   (QStringList{"Video", "TestPattern1", "TestPattern2"}));
     // The monochrome panel has none of the colour rows.
     for (int id : {IC_WB_MODE, IC_AWB_RUN, IC_GAIN_RED, IC_SETUP_GREEN, IC_KNEE_POINT_RED})
         EXPECT_EQ(bed.Widget(PANEL_IMAGER2, id), nullptr) << id;
 
     // A camera with a colour second imager.
-    PanelTestBed second;
+    ControlPanelTestBed second;
     second.Start("ZR-479");
     EXPECT_EQ(second.Panel(PANEL_IMAGER2).windowTitle(), "Imager 2 - Color");
-    EXPECT_EQ(
-        PanelTestBed::Items(*second.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE)).size(), 7);
+    EXPECT_EQ(ControlPanelTestBed::Items(*second.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE))
+                  .size(),
+              7);
 }
 
 TEST(ImagerPanels, MonochromeTypeFiveNamesItsPanel)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.StartOffline();
     control.SetValue(P_IM2, 4, false, false, false);
     PanelSpec spec{PANEL_IMAGER2, PanelKind::ImagerMono, 228, "Control - IMG2", false, false};
@@ -160,7 +161,7 @@ TEST(ImagerPanels, MonochromeTypeFiveNamesItsPanel)
 
 TEST(ImagerPanels, NewImagerTypesRebuildPanelsInPlace)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-470");
     bed.bed.AttachCamera(1, "ZR-471");
     control.SetPanelVisible(PANEL_IMAGER1, true);
@@ -215,7 +216,7 @@ TEST(ImagerPanels, EnablingFollowsTheGoverningRows)
           IC_GAIN_BLUE, IC_SETUP_GREEN, IC_SETUP_RED, IC_SETUP_BLUE, IC_KNEE_POINT_GREEN,
           IC_KNEE_SLOPE_BLUE, IC_KNEE_GREEN_LABEL}},
     };
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-470");
     for (const EnableCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -230,7 +231,7 @@ TEST(ImagerPanels, EnablingFollowsTheGoverningRows)
 
 TEST(ImagerPanels, MonochromeKneeAndSetupNeedAMonochromeOutput)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-472");
     control.SetParameterValue(P_OS2, 0);
     control.SetParameterValue(P_OS1, 4);
@@ -244,7 +245,7 @@ TEST(ImagerPanels, MonochromeKneeAndSetupNeedAMonochromeOutput)
 
 TEST(ImagerPanels, TypingANegativeGainKeepsEachText)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     bed.Start("ZR-470");
     auto* field = bed.Control<CNEdit>(PANEL_IMAGER1, IC_GAIN_MASTER);
     struct Keystroke {
@@ -264,7 +265,7 @@ TEST(ImagerPanels, TypingANegativeGainKeepsEachText)
 
 TEST(ImagerPanels, RefusedValueShowsOneStopMessage)
 {
-    PanelTestBed bed;
+    ControlPanelTestBed bed;
     sim::SimOptions options;
     options.model = "ZR-470";
     options.faults = {"silent:GA1@1"};
@@ -291,7 +292,7 @@ TEST(PanelPictures, RenderedAtTheirLayoutSize)
     QSize commonAlike;
     for (const char* model : {"ZR-479", "ZR-470"}) {
         SCOPED_TRACE(model);
-        PanelTestBed bed;
+        ControlPanelTestBed bed;
         bed.Start(model);
         const QString folder = keep.isEmpty() ? QString::fromStdString(bed.bed.dir.File("pictures"))
                                               : QString::fromLocal8Bit(keep) + "/" + model;

@@ -1,106 +1,78 @@
 #include "PanelTestBed.h"
 
-#include <QRadioButton>
-#include <gtest/gtest.h>
-
-#include "panels/NEdit.h"
+#include "panels/DialogProgress.h"
+#include "panels/PanelFactory.h"
 
 namespace zr::test
 {
 
-CXKorvelCamCtrl& PanelTestBed::Start(const std::string& model)
+PanelTestBed::PanelTestBed() : controlWindow(new QWidget(&host))
 {
-    bed.AttachCamera(0, model);
-    bed.settings.WriteInt("Comm", "Class", 0);
-    bed.settings.WriteInt("Comm", "Port", 0);
-    CXKorvelCamCtrl& control = StartOffline();
-    EXPECT_TRUE(control.CheckOnline());
-    Camera().ClearReceivedLines();
-    return control;
+    InitPanelResources();
+    environment.open = [this](const QString& target) { opened << target; };
+    host.resize(200, 60);
+    host.show();
+}
+
+PanelTestBed::~PanelTestBed()
+{
+    bed.DestroyControl();
+}
+
+CXKorvelCamCtrl& PanelTestBed::Start(const std::string& model,
+                                     const std::vector<std::string>& faults)
+{
+    sim::SimOptions options;
+    options.model = model;
+    options.faults = faults;
+    bed.AttachCamera(0, options);
+    return StartControl();
 }
 
 CXKorvelCamCtrl& PanelTestBed::StartOffline()
 {
+    return StartControl();
+}
+
+CXKorvelCamCtrl& PanelTestBed::StartControl()
+{
+    bed.settings.WriteInt("Comm", "Class", 0);
+    bed.settings.WriteInt("Comm", "Port", 0);
     CXKorvelCamCtrl& control = bed.MakeControl();
-    window_ = std::make_unique<CControlWindow>(control, nullptr,
-                                               QString::fromStdString(bed.dir.File("shots")));
-    window_->Start();
+    control.SetUi(*this);
+    control.OnCreate();
+    bed.ui.Clear();
     return control;
 }
 
-CDialogOCXBase& PanelTestBed::Panel(int32_t index)
+std::vector<std::string> PanelTestBed::Messages() const
 {
-    auto* panel = dynamic_cast<CDialogOCXBase*>(bed.Control().GetPanel(index));
-    EXPECT_NE(panel, nullptr) << "panel " << index;
-    return *panel;
+    std::vector<std::string> texts;
+    for (const std::string& line : bed.ui.Lines("message "))
+        texts.push_back(line.substr(8));
+    return texts;
 }
 
-void PanelTestBed::Choose(int32_t panel, int id, int position)
+std::unique_ptr<Panel> PanelTestBed::CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+                                                 Panel*)
 {
-    auto* list = Control<QComboBox>(panel, id);
-    ASSERT_NE(list, nullptr) << id;
-    list->setCurrentIndex(position);
-    emit list->activated(position);
+    return CreatePanelWindow(spec, owner, environment, controlWindow);
 }
 
-void PanelTestBed::ClickRadio(int32_t panel, int id, int position)
+void PanelTestBed::ShowMessageBox(const std::string& text, const std::string& caption,
+                                  MessageIcon icon)
 {
-    QButtonGroup* group = Panel(panel).Controls().RadioGroup(id);
-    ASSERT_NE(group, nullptr) << id;
-    group->button(position)->setChecked(true);
-    emit group->idClicked(position);
+    bed.ui.ShowMessageBox(text, caption, icon);
 }
 
-void PanelTestBed::Tick(int32_t panel, int id, bool checked)
+std::unique_ptr<ProgressWindow> PanelTestBed::CreateProgressWindow(const std::string& caption)
 {
-    auto* box = Control<QCheckBox>(panel, id);
-    ASSERT_NE(box, nullptr) << id;
-    box->setChecked(checked);
-    emit box->clicked(checked);
-}
-
-void PanelTestBed::Type(int32_t panel, int id, const QString& text)
-{
-    auto* field = Control<CNEdit>(panel, id);
-    ASSERT_NE(field, nullptr) << id;
-    field->setText(text);
-}
-
-void PanelTestBed::Press(int32_t panel, int id)
-{
-    auto* button = Control<QAbstractButton>(panel, id);
-    ASSERT_NE(button, nullptr) << id;
-    emit button->clicked(false);
-}
-
-int PanelTestBed::Shown(int32_t panel, int id)
-{
-    QWidget* widget = Widget(panel, id);
-    if (auto* list = qobject_cast<QComboBox*>(widget))
-        return list->currentIndex();
-    if (auto* field = qobject_cast<CNEdit*>(widget))
-        return field->text().toInt();
-    if (qobject_cast<QRadioButton*>(widget) != nullptr)
-        return Panel(panel).Controls().RadioGroup(id)->checkedId();
-    if (auto* box = qobject_cast<QCheckBox*>(widget))
-        return box->isChecked() ? 1 : 0;
-    ADD_FAILURE() << "no value control " << id;
-    return -1;
-}
-
-QStringList PanelTestBed::Items(const QComboBox& list)
-{
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i)
-        items << list.itemText(i);
-    return items;
-}
-
-std::vector<std::string> PanelTestBed::TakeLines()
-{
-    std::vector<std::string> lines = Camera().ReceivedLines();
-    Camera().ClearReceivedLines();
-    return lines;
+    auto window = std::make_unique<CDialogProgress>(caption, environment.metrics, controlWindow);
+    QObject::connect(window.get(), &QWidget::windowTitleChanged,
+                     [this](const QString& title) { progressTitles << title; });
+    if (onProgress)
+        onProgress(*window);
+    return window;
 }
 
 } // namespace zr::test

@@ -1,63 +1,79 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
+#include <QString>
 #include <QStringList>
+#include <QWidget>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "control/ControlTestBed.h"
-#include "panels/ControlWindow.h"
-#include "panels/DialogOCXBase.h"
+#include "control/ControlUi.h"
+#include "panels/PanelEnvironment.h"
+
+namespace zr
+{
+class CDialogProgress;
+}
 
 namespace zr::test
 {
 
-// A control with its Qt window (offscreen) on a simulated camera, or offline. Message boxes are
-// rendered into a temporary folder and dismissed at once, and counted.
-class PanelTestBed
+// A control with the real Qt panels in a host window, whose message boxes, opened documents and
+// beeps are recorded instead of shown: the panels come from the window layer's factory, message
+// boxes go to the control test bed's recording user interface.
+class PanelTestBed : public ControlUi
 {
 public:
-    PanelTestBed() = default;
-    ~PanelTestBed() { window_.reset(); }
+    PanelTestBed();
+    ~PanelTestBed() override;
 
-    // A camera of `model` on COM1 and the control started with its window; the camera's received
-    // lines cleared.
-    CXKorvelCamCtrl& Start(const std::string& model);
-    // The control's window started without a camera (every port leads nowhere).
+    // A control started with a camera of `model` on COM1, or offline without one; its panels
+    // created in the control's window.
+    CXKorvelCamCtrl& Start(const std::string& model = "ZR-470",
+                           const std::vector<std::string>& faults = {});
     CXKorvelCamCtrl& StartOffline();
-
-    CDialogOCXBase& Panel(int32_t index);
-    template <typename T> T* Control(int32_t panel, int id)
+    CXKorvelCamCtrl& Control() { return bed.Control(); }
+    // Panel `index` as the window layer's class T.
+    template <typename T> T* PanelAs(int32_t index)
     {
-        return Panel(panel).Controls().template Get<T>(id);
+        return dynamic_cast<T*>(bed.Control().GetPanel(index));
     }
-    QWidget* Widget(int32_t panel, int id) { return Panel(panel).Controls().Widget(id); }
+    QWidget* PanelWidget(int32_t index) { return PanelAs<QWidget>(index); }
 
-    // What the user does: choose a list position, click a radio (by its position in the group),
-    // tick a check box, type a whole text into a field, click a button. The signals are emitted
-    // as a click would, even on a disabled control, so that every binding can be walked.
-    void Choose(int32_t panel, int id, int position);
-    void ClickRadio(int32_t panel, int id, int position);
-    void Tick(int32_t panel, int id, bool checked);
-    void Type(int32_t panel, int id, const QString& text);
-    void Press(int32_t panel, int id);
+    // The message boxes shown so far, "Icon: text".
+    std::vector<std::string> Messages() const;
 
-    // What a control shows: list position, checked radio position, check state or number.
-    int Shown(int32_t panel, int id);
-    static QStringList Items(const QComboBox& list);
+    // --- ControlUi --------------------------------------------------------------------------
+    std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+                                       Panel* parent) override;
+    void ShowMessageBox(const std::string& text, const std::string& caption,
+                        MessageIcon icon) override;
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
+    bool HasMainWindow() const override { return true; }
+    void EnableMainWindow(bool enable) override { host.setEnabled(enable); }
 
-    sim::SimCamera& Camera() { return bed.Camera(0); }
-    std::vector<std::string> TakeLines();
-    int Messages() const { return window_->Ui().MessageCount(); }
-    CControlWindow& Window() const { return *window_; }
+    // Called with each progress window as it is created; the titles it is given are collected.
+    std::function<void(CDialogProgress&)> onProgress;
+    QStringList progressTitles;
 
     ControlTestBed bed;
+    PanelEnvironment environment;
+    QStringList opened;
+    QWidget host;
+    QWidget* controlWindow;
 
 private:
-    std::unique_ptr<CControlWindow> window_;
+    CXKorvelCamCtrl& StartControl();
 };
 
 } // namespace zr::test
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

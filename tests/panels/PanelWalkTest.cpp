@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <set>
 
-#include "PanelTestBed.h"
+#include "ControlPanelTestBed.h"
 #include "camera/ParameterTable.h"
 #include "panels/DialogControl.h"
 #include "panels/ImagerControlIds.h"
@@ -40,7 +40,7 @@ void ExpectCovers(std::span<const ControlBinding> bindings, std::span<const Step
         EXPECT_TRUE(walked.count(binding.control)) << "row " << binding.row << " not walked";
 }
 
-void Walk(PanelTestBed& bed, int32_t panel, std::span<const Step> steps)
+void Walk(ControlPanelTestBed& bed, int32_t panel, std::span<const Step> steps)
 {
     ExpectCovers(dynamic_cast<CDialogControlBase&>(bed.Panel(panel)).Bindings(), steps);
     CXKorvelCamCtrl& control = bed.bed.Control();
@@ -149,7 +149,7 @@ TEST(PanelWalk, EveryBoundControlCommitsAndRefreshes)
 {
     {
         SCOPED_TRACE("colour imager 2");
-        PanelTestBed bed;
+        ControlPanelTestBed bed;
         bed.Start("ZR-472");
         Walk(bed, PANEL_IMAGER2, kColourSteps);
         SCOPED_TRACE("monochrome imager 1");
@@ -157,7 +157,7 @@ TEST(PanelWalk, EveryBoundControlCommitsAndRefreshes)
     }
     {
         SCOPED_TRACE("common");
-        PanelTestBed bed;
+        ControlPanelTestBed bed;
         bed.Start("ZR-479");
         Walk(bed, PANEL_CONTROL, kCommonSteps);
     }
