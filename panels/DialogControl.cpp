@@ -1,14 +1,67 @@
 #include "panels/DialogControl.h"
 
+#include <QButtonGroup>
+
+#include "camera/ParameterTable.h"
+#include "control/XKorvelCamCtrl.h"
+#include "panels/WaitCursor.h"
+
 namespace zr
 {
 
 namespace
 {
 
+using C = CDialogControl;
+
 constexpr ControlSpec kControls[] = {
-    {1, ControlKind::Strip, 7, 94, 151, 3, nullptr, nullptr},
+    {C::ID_OUTPUT_MODE_LABEL, ControlKind::TextRight, 7, 4, 46, 14, "Output Mode", nullptr},
+    {C::ID_SYNCHRONOUS, ControlKind::RadioFirst, 57, 4, 34, 14, "Sync.",
+     "Select imager synchronous mode"},
+    {C::ID_SEPARATE, ControlKind::Radio, 94, 4, 45, 14, "Separate", "Select imager separate mode"},
+    {C::ID_CAMERA_LINK1_LABEL, ControlKind::TextRight, 7, 19, 46, 14, "Camera Link 1", nullptr},
+    {C::ID_CAMERA_LINK1, ControlKind::DropDown, 57, 19, 101, 59, nullptr,
+     "Select output format for Camera Link 1"},
+    {C::ID_CAMERA_LINK2_LABEL, ControlKind::TextRight, 7, 34, 46, 14, "Camera Link 2", nullptr},
+    {C::ID_CAMERA_LINK2, ControlKind::DropDown, 57, 34, 101, 59, nullptr,
+     "Select output format for Camera Link 2"},
+    {C::ID_PROCESS_MODE_LABEL, ControlKind::TextRight, 7, 51, 46, 8, "Process Mode", nullptr},
+    {C::ID_HIGH_FRAME_RATE, ControlKind::CheckBox, 57, 51, 68, 8, "High Frame Rate",
+     "Check here to enable high frame rate"},
+    {C::ID_BINNING_LABEL, ControlKind::TextRight, 7, 61, 46, 14, "V Binning", nullptr},
+    {C::ID_BINNING_OFF, ControlKind::RadioFirst, 57, 61, 34, 14, "Off",
+     "Select V Binning mode off"},
+    {C::ID_BINNING_ON, ControlKind::Radio, 94, 61, 45, 14, "On", "Select V Binning mode on"},
+    {C::ID_AYB_LABEL, ControlKind::TextRight, 6, 76, 47, 14, "One-Push AYB", nullptr},
+    {C::ID_AYB_AREA, ControlKind::DropDown, 57, 76, 61, 118, nullptr, "Select one-push AYB area"},
+    {C::ID_AYB_RUN, ControlKind::Button, 122, 75, 36, 14, "Run", "Start one-push AYB"},
+    {C::ID_STRIP, ControlKind::Strip, 7, 94, 151, 3, nullptr, nullptr},
 };
+
+constexpr auto L = BindingKind::List;
+constexpr auto R = BindingKind::Radio;
+
+// The output lists are read and written as item positions: their dual formats and "Full Color"
+// are offered only while the camera can produce them.
+constexpr ControlBinding kBindings[] = {
+    {P_OS1, L, C::ID_CAMERA_LINK1, 0, 0, true, nullptr, 0},
+    {P_OS2, L, C::ID_CAMERA_LINK2, 0, 0, true, nullptr, 0},
+    {P_YA, L, C::ID_AYB_AREA, 0, 0, false, nullptr, 0},
+    {P_IS, R, C::ID_SYNCHRONOUS, C::ID_OUTPUT_MODE_LABEL, C::ID_SEPARATE, false, nullptr, 0},
+    {P_HF, BindingKind::Check, C::ID_HIGH_FRAME_RATE, C::ID_PROCESS_MODE_LABEL, 0, false, nullptr,
+     0},
+    {P_BI1, R, C::ID_BINNING_OFF, 0, C::ID_BINNING_ON, false, nullptr, 0},
+    {P_AYB, BindingKind::Action, C::ID_AYB_RUN, 0, 0, false, nullptr, 0},
+};
+
+// The rows rendered only when both imagers are of the same type, in layout order.
+constexpr int kAlikeRows[] = {C::ID_PROCESS_MODE_LABEL, C::ID_HIGH_FRAME_RATE, C::ID_BINNING_LABEL,
+                              C::ID_BINNING_OFF,        C::ID_BINNING_ON,      C::ID_AYB_LABEL,
+                              C::ID_AYB_AREA,           C::ID_AYB_RUN};
+
+// Output formats by value: the dual formats and their single forms.
+constexpr int32_t kDualTenBit = 2;
+constexpr int32_t kDualEightBit = 3;
 
 } // namespace
 
@@ -20,8 +73,63 @@ const DialogLayout& CDialogControl::Layout()
 
 CDialogControl::CDialogControl(const PanelSpec& spec, CXKorvelCamCtrl& owner,
                                PanelEnvironment& environment, QWidget* parent)
-    : CDialogOCXBase(spec, owner, environment, Layout(), parent)
+    : CDialogControlBase(spec, owner, environment, Layout(), parent, kBindings, -1)
 {
+    InitialiseControls();
+    if (!ImagersAlike())
+        HideAlikeRows();
+    // After a click on an output mode radio the keyboard focus rests on the strip, as after
+    // every commit of this group.
+    Handle(Controls().RadioGroup(ID_SYNCHRONOUS), &QButtonGroup::idClicked, [this](int) {
+        if (QWidget* strip = Controls().Widget(ID_STRIP))
+            strip->setFocus();
+    });
+}
+
+void CDialogControl::HideAlikeRows()
+{
+    for (int id : kAlikeRows)
+        if (QWidget* widget = Controls().Widget(id))
+            widget->hide();
+    QWidget* strip = Controls().Widget(ID_STRIP);
+    QWidget* firstHidden = Controls().Widget(ID_PROCESS_MODE_LABEL);
+    if (strip == nullptr || firstHidden == nullptr)
+        return;
+    const int moved = strip->y() - firstHidden->y();
+    strip->move(strip->x(), firstHidden->y());
+    setFixedSize(width(), height() - moved);
+}
+
+void CDialogControl::OnParameterChanged(int32_t parameter, bool interactive, bool updateControls)
+{
+    // Runs inside the control's notification: nothing may unwind out of it.
+    Guarded([&] {
+        CDialogControlBase::OnParameterChanged(parameter, interactive, updateControls);
+        if (!interactive)
+            return;
+        const int32_t value = Owner().GetParameterValue(parameter);
+        const bool singleOnly =
+            (parameter == P_TR1 && value >= 4 && value <= 6) || (parameter == P_IS && value == 1);
+        if (singleOnly) {
+            // The camera's value decides, not the list position: with the dual formats already
+            // missing from the list, a position of 2 is "Full Color", which stays.
+            for (int32_t row : {P_OS1, P_OS2}) {
+                const int32_t output = Owner().GetParameterValue(row);
+                if (output == kDualTenBit || output == kDualEightBit)
+                    Owner().SetParameterIndex(row, output - kDualTenBit);
+            }
+        }
+        if (parameter == P_HF && value == 1 && Owner().GetParameterValue(P_IS) != 0)
+            Owner().SetParameterValue(P_IS, 0);
+    });
+}
+
+void CDialogControl::RunAction(const ControlBinding&)
+{
+    const WaitCursor wait(Owner().Ui());
+    int32_t result = 0;
+    // Both imagers at once; the operation shows its own progress and result message.
+    Owner().RunOnePushBalance(2, result, true);
 }
 
 } // namespace zr

@@ -1,21 +1,56 @@
 #pragma once
 
-#include "panels/DialogOCXBase.h"
+#include "panels/DialogControlBase.h"
 
 namespace zr
 {
 
-// The common control panel: the settings common to both imagers. So far only its frame: title, size
-// and online strip.
-class CDialogControl : public CDialogOCXBase
+// The common control panel: output mode, the output format of each Camera Link connector, high
+// frame rate, vertical binning and the one-push AYB with its area. The last three rows exist only
+// when both imagers are of the same type; otherwise they are hidden and the panel is shortened.
+class CDialogControl : public CDialogControlBase
 {
     Q_OBJECT
 
 public:
+    // Control identifiers of the layout.
+    enum Id : int {
+        ID_STRIP = 1,
+        ID_OUTPUT_MODE_LABEL = 10,
+        ID_SYNCHRONOUS,
+        ID_SEPARATE,
+        ID_CAMERA_LINK1_LABEL,
+        ID_CAMERA_LINK1,
+        ID_CAMERA_LINK2_LABEL,
+        ID_CAMERA_LINK2,
+        ID_PROCESS_MODE_LABEL,
+        ID_HIGH_FRAME_RATE,
+        ID_BINNING_LABEL,
+        ID_BINNING_OFF,
+        ID_BINNING_ON,
+        ID_AYB_LABEL,
+        ID_AYB_AREA,
+        ID_AYB_RUN,
+    };
+
     static const DialogLayout& Layout();
 
     CDialogControl(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                    QWidget* parent);
+
+    // The shared refresh, and what follows from a change made by the user or a script: a trigger
+    // mode without dual outputs (PIV) or separate operation turns a dual output format into its
+    // single form, and high frame rate brings the imagers to synchronous operation.
+    void OnParameterChanged(int32_t parameter, bool interactive, bool updateControls) override;
+
+protected:
+    // "Run": the one-push AYB of both imagers with its result message, under the wait cursor.
+    void RunAction(const ControlBinding& binding) override;
+
+private:
+    // Hides the rows that exist only for imagers of the same type, moves the online strip up
+    // under the Camera Link rows and shortens the window by as much.
+    void HideAlikeRows();
 };
 
 } // namespace zr

@@ -86,6 +86,10 @@ void CDialogControlBase::InitialiseControls()
             Handle(field, &CNEdit::textChanged, [this, i](const QString&) { CommitNumber(i); });
             break;
         }
+        case BindingKind::Action:
+            Handle(Controls().Get<QAbstractButton>(binding.control), &QAbstractButton::clicked,
+                   [this, i](bool) { RunAction(bindings_[i]); });
+            break;
         }
     }
     OnOnlineStatusChanged(Owner().CheckOnline());
@@ -109,6 +113,35 @@ void CDialogControlBase::FillList(int32_t row)
     }
 }
 
+namespace
+{
+
+bool HasConditionalItems(int32_t row)
+{
+    const ParameterEntry& entry = kParameterTable[static_cast<size_t>(row)];
+    for (int32_t k = 0; k < entry.itemCount; ++k)
+        if (entry.items[k].enable != nullptr)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void CDialogControlBase::RefillConditionalLists()
+{
+    for (size_t i = 0; i < bindings_.size(); ++i) {
+        const ControlBinding& binding = bindings_[i];
+        const int32_t row = Row(binding);
+        if (binding.kind != BindingKind::List || !HasConditionalItems(row))
+            continue;
+        FillList(row);
+        variables_[i] = ReadValue(binding);
+        auto* list = Controls().Get<QComboBox>(binding.control);
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(variables_[i] < list->count() ? variables_[i] : -1);
+    }
+}
+
 void CDialogControlBase::CopyToControls()
 {
     for (size_t i = 0; i < bindings_.size(); ++i) {
@@ -129,6 +162,7 @@ void CDialogControlBase::CopyToControls()
             Controls().Get<QCheckBox>(binding.control)->setChecked(value != 0);
             break;
         case BindingKind::Number:
+        case BindingKind::Action:
             // Number fields are written by the refresh itself, under the typing guard.
             break;
         }
@@ -151,6 +185,8 @@ void CDialogControlBase::CopyFromControls()
             break;
         case BindingKind::Number:
             variables_[i] = Controls().Get<CNEdit>(binding.control)->Value();
+            break;
+        case BindingKind::Action:
             break;
         }
     }
@@ -213,6 +249,10 @@ void CDialogControlBase::OnParameterChanged(int32_t parameter, bool, bool update
     }
     const bool governing = parameter >= 0 && parameter < PARAMETER_COUNT &&
                            kParameterTable[static_cast<size_t>(parameter)].Has(PF_GOVERNING);
+    if (governing) {
+        FlagScope refreshing(RefreshingFlag());
+        RefillConditionalLists();
+    }
     if (shown || governing)
         UpdateEnabling();
 }

@@ -16,6 +16,7 @@ enum class BindingKind : uint8_t {
     Radio,  // two radio buttons: index 0 or 1
     Check,  // check box: 0 or 1
     Number, // number field with its up-down button
+    Action, // push button that starts an operation of the row; only its enabling is shared
 };
 
 // One parameter shown on a control panel. On an imager panel `row` is the imager 1 row; the
@@ -54,6 +55,7 @@ public:
     // The row a binding shows on this panel.
     int32_t Row(const ControlBinding& binding) const;
     int32_t Imager() const { return imager_; }
+    std::span<const ControlBinding> Bindings() const { return bindings_; }
     // The variable of the binding of `row`, or 0.
     int32_t Variable(int32_t row) const;
 
@@ -63,6 +65,11 @@ protected:
     void InitialiseControls();
     // Empties the list of `row` and adds the display texts of its enabled items.
     void FillList(int32_t row);
+    // Refills the lists whose items can be disabled (their enabled items may have changed with a
+    // governing row) and reads their item positions again.
+    void RefillConditionalLists();
+    // A click on the push button of an Action binding.
+    virtual void RunAction(const ControlBinding& /*binding*/) {}
     void CopyToControls();
     void CopyFromControls();
     void UpdateEnabling();

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "panels/DialogOCXBase.h"
+#include "panels/DialogControlColor.h"
 
 namespace zr
 {
 
-// The imager panel of a monochrome imager. So far only its frame: title ("Imager %d - %s"), size
-// and online strip.
-class CDialogControlMono : public CDialogOCXBase
+// The imager panel of a monochrome imager: the colour panel with its own layout and without the
+// colour rows (white balance, red and blue gain, the green, red and blue setup levels and knee
+// rows).
+class CDialogControlMono : public CDialogControlColor
 {
     Q_OBJECT
 

@@ -35,6 +35,9 @@ QLabel* MakeText(QWidget& parent, const ControlSpec& spec)
     case ControlKind::TextNoWrap:
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         break;
+    case ControlKind::TextCentre:
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        break;
     default:
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
@@ -83,6 +86,7 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
         case ControlKind::Text:
         case ControlKind::TextNoWrap:
         case ControlKind::TextRight:
+        case ControlKind::TextCentre:
             widget = MakeText(dialog, spec);
             break;
         case ControlKind::Edit:

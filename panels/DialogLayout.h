@@ -18,6 +18,7 @@ enum class ControlKind : uint8_t {
     Text,           // static text, left-aligned, wrapping words
     TextNoWrap,     // static text, left-aligned, one line
     TextRight,      // static text, right-aligned and vertically centred
+    TextCentre,     // static text, centred, one line (column captions)
     Edit,           // single-line edit field
     ReadOnlyEdit,   // single-line field with a border that the user cannot change
     SignedNumber,   // CNiEdit
