@@ -580,8 +580,9 @@ bool ProfileFile::ReplaceFile(const std::string& path, const std::string& conten
     auto stamp = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 100 && !fd.IsValid(); ++attempt) {
-        temp = dir + "/." + base + "." + std::to_string(::getpid()) + "-" +
-               std::to_string(stamp + static_cast<unsigned long long>(attempt)) + ".tmp";
+        temp.assign(dir).append("/.").append(base).append(".");
+        temp.append(std::to_string(::getpid())).append("-");
+        temp.append(std::to_string(stamp + static_cast<unsigned long long>(attempt))).append(".tmp");
         fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.IsValid() && errno != EEXIST)
             return false;

@@ -27,7 +27,7 @@ class ProfileFile
 public:
     static constexpr size_t kMaxValueLength = 255;
     // Larger files are not loaded (they read as empty and count as unreadable).
-    static constexpr size_t kMaxFileSize = 16 * 1024 * 1024;
+    static constexpr size_t kMaxFileSize = size_t{16} * 1024 * 1024;
     // Nor are files of more lines: every line is kept with its parsed name, about a hundred bytes
     // beside its text, so a file of nothing but line ends would need over a hundred times its
     // size in memory. Real setup and settings files have a few hundred lines.

@@ -26,12 +26,15 @@ SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept
     return *this;
 }
 
-bool SharedLibrary::Load(const std::string& fileName)
+bool SharedLibrary::Load(const std::string& fileName, Residency residency)
 {
     Unload();
     // RTLD_LOCAL keeps the library's symbols out of the global scope, so two libraries that
     // export the same entry point names never see each other's.
-    handle_ = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    int flags = RTLD_NOW | RTLD_LOCAL;
+    if (residency == Residency::Resident)
+        flags |= RTLD_NODELETE;
+    handle_ = dlopen(fileName.c_str(), flags);
     return handle_ != nullptr;
 }
 

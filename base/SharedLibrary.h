@@ -1,9 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zr
 {
+
+// Whether a library's code may leave the process when its last handle goes. A library that
+// registers itself with process-wide services while it loads (the component library with its
+// window toolkit) stays resident: unloading it would leave those registrations dangling.
+enum class Residency : uint8_t { Unloadable, Resident };
 
 // Owns one handle of a library loaded at run time; unloads it when destroyed. Move-only.
 class SharedLibrary
@@ -18,7 +24,7 @@ public:
 
     // Loads `fileName` (a bare name goes through the system's library search). Any library held
     // before is unloaded first. False when the library cannot be loaded.
-    bool Load(const std::string& fileName);
+    bool Load(const std::string& fileName, Residency residency = Residency::Unloadable);
     void Unload();
     bool IsLoaded() const { return handle_ != nullptr; }
 

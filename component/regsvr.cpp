@@ -47,7 +47,7 @@ std::string DefaultLibrary()
     std::string folder(self, static_cast<size_t>(n));
     folder.resize(folder.rfind('/') + 1);
     for (const char* relative : {ZR_LIBDIR_FROM_BINDIR, "../lib"}) {
-        const std::string path = folder + relative + "/" + kLibraryName;
+        std::string path = folder + relative + "/" + kLibraryName;
         if (::access(path.c_str(), F_OK) == 0)
             return path;
     }
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
         library = DefaultLibrary();
 
     zr::SharedLibrary component;
-    if (!component.Load(library)) {
+    if (!component.Load(library, zr::Residency::Resident)) {
         const char* reason = ::dlerror();
         std::fprintf(stderr, "zr47xcl-regsvr: cannot load %s: %s\n", library.c_str(),
                      reason != nullptr ? reason : "unknown error");

@@ -54,7 +54,7 @@ public:
     virtual void OnReceivingStatusChanged(bool /*receiving*/, int32_t /*atOnce*/) {}
     virtual void OnCommPortChanged() {}
     // A communication-log line; `received` is true for a line that came from the camera.
-    virtual void OnMessage(std::string /*text*/, bool /*received*/) {}
+    virtual void OnMessage(const std::string& /*text*/, bool /*received*/) {}
     virtual void OnParameterChanged(int32_t /*parameter*/, bool /*interactive*/,
                                     bool /*updateControls*/)
     {

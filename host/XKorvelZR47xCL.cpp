@@ -68,7 +68,7 @@ CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::string& registryPat
         return proxy;
     }
     SharedLibrary library;
-    if (!library.Load(path)) {
+    if (!library.Load(path, Residency::Resident)) {
         const char* reason = ::dlerror();
         proxy.failure_ = "cannot load " + path + ": " + (reason != nullptr ? reason : "?");
         return proxy;

@@ -100,7 +100,7 @@ TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
             FindRegisteredLibrary(registry, "{1e99ea24-c476-4200-a535-94746dc568e6}");
         ASSERT_EQ(found, library);
         SharedLibrary component;
-        ASSERT_TRUE(component.Load(found));
+        ASSERT_TRUE(component.Load(found, Residency::Resident));
         auto getClassObject =
             reinterpret_cast<GetClassObject>(component.Symbol("DllGetClassObject"));
         auto canUnloadNow = reinterpret_cast<EntryPoint>(component.Symbol("DllCanUnloadNow"));

@@ -32,7 +32,8 @@ TEST(ComponentWindow, AHostEmbedsTheControlThroughTheLibrary)
     file.write(("[Comm]\r\nCOM1=" + dir.Path() + "/no-such-tty\r\n").c_str());
     file.close();
     SharedLibrary component;
-    ASSERT_TRUE(component.Load(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so"));
+    ASSERT_TRUE(
+        component.Load(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so", Residency::Resident));
     auto getClassObject = reinterpret_cast<GetClassObject>(component.Symbol("DllGetClassObject"));
     ASSERT_NE(getClassObject, nullptr);
     void* raw = nullptr;

@@ -42,7 +42,7 @@ public:
         Log("receiving " + Flag(receiving));
     }
     void OnCommPortChanged() override { Log("port"); }
-    void OnMessage(std::string text, bool received) override
+    void OnMessage(const std::string& text, bool received) override
     {
         Log("message " + WithoutLineEnds(text) + " received=" + Flag(received));
     }
