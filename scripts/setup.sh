@@ -4,8 +4,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
     # The Python module and its tests.
     pybind11-dev python3-dev python3-pytest
-    # clang with its sanitizer and libFuzzer run-time builds the fuzz targets.
-    clang libclang-rt-dev
+    # clang with its sanitizer and libFuzzer run-time builds the fuzz targets; clang-tidy checks
+    # the headless layers; man reads the installed manual pages in the install test.
+    clang libclang-rt-dev clang-tidy man-db
     # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
     # The tool's end-to-end test on a virtual X server.
