@@ -67,9 +67,9 @@ const DialogLayout& CDialogAbout::Layout()
     return layout;
 }
 
-CDialogAbout::CDialogAbout(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogAbout::CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                            PanelEnvironment& environment, QWidget* parent)
-    : CDialogOCXBase(spec, owner, environment, Layout(), parent)
+    : CDialogOCXBase(panelSpec, owner, environment, Layout(), parent)
 {
     Controls().Get<QLabel>(kPicture)->setPixmap(QIcon(":/pictures/component.svg").pixmap(32, 32));
 

@@ -52,7 +52,7 @@ public:
 
     static const DialogLayout& Layout();
 
-    CDialogAbout(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
+    CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                  QWidget* parent);
 
     // Rows 3 to 7 (VN, PV, ID, MD, UD): that field is read again and shown; the other fields

@@ -180,9 +180,9 @@ const DialogLayout& CDialogComm::Layout()
     return layout;
 }
 
-CDialogComm::CDialogComm(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogComm::CDialogComm(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                          PanelEnvironment& environment, QWidget* parent)
-    : CDialogOCXBase(spec, owner, environment, Layout(), parent),
+    : CDialogOCXBase(panelSpec, owner, environment, Layout(), parent),
       chooseFile_([this](FileRequest request) { return ChooseFileWithDialog(request); })
 {
     QLabel* area = Text(kCurrentArea);
@@ -497,17 +497,17 @@ void CDialogComm::ShowFailure(bool failed)
 
 QString CDialogComm::ChooseFileWithDialog(FileRequest request)
 {
-    const FileDialogSpec* spec = nullptr;
+    const FileDialogSpec* fileDialog = nullptr;
     for (const FileDialogSpec& candidate : kFileDialogs)
         if (candidate.request == request)
-            spec = &candidate;
-    if (spec == nullptr)
+            fileDialog = &candidate;
+    if (fileDialog == nullptr)
         return {};
     // A save dialog asks before overwriting; an open dialog takes only a file that exists.
-    QFileDialog dialog(this, QString(), QString(), spec->filter);
-    dialog.setAcceptMode(spec->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(spec->suffix);
+    QFileDialog dialog(this, QString(), QString(), fileDialog->filter);
+    dialog.setAcceptMode(fileDialog->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(fileDialog->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(fileDialog->suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -80,7 +80,7 @@ public:
 
     static const DialogLayout& Layout();
 
-    CDialogComm(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
+    CDialogComm(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                 QWidget* parent);
     ~CDialogComm() override;
 

@@ -71,9 +71,9 @@ const DialogLayout& CDialogControl::Layout()
     return layout;
 }
 
-CDialogControl::CDialogControl(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogControl::CDialogControl(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                PanelEnvironment& environment, QWidget* parent)
-    : CDialogControlBase(spec, owner, environment, Layout(), parent, kBindings, -1)
+    : CDialogControlBase(panelSpec, owner, environment, Layout(), parent, kBindings, -1)
 {
     InitialiseControls();
     if (!ImagersAlike())

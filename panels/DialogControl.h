@@ -35,8 +35,8 @@ public:
 
     static const DialogLayout& Layout();
 
-    CDialogControl(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
-                   QWidget* parent);
+    CDialogControl(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
+                   PanelEnvironment& environment, QWidget* parent);
 
     // The shared refresh, and what follows from a change made by the user or a script: a trigger
     // mode without dual outputs (PIV) or separate operation turns a dual output format into its

@@ -13,11 +13,11 @@
 namespace zr
 {
 
-CDialogControlBase::CDialogControlBase(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogControlBase::CDialogControlBase(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                        PanelEnvironment& environment, const DialogLayout& layout,
                                        QWidget* parent, std::span<const ControlBinding> bindings,
                                        int32_t imager)
-    : CDialogOCXBase(spec, owner, environment, layout, parent), bindings_(bindings),
+    : CDialogOCXBase(panelSpec, owner, environment, layout, parent), bindings_(bindings),
       variables_(bindings.size(), 0), imager_(imager)
 {
 }

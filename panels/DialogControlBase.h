@@ -43,8 +43,8 @@ class CDialogControlBase : public CDialogOCXBase
 
 public:
     // `imager` is 0 or 1 on an imager panel, -1 on the common control panel.
-    CDialogControlBase(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
-                       const DialogLayout& layout, QWidget* parent,
+    CDialogControlBase(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
+                       PanelEnvironment& environment, const DialogLayout& layout, QWidget* parent,
                        std::span<const ControlBinding> bindings, int32_t imager);
 
     // The online strip, then every variable into its control.

@@ -151,19 +151,19 @@ const DialogLayout& CDialogControlColor::Layout()
     return layout;
 }
 
-CDialogControlColor::CDialogControlColor(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogControlColor::CDialogControlColor(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                          PanelEnvironment& environment, QWidget* parent)
-    : CDialogControlColor(spec, owner, environment, parent, Layout(), true)
+    : CDialogControlColor(panelSpec, owner, environment, parent, Layout(), true)
 {
 }
 
-CDialogControlColor::CDialogControlColor(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogControlColor::CDialogControlColor(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                          PanelEnvironment& environment, QWidget* parent,
                                          const DialogLayout& layout, bool colour)
-    : CDialogControlBase(spec, owner, environment, layout, parent, ImagerBindings(colour),
-                         spec.index - PANEL_IMAGER1)
+    : CDialogControlBase(panelSpec, owner, environment, layout, parent, ImagerBindings(colour),
+                         panelSpec.index - PANEL_IMAGER1)
 {
-    setWindowTitle(ImagerTitle(owner, spec.index));
+    setWindowTitle(ImagerTitle(owner, panelSpec.index));
     InitialiseControls();
 }
 

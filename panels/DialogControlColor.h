@@ -17,12 +17,12 @@ class CDialogControlColor : public CDialogControlBase
 public:
     static const DialogLayout& Layout();
 
-    CDialogControlColor(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    CDialogControlColor(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                         PanelEnvironment& environment, QWidget* parent);
 
 protected:
     // The monochrome panel: another layout and the table without the colour rows.
-    CDialogControlColor(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    CDialogControlColor(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                         PanelEnvironment& environment, QWidget* parent, const DialogLayout& layout,
                         bool colour);
 

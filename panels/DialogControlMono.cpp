@@ -97,9 +97,9 @@ const DialogLayout& CDialogControlMono::Layout()
     return layout;
 }
 
-CDialogControlMono::CDialogControlMono(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogControlMono::CDialogControlMono(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                        PanelEnvironment& environment, QWidget* parent)
-    : CDialogControlColor(spec, owner, environment, parent, Layout(), false)
+    : CDialogControlColor(panelSpec, owner, environment, parent, Layout(), false)
 {
 }
 

@@ -15,8 +15,8 @@ class CDialogControlMono : public CDialogControlColor
 public:
     static const DialogLayout& Layout();
 
-    CDialogControlMono(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
-                       QWidget* parent);
+    CDialogControlMono(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
+                       PanelEnvironment& environment, QWidget* parent);
 };
 
 } // namespace zr

@@ -25,10 +25,10 @@ namespace zr
 namespace
 {
 
-QLabel* MakeText(QWidget& parent, const ControlSpec& spec)
+QLabel* MakeText(QWidget& parent, const ControlSpec& panelSpec)
 {
-    auto* label = new QLabel(QString::fromLocal8Bit(spec.text ? spec.text : ""), &parent);
-    switch (spec.kind) {
+    auto* label = new QLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &parent);
+    switch (panelSpec.kind) {
     case ControlKind::TextRight:
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         break;
@@ -46,10 +46,10 @@ QLabel* MakeText(QWidget& parent, const ControlSpec& spec)
     return label;
 }
 
-QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& spec)
+QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& panelSpec)
 {
-    const QString text = QString::fromLocal8Bit(spec.text ? spec.text : "");
-    switch (spec.kind) {
+    const QString text = QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : "");
+    switch (panelSpec.kind) {
     case ControlKind::Button: {
         auto* button = new QPushButton(text, &parent);
         // Enter never presses a button on its own: the panels ignore the default action.
@@ -80,19 +80,19 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
 
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
-    for (const ControlSpec& spec : layout.controls) {
+    for (const ControlSpec& panelSpec : layout.controls) {
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (panelSpec.kind) {
         case ControlKind::Text:
         case ControlKind::TextNoWrap:
         case ControlKind::TextRight:
         case ControlKind::TextCentre:
-            widget = MakeText(dialog, spec);
+            widget = MakeText(dialog, panelSpec);
             break;
         case ControlKind::Edit:
         case ControlKind::ReadOnlyEdit: {
             auto* edit = new QLineEdit(&dialog);
-            edit->setReadOnly(spec.kind == ControlKind::ReadOnlyEdit);
+            edit->setReadOnly(panelSpec.kind == ControlKind::ReadOnlyEdit);
             widget = edit;
             break;
         }
@@ -115,20 +115,21 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
         case ControlKind::PushCheckBox:
         case ControlKind::RadioFirst:
         case ControlKind::Radio: {
-            QAbstractButton* button = MakeButton(dialog, spec);
-            if (spec.kind == ControlKind::RadioFirst || spec.kind == ControlKind::Radio) {
-                if (spec.kind == ControlKind::RadioFirst || group == nullptr) {
+            QAbstractButton* button = MakeButton(dialog, panelSpec);
+            if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
+                if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
                     group = new QButtonGroup(&dialog);
                     group->setExclusive(true);
                 }
                 group->addButton(button, static_cast<int>(group->buttons().size()));
-                groups_[spec.id] = group;
+                groups_[panelSpec.id] = group;
             }
             widget = button;
             break;
         }
         case ControlKind::Group:
-            widget = new QGroupBox(QString::fromLocal8Bit(spec.text ? spec.text : ""), &dialog);
+            widget = new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""),
+                                   &dialog);
             break;
         case ControlKind::DropDown:
             widget = new QComboBox(&dialog);
@@ -148,22 +149,23 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             widget = new QLabel(&dialog);
             break;
         case ControlKind::Link:
-            widget = new CLabel(QString::fromLocal8Bit(spec.text ? spec.text : ""), &dialog);
+            widget =
+                new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
             break;
         case ControlKind::Strip:
             widget = new OnlineStrip(&dialog);
             break;
         }
-        QRect rect = metrics.Rect(spec.x, spec.y, spec.width, spec.height);
+        QRect rect = metrics.Rect(panelSpec.x, panelSpec.y, panelSpec.width, panelSpec.height);
         // A drop-down list's height is that of the open list; the closed box is one line.
-        if (spec.kind == ControlKind::DropDown)
+        if (panelSpec.kind == ControlKind::DropDown)
             rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
         widget->setGeometry(rect);
-        if (spec.tooltip != nullptr)
-            widget->setToolTip(QString::fromLocal8Bit(spec.tooltip));
-        widgets_[spec.id] = widget;
+        if (panelSpec.tooltip != nullptr)
+            widget->setToolTip(QString::fromLocal8Bit(panelSpec.tooltip));
+        widgets_[panelSpec.id] = widget;
         // Group frames stay behind the controls they enclose.
-        if (spec.kind == ControlKind::Group)
+        if (panelSpec.kind == ControlKind::Group)
             widget->lower();
         previous = widget;
     }

@@ -46,9 +46,9 @@ const DialogLayout& CDialogMain::Layout()
     return layout;
 }
 
-CDialogMain::CDialogMain(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogMain::CDialogMain(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                          PanelEnvironment& environment, QWidget* parent)
-    : CDialogOCXBase(spec, owner, environment, Layout(), parent)
+    : CDialogOCXBase(panelSpec, owner, environment, Layout(), parent)
 {
     // The main panel covers the control's window, whatever size its container gives it.
     setMinimumSize(0, 0);

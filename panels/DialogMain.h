@@ -18,7 +18,7 @@ class CDialogMain : public CDialogOCXBase
 public:
     static const DialogLayout& Layout();
 
-    CDialogMain(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
+    CDialogMain(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                 QWidget* parent);
 
     // Sets the button of panel 1 to 5 to pressed or released; the main panel itself is never

@@ -29,12 +29,12 @@ QSize WorkArea()
 
 } // namespace
 
-CDialogOCXBase::CDialogOCXBase(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+CDialogOCXBase::CDialogOCXBase(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                PanelEnvironment& environment, const DialogLayout& layout,
                                QWidget* parent)
-    : QDialog(parent), index_(spec.index), template_(spec.layout), owner_(owner),
-      section_(spec.section), topLevel_(spec.topLevel), imagersAlike_(spec.imagersAlike),
-      kind_(spec.kind), environment_(environment)
+    : QDialog(parent), index_(panelSpec.index), template_(panelSpec.layout), owner_(owner),
+      section_(panelSpec.section), topLevel_(panelSpec.topLevel),
+      imagersAlike_(panelSpec.imagersAlike), kind_(panelSpec.kind), environment_(environment)
 {
     if (topLevel_) {
         setWindowFlags(Qt::Widget);

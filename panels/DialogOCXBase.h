@@ -31,8 +31,8 @@ public:
     // panel's section ("Left", "Top", default -1) and the window placed there, or at 100 on an
     // axis where the position lies outside the work area; the online strip shows the control's
     // state. `parent` is the control's window.
-    CDialogOCXBase(const PanelSpec& spec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
-                   const DialogLayout& layout, QWidget* parent);
+    CDialogOCXBase(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
+                   PanelEnvironment& environment, const DialogLayout& layout, QWidget* parent);
     ~CDialogOCXBase() override;
 
     // --- Panel ------------------------------------------------------------------------------

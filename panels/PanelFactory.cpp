@@ -21,25 +21,25 @@ void InitPanelResources()
     InitPictures();
 }
 
-std::unique_ptr<Panel> CreatePanelWindow(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+std::unique_ptr<Panel> CreatePanelWindow(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                          PanelEnvironment& environment, QWidget* controlWindow)
 {
     // Floating panels are windows of their own that stay above the host's window. They are
     // children of the control's window rather than of the main panel, so that each is deleted
     // by its owner, the control, and never along with another panel.
-    switch (spec.kind) {
+    switch (panelSpec.kind) {
     case PanelKind::Main:
-        return std::make_unique<CDialogMain>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogMain>(panelSpec, owner, environment, controlWindow);
     case PanelKind::About:
-        return std::make_unique<CDialogAbout>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogAbout>(panelSpec, owner, environment, controlWindow);
     case PanelKind::Communication:
-        return std::make_unique<CDialogComm>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogComm>(panelSpec, owner, environment, controlWindow);
     case PanelKind::Control:
-        return std::make_unique<CDialogControl>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogControl>(panelSpec, owner, environment, controlWindow);
     case PanelKind::ImagerColor:
-        return std::make_unique<CDialogControlColor>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogControlColor>(panelSpec, owner, environment, controlWindow);
     case PanelKind::ImagerMono:
-        return std::make_unique<CDialogControlMono>(spec, owner, environment, controlWindow);
+        return std::make_unique<CDialogControlMono>(panelSpec, owner, environment, controlWindow);
     }
     return nullptr;
 }

@@ -12,8 +12,8 @@ namespace zr
 // Registers the panels' pictures; needed once before the first panel is created.
 void InitPanelResources();
 
-// The panel class that `spec` names, created in the control's window `controlWindow`.
-std::unique_ptr<Panel> CreatePanelWindow(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+// The panel class that `panelSpec` names, created in the control's window `controlWindow`.
+std::unique_ptr<Panel> CreatePanelWindow(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                          PanelEnvironment& environment, QWidget* controlWindow);
 
 } // namespace zr

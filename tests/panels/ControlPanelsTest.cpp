@@ -153,9 +153,9 @@ TEST(ImagerPanels, MonochromeTypeFiveNamesItsPanel)
     ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.StartOffline();
     control.SetValue(P_IM2, 4, false, false, false);
-    PanelSpec spec{PANEL_IMAGER2, PanelKind::ImagerMono, 228, "Control - IMG2", false, false};
+    PanelSpec panelSpec{PANEL_IMAGER2, PanelKind::ImagerMono, 228, "Control - IMG2", false, false};
     PanelEnvironment environment;
-    CDialogControlMono panel(spec, control, environment, nullptr);
+    CDialogControlMono panel(panelSpec, control, environment, nullptr);
     EXPECT_EQ(panel.windowTitle(), "Imager 2 - Monochrome5(IR2)");
 }
 

@@ -53,10 +53,10 @@ std::vector<std::string> PanelTestBed::Messages() const
     return texts;
 }
 
-std::unique_ptr<Panel> PanelTestBed::CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+std::unique_ptr<Panel> PanelTestBed::CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                                  Panel*)
 {
-    return CreatePanelWindow(spec, owner, environment, controlWindow);
+    return CreatePanelWindow(panelSpec, owner, environment, controlWindow);
 }
 
 void PanelTestBed::ShowMessageBox(const std::string& text, const std::string& caption,

@@ -46,7 +46,7 @@ public:
     std::vector<std::string> Messages() const;
 
     // --- ControlUi --------------------------------------------------------------------------
-    std::unique_ptr<Panel> CreatePanel(const PanelSpec& spec, CXKorvelCamCtrl& owner,
+    std::unique_ptr<Panel> CreatePanel(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
                                        Panel* parent) override;
     void ShowMessageBox(const std::string& text, const std::string& caption,
                         MessageIcon icon) override;
