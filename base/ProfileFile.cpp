@@ -266,7 +266,7 @@ std::string ResolveTarget(const std::string& path)
         if (link.front() == '/' || slash == std::string::npos)
             target = link;
         else
-            target = target.substr(0, slash + 1) + link;
+            target.resize(slash + 1), target += link;
     }
     errno = ELOOP;
     return {};
@@ -582,7 +582,8 @@ bool ProfileFile::ReplaceFile(const std::string& path, const std::string& conten
     for (int attempt = 0; attempt < 100 && !fd.IsValid(); ++attempt) {
         temp.assign(dir).append("/.").append(base).append(".");
         temp.append(std::to_string(::getpid())).append("-");
-        temp.append(std::to_string(stamp + static_cast<unsigned long long>(attempt))).append(".tmp");
+        temp.append(std::to_string(stamp + static_cast<unsigned long long>(attempt)))
+            .append(".tmp");
         fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd.IsValid() && errno != EEXIST)
             return false;
