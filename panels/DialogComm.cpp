@@ -12,6 +12,7 @@
 #include "camera/CameraError.h"
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
+#include "panels/WaitCursor.h"
 
 namespace zr
 {
@@ -92,19 +93,6 @@ constexpr const char* kLogFailed = "Operation failed in writing log file.";
 
 // While the busy flag is set, the first lines of the list make the panel repaint.
 constexpr int kRepaintLines = 5;
-
-// The wait cursor for one scope, restored whichever way the scope is left.
-class WaitCursor
-{
-public:
-    explicit WaitCursor(ControlUi& ui) : ui_(ui) { ui_.BeginWaitCursor(); }
-    ~WaitCursor() { ui_.EndWaitCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    ControlUi& ui_;
-};
 
 } // namespace
 
