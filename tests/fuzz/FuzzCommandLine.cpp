@@ -83,13 +83,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (cli::Step& step : line.steps) {
         if (step.verb == cli::Verb::List)
             continue;
-        const InvokeKind kind = step.verb == cli::Verb::Get   ? InvokeKind::PropertyGet
+        // Dump has no member of its own: it is the read-all, then the mirror. Describe reads
+        // the property it names.
+        const AutomationMember* member =
+            step.verb == cli::Verb::Dump
+                ? FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera)
+                : step.member;
+        Check(member != nullptr);
+        const bool read = step.verb == cli::Verb::Get || step.verb == cli::Verb::Describe;
+        const InvokeKind kind = read                          ? InvokeKind::PropertyGet
                                 : step.verb == cli::Verb::Set ? InvokeKind::PropertyPut
                                                               : InvokeKind::Method;
         if (step.verb == cli::Verb::Call)
             ConfineFileNames(step, scratch);
         Variant result;
-        DispatchResult outcome = dispatch.Invoke(step.member->dispid, kind, step.args, result);
+        DispatchResult outcome = dispatch.Invoke(member->dispid, kind, step.args, result);
         // A failure always says what went wrong; the command line stops at the first.
         if (!outcome.Succeeded()) {
             Check(!outcome.description.empty());
