@@ -46,16 +46,11 @@ std::vector<char*> Pointers(std::vector<std::string>& strings)
     return pointers;
 }
 
-} // namespace
-
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const EnvList& env, int timeoutMs)
+// Starts `program` with stdin from /dev/null, stdout to `outPath` (created) and stderr to
+// `errPath` opened with `errFlags`. Returns posix_spawn's error number, 0 on success.
+int Spawn(pid_t& pid, const std::string& program, const std::vector<std::string>& args,
+          const EnvList& env, const std::string& outPath, const std::string& errPath, int errFlags)
 {
-    // Both streams go to files, so that neither can fill up and block the program.
-    RunResult result;
-    TempDir capture;
-    const std::string outFile = capture.File("out");
-    const std::string errFile = capture.File("err");
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv = Pointers(argStrings);
@@ -65,13 +60,26 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), errFlags, 0600);
+    const int spawned =
+        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    return spawned;
+}
+
+} // namespace
+
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const EnvList& env, int timeoutMs)
+{
+    // Both streams go to files, so that neither can fill up and block the program.
+    RunResult result;
+    TempDir capture;
+    pid_t pid = -1;
+    const int spawned = Spawn(pid, program, args, env, capture.File("out"), capture.File("err"),
+                              O_WRONLY | O_CREAT | O_TRUNC);
     if (spawned != 0) {
         result.err = "spawn failed: " + std::string(std::strerror(spawned));
         return result;
@@ -88,8 +96,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         ::waitpid(pid, &status, 0);
     }
     result.exitCode = done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = TempDir::ReadFile(outFile);
-    result.err = TempDir::ReadFile(errFile);
+    result.out = TempDir::ReadFile(capture.File("out"));
+    result.err = TempDir::ReadFile(capture.File("err"));
     return result;
 }
 
@@ -136,22 +144,9 @@ void SimProgram::Kill()
 TerminalRun::TerminalRun(const std::string& program, const std::vector<std::string>& args,
                          const EnvList& env)
 {
-    std::vector<std::string> argStrings{program};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv = Pointers(argStrings);
-    std::vector<std::string> envStrings = MergedEnvironment(env);
-    std::vector<char*> envp = Pointers(envStrings);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, capture_.File("out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal_.SlavePath().c_str(),
-                                     O_RDWR | O_NOCTTY, 0);
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+    if (Spawn(pid_, program, args, env, capture_.File("out"), terminal_.SlavePath(),
+              O_RDWR | O_NOCTTY) != 0)
         pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
 }
 
 TerminalRun::~TerminalRun()
