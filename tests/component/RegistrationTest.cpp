@@ -8,7 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "CliHarness.h"
+#include "cli/CliHarness.h"
 #include "automation/AutomationMembers.h"
 #include "base/ProfileFile.h"
 #include "base/SharedLibrary.h"
