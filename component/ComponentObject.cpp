@@ -1,5 +1,4 @@
 #include "component/ComponentObject.h"
-#include "component/ComponentWindows.h"
 
 #include <algorithm>
 #include <exception>
@@ -7,12 +6,6 @@
 
 namespace zr
 {
-
-// A component built without windows; the shared library links the window layer's definition.
-__attribute__((weak)) ControlWindowFactory* ComponentWindowFactory()
-{
-    return nullptr;
-}
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
     : hold_(module), session_(std::make_unique<Session>(module.Settings()))
@@ -85,7 +78,7 @@ void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
 {
     if (window_)
         return window_->Handle();
-    ControlWindowFactory* factory = ComponentWindowFactory();
+    ControlWindowFactory* factory = hold_.Module().WindowFactory();
     if (factory == nullptr || !session_ || session_->control.HasWindow())
         return nullptr;
     // Nothing may unwind into the host's event loop or through the boundary.
