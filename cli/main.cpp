@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "camera/CameraError.h"
 #include "camera/ParameterTable.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
@@ -165,7 +166,18 @@ void PrintError(ProgressLine& err, int32_t status, const std::string& descriptio
 struct StepOutcome {
     bool ok = true;         // false after a script error (reported)
     int32_t resultCode = 0; // a method's result code, 0 for everything else
+    bool stopped = false;   // the script error is that of an operation stopped on request
 };
+
+// A failed verb: its error line, and whether it only says that the operation stopped.
+StepOutcome Failed(IXKorvelCamObject& object, int32_t status, ProgressLine& err)
+{
+    PrintError(err, status, object.ErrorDescription());
+    StepOutcome outcome;
+    outcome.ok = false;
+    outcome.stopped = object.ErrorDescription() == GetErrorString(OPERATION_STOPPED);
+    return outcome;
+}
 
 // What each verb does. `object` is null when no verb of the line needs the control.
 using StepRunner = StepOutcome (*)(IXKorvelCamObject* object, Step& step, ProgressLine& err);
@@ -192,11 +204,8 @@ StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
     Variant result;
     const int32_t status = object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
     err.Clear();
-    if (status != hresult::kOk) {
-        PrintError(err, status, object->ErrorDescription());
-        outcome.ok = false;
-        return outcome;
-    }
+    if (status != hresult::kOk)
+        return Failed(*object, status, err);
     outcome.resultCode = result.ToI4().value_or(0);
     std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
     std::fflush(stdout);
@@ -215,11 +224,8 @@ StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
     int32_t status = object->Invoke(member.dispid, kind, step.args.data(),
                                     static_cast<uint32_t>(step.args.size()), &result);
     err.Clear();
-    if (status != hresult::kOk) {
-        PrintError(err, status, object->ErrorDescription());
-        outcome.ok = false;
-        return outcome;
-    }
+    if (status != hresult::kOk)
+        return Failed(*object, status, err);
     if (step.verb == Verb::Set)
         return outcome;
     if (step.verb == Verb::Get || member.type != VarType::Void)
@@ -278,21 +284,26 @@ ObjectPtr CreateControl()
     return ObjectPtr(object);
 }
 
-// The line that ends an interrupted run.
-std::string InterruptedLine()
+// The line that ends an interrupted run. Only an operation that stopped, or ended well, has
+// finished its restoring steps: one that failed (its error line says how) may not have.
+std::string InterruptedLine(const StepOutcome& last)
 {
     const char* name = InterruptGuard::Signal() == SIGTERM ? "SIGTERM" : "SIGINT";
     return std::string("zr47xcl: interrupted by ") + name +
-           "; the operation under way finished its restoring steps, later verbs did not run";
+           (last.ok || last.stopped ? "; the operation under way finished its restoring steps,"
+                                    : ";") +
+           " later verbs did not run";
 }
 
 // Runs the verbs on a started control; the exit status.
 int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
 {
+    StepOutcome last;
     for (Step& step : line.steps) {
         if (InterruptGuard::Requested())
             break;
         const StepOutcome outcome = RunStep(object, step, err);
+        last = outcome;
         if (InterruptGuard::Requested())
             break;
         if (!outcome.ok)
@@ -311,8 +322,10 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
             return kExitStrict;
     }
     if (InterruptGuard::Requested()) {
-        err.Line(InterruptedLine());
-        return kExitInterrupted;
+        err.Line(InterruptedLine(last));
+        // A failure other than the stop (the camera's settings not put back, say) is what the
+        // status tells, as after any script error.
+        return last.ok || last.stopped ? kExitInterrupted : kExitScriptError;
     }
     return kExitOk;
 }

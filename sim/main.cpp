@@ -41,7 +41,8 @@ Options:
                  is replaced); removed again at exit
   --pace         behave like a 9600-baud 8N1 line in both directions (about 1.04 ms a byte)
   --state FILE   keep the three EEPROM areas and the power-up area in FILE across runs (a
-                 missing file starts from the defaults; a corrupt one too, with a warning).
+                 missing file starts from the defaults; a corrupt one too, with a warning;
+                 a folder, pipe or device is refused with exit status 1).
                  The power-up area (EA?) is read-only on the line; set it with
                  "power-up=N" (N = 0..2) in FILE.
   --fault FAULT   inject a fault or set a one-push outcome; repeatable (below)
@@ -151,6 +152,25 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& error)
     return true;
 }
 
+// A state file must be a regular file, or not exist yet: a device would be read without end, a
+// pipe would block the start-up for ever, and a folder could never hold the areas. Empty when
+// `path` is fine, else why not.
+std::string CheckStateFile(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string()
+                               : "cannot use the state file " + path + ": " + std::strerror(errno);
+    if (S_ISREG(info.st_mode))
+        return {};
+    const char* kind = S_ISDIR(info.st_mode)                            ? "a folder"
+                       : S_ISFIFO(info.st_mode)                         ? "a pipe"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                                                                        : "not a regular file";
+    return "the state file " + path + " is " + kind + "; --state takes a regular file";
+}
+
 // Makes `path` a symbolic link to `target`. An existing symbolic link there (left over from an
 // earlier run) is replaced atomically; any other file is left alone and refused.
 bool MakeLink(const std::string& path, const std::string& target, std::string& error)
@@ -193,6 +213,14 @@ int main(int argc, char** argv)
     if (args.help) {
         PrintUsage(std::cout);
         return 0;
+    }
+
+    if (!args.options.stateFile.empty()) {
+        error = CheckStateFile(args.options.stateFile);
+        if (!error.empty()) {
+            std::cerr << "zr47xcl-sim: " << error << std::endl;
+            return kExitFailure;
+        }
     }
 
     // Block the ending signals in every thread before the server starts its own, then wait
