@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iterator>
 
 #include "cli/CommandTable.h"
 #include "comm/ComPortMap.h"
@@ -223,6 +224,14 @@ constexpr OptionRow kOptionRows[] = {
 };
 // clang-format on
 
+// The first row of the table that `match` accepts, or nullptr.
+template <typename Row, size_t N, typename Match>
+const Row* FindRow(const Row (&rows)[N], Match match)
+{
+    const auto* found = std::find_if(std::begin(rows), std::end(rows), match);
+    return found != std::end(rows) ? found : nullptr;
+}
+
 // The command line's tokens, read front to back.
 class Tokens
 {
@@ -387,26 +396,19 @@ std::span<const OptionRow> OptionRows()
 
 const VerbRow* FindVerbRow(std::string_view word)
 {
-    for (const VerbRow& row : kVerbRows)
-        if (row.word == word)
-            return &row;
-    return nullptr;
+    return FindRow(kVerbRows, [word](const VerbRow& row) { return row.word == word; });
 }
 
 const VerbRow* FindVerbRow(Verb verb)
 {
-    for (const VerbRow& row : kVerbRows)
-        if (row.verb == verb)
-            return &row;
-    return nullptr;
+    return FindRow(kVerbRows, [verb](const VerbRow& row) { return row.verb == verb; });
 }
 
 const OptionRow* FindOptionRow(std::string_view name)
 {
-    for (const OptionRow& row : kOptionRows)
-        if (row.name == name || (!row.alias.empty() && row.alias == name))
-            return &row;
-    return nullptr;
+    return FindRow(kOptionRows, [name](const OptionRow& row) {
+        return row.name == name || (!row.alias.empty() && row.alias == name);
+    });
 }
 
 bool CommandLine::NeedsControl() const
