@@ -59,6 +59,8 @@ enum class Setting {
     Garbage, // binary junk before the [Comm] section
     Folder,  // a folder where the file belongs: unreadable
     Link,    // a symbolic link to a file not there yet
+    // The component registered as a copy of its library cut short (a half-copied installation)
+    CutLibrary,
 };
 
 struct FaultCase {
@@ -142,6 +144,10 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
         {"tool on a display that is not there", {}, 0, false, Setting::Plain, 0,
          {kTool}, 1, "", {"zr47xcl-tool: cannot open the X display \":1999\" (DISPLAY): no X "
                          "server answers there, or it refused the connection\n"}, {}},
+        {"tool whose registered library is cut short", {}, 0, false, Setting::CutLibrary, 0,
+         {kTool, "--screenshot", "@/shots"}, 1, "",
+         {"zr47xcl-tool: no control, so only Main.png is written (cannot load *"},
+         {"shots", "shots/Main.png"}},
         {"tool pictures with a display that is not there", {}, 0, false, Setting::Plain, 0,
          {kTool, "--screenshot", "@/shots"}, 1, "",
          {"zr47xcl-tool: no control, so only Main.png is written*"}, {"shots", "shots/Main.png"}},
@@ -193,6 +199,18 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
             fs::remove(session.SettingsFile());
             fs::create_symlink(session.dir.File("elsewhere.ini"), session.SettingsFile());
             settingsBefore.clear();
+        }
+        if (c.setting == Setting::CutLibrary) {
+            std::string library =
+                test::TempDir::ReadFile(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so");
+            library.resize(4000);
+            const std::string cut = session.dir.File("cut.so");
+            ASSERT_TRUE(test::TempDir::WriteFile(cut, library));
+            fs::create_directories(session.dir.File("data/xkorvel"));
+            ASSERT_TRUE(test::TempDir::WriteFile(
+                session.dir.File("data/xkorvel/classes.ini"),
+                "[{1E99EA24-C476-4200-A535-94746DC568E6}]\r\nKind=Class\r\nLibrary=" + cut +
+                    "\r\n"));
         }
         const auto filesBefore = Snapshot(folder);
 
