@@ -10,6 +10,7 @@
 
 #include "camera/CameraError.h"
 #include "camera/ParameterTable.h"
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptGuard.h"
 #include "cli/ProgressLine.h"
@@ -164,8 +165,8 @@ void PrintError(ProgressLine& err, int32_t status, const std::string& descriptio
 // How one verb ended.
 struct StepOutcome {
     bool ok = true;         // false after a script error (reported)
-    bool stopped = false;   // the script error is that of an operation stopped on request
     int32_t resultCode = 0; // a method's result code, 0 for everything else
+    bool stopped = false;   // the script error is that of an operation stopped on request
 };
 
 // A failed verb: its error line, and whether it only says that the operation stopped.
@@ -178,34 +179,43 @@ StepOutcome Failed(IXKorvelCamObject& object, int32_t status, ProgressLine& err)
     return outcome;
 }
 
-// Runs one verb. `object` is null when no verb needs the control.
-StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
+// What each verb does. `object` is null when no verb of the line needs the control.
+using StepRunner = StepOutcome (*)(IXKorvelCamObject* object, Step& step, ProgressLine& err);
+
+StepOutcome RunList(IXKorvelCamObject*, Step&, ProgressLine&)
+{
+    ListMembers();
+    return {};
+}
+
+StepOutcome RunDescribe(IXKorvelCamObject* object, Step& step, ProgressLine&)
+{
+    std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
+    std::fflush(stdout);
+    return {};
+}
+
+StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
+{
+    // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
+    StepOutcome outcome;
+    const AutomationMember* readAll =
+        FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
+    Variant result;
+    const int32_t status = object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
+    err.Clear();
+    if (status != hresult::kOk)
+        return Failed(*object, status, err);
+    outcome.resultCode = result.ToI4().value_or(0);
+    std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
+    std::fflush(stdout);
+    return outcome;
+}
+
+// get, set and call: one invocation of the member.
+StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
 {
     StepOutcome outcome;
-    if (step.verb == Verb::List) {
-        ListMembers();
-        return outcome;
-    }
-    if (step.verb == Verb::Describe) {
-        std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
-        std::fflush(stdout);
-        return outcome;
-    }
-    if (step.verb == Verb::Dump) {
-        // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
-        const AutomationMember* readAll =
-            FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
-        Variant result;
-        const int32_t status =
-            object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
-        err.Clear();
-        if (status != hresult::kOk)
-            return Failed(*object, status, err);
-        outcome.resultCode = result.ToI4().value_or(0);
-        std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
-        std::fflush(stdout);
-        return outcome;
-    }
     const AutomationMember& member = *step.member;
     InvokeKind kind = step.verb == Verb::Get   ? InvokeKind::PropertyGet
                       : step.verb == Verb::Set ? InvokeKind::PropertyPut
@@ -231,6 +241,23 @@ StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
         }
     }
     return outcome;
+}
+
+struct VerbRunner {
+    Verb verb;
+    StepRunner run;
+};
+constexpr VerbRunner kVerbRunners[] = {
+    {Verb::Get, RunMember}, {Verb::Set, RunMember},        {Verb::Call, RunMember},
+    {Verb::List, RunList},  {Verb::Describe, RunDescribe}, {Verb::Dump, RunDump},
+};
+
+StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
+{
+    for (const VerbRunner& runner : kVerbRunners)
+        if (runner.verb == step.verb)
+            return runner.run(object, step, err);
+    return {};
 }
 
 bool IsOnline(IXKorvelCamObject& object)
@@ -314,7 +341,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (line.help) {
-        std::fputs(cli::UsageText(), stdout);
+        std::fputs(cli::UsageText().c_str(), stdout);
         return kExitOk;
     }
 

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -61,63 +62,92 @@ struct Arguments {
     SimOptions options;
     std::string link;
     bool help = false;
+    FaultPlan faults; // the --fault options so far, checked together
 };
 
-// Accepts "--name value" and "--name=value".
+// One option: its name, a short form, whether it takes a value ("--name VALUE" or
+// "--name=VALUE") and what it does with it.
+struct OptionRow {
+    std::string_view name;
+    std::string_view alias;
+    bool takesValue;
+    bool (*apply)(Arguments& args, const std::string& value, std::string& error);
+};
+
+bool NeedsPath(std::string_view option, const std::string& value, std::string& error)
+{
+    if (value.empty())
+        error = "option " + std::string(option) + " needs a path";
+    return !value.empty();
+}
+
+// clang-format off
+constexpr OptionRow kOptionRows[] = {
+    {"--help", "-h", false, [](Arguments& args, const std::string&, std::string&) {
+         args.help = true;
+         return true;
+     }},
+    {"--pace", "", false, [](Arguments& args, const std::string&, std::string&) {
+         args.options.pace = true;
+         return true;
+     }},
+    {"--model", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         if (value.empty())
+             error = "the model name must not be empty";
+         else
+             args.options.model = value;
+         return !value.empty();
+     }},
+    {"--link", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         args.link = value;
+         return NeedsPath("--link", value, error);
+     }},
+    {"--state", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         args.options.stateFile = value;
+         return NeedsPath("--state", value, error);
+     }},
+    {"--fault", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         if (!args.faults.Add(value, error))
+             return false;
+         args.options.faults.push_back(value);
+         return true;
+     }},
+};
+// clang-format on
+
+const OptionRow* FindOption(std::string_view name)
+{
+    for (const OptionRow& row : kOptionRows)
+        if (row.name == name || (!row.alias.empty() && row.alias == name))
+            return &row;
+    return nullptr;
+}
+
 bool ParseArguments(int argc, char** argv, Arguments& args, std::string& error)
 {
-    FaultPlan check;
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
+        std::string name = argv[i];
         std::string value;
         bool inlineValue = false;
-        if (size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
+        if (size_t eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
             inlineValue = true;
         }
-        auto takeValue = [&]() {
-            if (inlineValue)
-                return true;
-            if (i + 1 >= argc) {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        if ((arg == "--help" || arg == "-h") && !inlineValue) {
-            args.help = true;
-        } else if (arg == "--pace" && !inlineValue) {
-            args.options.pace = true;
-        } else if (arg == "--model") {
-            if (!takeValue())
-                return false;
-            if (value.empty()) {
-                error = "the model name must not be empty";
-                return false;
-            }
-            args.options.model = value;
-        } else if (arg == "--link") {
-            if (!takeValue())
-                return false;
-            args.link = value;
-        } else if (arg == "--state") {
-            if (!takeValue())
-                return false;
-            args.options.stateFile = value;
-        } else if (arg == "--fault") {
-            if (!takeValue() || !check.Add(value, error))
-                return false;
-            args.options.faults.push_back(value);
-        } else {
+        const OptionRow* row = FindOption(name);
+        if (row == nullptr || (inlineValue && !row->takesValue)) {
             error = "unknown option " + std::string(argv[i]);
             return false;
         }
-        if ((arg == "--link" || arg == "--state") && value.empty()) {
-            error = "option " + arg + " needs a path";
-            return false;
+        if (row->takesValue && !inlineValue) {
+            if (i + 1 >= argc) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
         }
+        if (!row->apply(args, value, error))
+            return false;
     }
     return true;
 }

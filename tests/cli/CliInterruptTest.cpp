@@ -13,14 +13,10 @@
 #include "CliHarness.h"
 #include "camera/ParameterTable.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using test::CliSession;
-using test::RunResult;
-using test::TempDir;
 
 // The camera's current value of every setup row it has a command word for.
 std::map<std::string, int32_t> CurrentSettings(sim::SimCamera& camera)
@@ -119,4 +115,4 @@ TEST(CliInterrupt, SettingsNotPutBackAreReportedNotHiddenBehindTheStop)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "CliHarness.h"
+#include "cli/CliHarness.h"
 #include "automation/AutomationMembers.h"
 #include "base/ProfileFile.h"
 #include "base/SharedLibrary.h"
