@@ -156,6 +156,12 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
          {kPython, "import subprocess, sys\nsubprocess.run([sys.executable, '-c', '''" + kInCycle +
                        "'''], check=True)\n" + kAgain},
          0, "True 2\n", {""}, {}},
+        {"script's data report while the line closes", {"close-after=2:SH1"}, 0, false,
+         Setting::Plain, 0,
+         {kPython, "import os, zr47xcl\nc = zr47xcl.Control()\ntry:\n"
+                   "    c.WriteCameraDataToFile(os.path.expanduser('~/r.txt'))\n"
+                   "except zr47xcl.ScriptError as error:\n    print(error)\n"},
+         0, kNotPutBack, {""}, {}},
         {"line closed while the data report has an area loaded", {"close-after=2:SH1"}, 0, false,
          Setting::Plain, 0, {"call", "WriteCameraDataToFile", "@/report.txt"}, 1, "",
          {kNotPutBack}, {}},
