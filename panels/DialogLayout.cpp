@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
 
 #include "panels/DialogMetrics.h"
@@ -97,11 +99,14 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             break;
         }
         case ControlKind::SignedNumber:
-            widget = new CNiEdit(&dialog);
+        case ControlKind::UnsignedNumber: {
+            CNEdit* field = panelSpec.kind == ControlKind::SignedNumber
+                                ? static_cast<CNEdit*>(new CNiEdit(&dialog))
+                                : static_cast<CNEdit*>(new CNuEdit(&dialog));
+            field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            widget = field;
             break;
-        case ControlKind::UnsignedNumber:
-            widget = new CNuEdit(&dialog);
-            break;
+        }
         case ControlKind::Spin: {
             auto* spin = new CSpinButton(&dialog);
             // The up-down button belongs to the number field laid out just before it.
@@ -160,6 +165,14 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
         // A drop-down list's height is that of the open list; the closed box is one line.
         if (panelSpec.kind == ControlKind::DropDown)
             rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
+        // An up-down button sits on the right edge of its field, which narrows by its width.
+        if (panelSpec.kind == ControlKind::Spin && previous != nullptr &&
+            qobject_cast<CNEdit*>(previous) != nullptr) {
+            const QRect field = previous->geometry();
+            rect =
+                QRect(field.right() + 1 - rect.width(), field.top(), rect.width(), field.height());
+            previous->resize(field.width() - rect.width(), field.height());
+        }
         widget->setGeometry(rect);
         if (panelSpec.tooltip != nullptr)
             widget->setToolTip(QString::fromLocal8Bit(panelSpec.tooltip));
@@ -169,6 +182,21 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             widget->lower();
         previous = widget;
     }
+    ApplyLook(dialog);
+}
+
+void DialogControls::ApplyLook(QWidget& dialog)
+{
+    // The look the layouts were drawn for: group titles inside the frame's top edge, sunken
+    // fields with narrow margins. Set on this dialog's widgets only; the application's style
+    // belongs to whoever embeds the control. The dialog owns its style object.
+    QStyle* look = QStyleFactory::create("Windows");
+    if (look == nullptr)
+        return;
+    look->setParent(&dialog);
+    dialog.setStyle(look);
+    for (QWidget* child : dialog.findChildren<QWidget*>())
+        child->setStyle(look);
 }
 
 QWidget* DialogControls::Widget(int id) const

@@ -72,6 +72,9 @@ public:
     // The exclusive group a radio button belongs to (by the identifier of any of its buttons).
     QButtonGroup* RadioGroup(int id) const;
 
+    // Gives `dialog` and every widget in it the look the layouts were drawn for.
+    static void ApplyLook(QWidget& dialog);
+
 private:
     std::map<int, QPointer<QWidget>> widgets_;
     std::map<int, QButtonGroup*> groups_;
