@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <algorithm>
 
 #include "panels/DialogMetrics.h"
@@ -80,6 +81,7 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
     dialog.setWindowTitle(QString::fromLocal8Bit(layout.title));
     dialog.setFixedSize(metrics.Size(layout.width, layout.height));
 
+    QStyle* look = CreateLook(dialog);
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
     for (const ControlSpec& panelSpec : layout.controls) {
@@ -161,7 +163,11 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             widget = new OnlineStrip(&dialog);
             break;
         }
+        widget->setFont(metrics.Font());
+        if (look != nullptr)
+            widget->setStyle(look);
         QRect rect = metrics.Rect(panelSpec.x, panelSpec.y, panelSpec.width, panelSpec.height);
+        FitText(*widget, panelSpec.kind, rect);
         // A drop-down list's height is that of the open list; the closed box is one line.
         if (panelSpec.kind == ControlKind::DropDown)
             rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
@@ -182,21 +188,63 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             widget->lower();
         previous = widget;
     }
-    ApplyLook(dialog);
+    // The parts the controls made of their own (arrows, list views) take the same look.
+    if (look != nullptr)
+        for (QWidget* child : dialog.findChildren<QWidget*>())
+            child->setStyle(look);
 }
 
-void DialogControls::ApplyLook(QWidget& dialog)
+void DialogControls::FitItems(QComboBox& list)
+{
+    QFont font = list.parentWidget() != nullptr ? list.parentWidget()->font() : list.font();
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    const int room =
+        list.style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
+            .width();
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (int i = 0; i < list.count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list.itemText(i)));
+    // The stretch is a percentage of the normal width; one point more is taken off for the
+    // rounding of the narrowed glyphs.
+    if (widest > room && room > 0)
+        font.setStretch(std::max(50, room * 100 / widest - 1));
+    list.setFont(font);
+}
+
+QStyle* DialogControls::CreateLook(QWidget& dialog)
 {
     // The look the layouts were drawn for: group titles inside the frame's top edge, sunken
     // fields with narrow margins. Set on this dialog's widgets only; the application's style
     // belongs to whoever embeds the control. The dialog owns its style object.
     QStyle* look = QStyleFactory::create("Windows");
     if (look == nullptr)
-        return;
+        return nullptr;
     look->setParent(&dialog);
     dialog.setStyle(look);
-    for (QWidget* child : dialog.findChildren<QWidget*>())
-        child->setStyle(look);
+    return look;
+}
+
+void DialogControls::FitText(const QWidget& widget, ControlKind kind, QRect& rect)
+{
+    // A one-line text, check box or radio button whose text is wider than its layout rectangle
+    // (the text is measured in this font, which may run wider than the one the layout was drawn
+    // with) grows away from its alignment edge instead of cutting the text off.
+    const bool fits = kind == ControlKind::TextNoWrap || kind == ControlKind::TextRight ||
+                      kind == ControlKind::TextCentre || kind == ControlKind::CheckBox ||
+                      kind == ControlKind::RadioFirst || kind == ControlKind::Radio;
+    const int needed = widget.sizeHint().width();
+    if (!fits || needed <= rect.width())
+        return;
+    const int extra = needed - rect.width();
+    if (kind == ControlKind::TextRight)
+        rect.setLeft(rect.left() - extra);
+    else if (kind == ControlKind::TextCentre)
+        rect.adjust(-extra / 2, 0, extra - extra / 2, 0);
+    else
+        rect.setWidth(needed);
 }
 
 QWidget* DialogControls::Widget(int id) const

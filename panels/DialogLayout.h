@@ -7,6 +7,8 @@
 #include <span>
 
 class QButtonGroup;
+class QComboBox;
+class QStyle;
 
 namespace zr
 {
@@ -72,10 +74,14 @@ public:
     // The exclusive group a radio button belongs to (by the identifier of any of its buttons).
     QButtonGroup* RadioGroup(int id) const;
 
-    // Gives `dialog` and every widget in it the look the layouts were drawn for.
-    static void ApplyLook(QWidget& dialog);
+    // Narrows the font of a drop-down list just enough for its widest item to show whole in the
+    // closed box; the dialog font again when every item fits.
+    static void FitItems(QComboBox& list);
 
 private:
+    static QStyle* CreateLook(QWidget& dialog);
+    static void FitText(const QWidget& widget, ControlKind kind, QRect& rect);
+
     std::map<int, QPointer<QWidget>> widgets_;
     std::map<int, QButtonGroup*> groups_;
 };
