@@ -20,6 +20,7 @@
 #include "panels/NiEdit.h"
 #include "panels/NuEdit.h"
 #include "panels/OnlineStrip.h"
+#include "panels/PanelToolTip.h"
 #include "panels/SpinButton.h"
 
 namespace zr
@@ -82,6 +83,7 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
     dialog.setFixedSize(metrics.Size(layout.width, layout.height));
 
     QStyle* look = CreateLook(dialog);
+    tips_ = new PanelToolTip(dialog, metrics.Font());
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
     for (const ControlSpec& panelSpec : layout.controls) {
@@ -180,8 +182,10 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             previous->resize(field.width() - rect.width(), field.height());
         }
         widget->setGeometry(rect);
-        if (panelSpec.tooltip != nullptr)
+        if (panelSpec.tooltip != nullptr) {
             widget->setToolTip(QString::fromLocal8Bit(panelSpec.tooltip));
+            tips_->Watch(*widget);
+        }
         widgets_[panelSpec.id] = widget;
         // Group frames stay behind the controls they enclose.
         if (panelSpec.kind == ControlKind::Group)

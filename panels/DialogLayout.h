@@ -14,6 +14,7 @@ namespace zr
 {
 
 class DialogMetrics;
+class PanelToolTip;
 
 // What a control of a layout is.
 enum class ControlKind : uint8_t {
@@ -71,6 +72,8 @@ public:
 
     QWidget* Widget(int id) const;
     template <typename T> T* Get(int id) const { return qobject_cast<T*>(Widget(id)); }
+    // The panel's tooltip control (null before Build).
+    PanelToolTip* ToolTip() const { return tips_; }
     // The exclusive group a radio button belongs to (by the identifier of any of its buttons).
     QButtonGroup* RadioGroup(int id) const;
 
@@ -84,6 +87,7 @@ private:
 
     std::map<int, QPointer<QWidget>> widgets_;
     std::map<int, QButtonGroup*> groups_;
+    PanelToolTip* tips_ = nullptr; // owned by the dialog
 };
 
 } // namespace zr

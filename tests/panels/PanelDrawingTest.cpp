@@ -2,8 +2,10 @@
 // no text cut off, up-down buttons on their field's edge, the sizes the layouts give.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,7 @@
 #include "panels/DialogControlMono.h"
 #include "panels/DialogMetrics.h"
 #include "panels/NEdit.h"
+#include "panels/PanelToolTip.h"
 #include "panels/SpinButton.h"
 
 namespace zr::test
@@ -134,7 +137,7 @@ void CheckPanel(const CDialogOCXBase& panel, const DialogMetrics& metrics)
     }
 }
 
-TEST(PanelPicture, EveryControlSitsInsideItsFrameWithItsWholeText)
+TEST(PanelDrawing, EveryControlSitsInsideItsFrameWithItsWholeText)
 {
     // The three models give every panel kind: colour and monochrome imager panels, the common
     // control panel with imagers alike and of two kinds.
@@ -148,7 +151,46 @@ TEST(PanelPicture, EveryControlSitsInsideItsFrameWithItsWholeText)
     }
 }
 
-TEST(PanelPicture, DialogUnitsFollowTheFontsWindowsAscentAndDescent)
+TEST(PanelDrawing, TooltipsUseTheDialogFontAndThePanelsWidth)
+{
+    ControlPanelTestBed bed;
+    bed.Start("ZR-470");
+    const DialogMetrics metrics;
+    // Panel, a control with a tip, the tip's maximum width.
+    const struct {
+        int32_t panel;
+        int control;
+        int width;
+    } rows[] = {
+        {PANEL_ABOUT, CDialogAbout::kSave, 200},
+        {PANEL_COMMUNICATION, CDialogComm::kAuto, 400},
+        {PANEL_IMAGER1, CDialogControlColor::kGainMaster, 400},
+    };
+    for (const auto& row : rows) {
+        CDialogOCXBase& panel = bed.Panel(row.panel);
+        QWidget* control = panel.Controls().Widget(row.control);
+        PanelToolTip* tips = panel.Controls().ToolTip();
+        ASSERT_NE(tips, nullptr);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(control, &hover);
+        QLabel* shown = tips->Shown();
+        ASSERT_NE(shown, nullptr) << row.panel;
+        EXPECT_EQ(shown->text(), control->toolTip());
+        EXPECT_EQ(shown->font().family(), metrics.Font().family());
+        EXPECT_EQ(shown->font().pixelSize(), metrics.Font().pixelSize());
+        EXPECT_EQ(tips->MaximumWidth(), row.width);
+        EXPECT_LE(shown->width(), row.width);
+        // The whole text on one line where it fits.
+        EXPECT_GE(shown->contentsRect().width(),
+                  std::min(shown->fontMetrics().horizontalAdvance(shown->text()), row.width - 4));
+        // Leaving the control takes the tip away.
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(control, &leave);
+        EXPECT_EQ(tips->Shown(), nullptr);
+    }
+}
+
+TEST(PanelDrawing, DialogUnitsFollowTheFontsWindowsAscentAndDescent)
 {
     // Tahoma's OS/2 table: 2049 and 423 of 2048 units; at 96 dpi the 8 pt em is 11 pixels.
     QByteArray os2(96, '\0');
