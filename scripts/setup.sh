@@ -9,8 +9,10 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
     clang libclang-rt-dev clang-tidy man-db
     # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
-    # The tool's end-to-end test on a virtual X server; the interaction tests drive it under a
-    # window manager with real clicks and keys.
+    # zr47xcl-tool checks its X display through the X connection library before Qt opens it.
+    libxcb1-dev
+    # The tool's end-to-end tests on a virtual X server, with a window manager that pings its
+    # windows and a program that types and clicks there as a user does.
     xvfb xauth libx11-dev openbox xdotool)
 missing=()
 for p in "${packages[@]}"; do
