@@ -2,6 +2,7 @@
 manager (openbox) on a virtual X server, real clicks and keys (xdotool), a simulated camera whose
 received lines a relay records."""
 
+import ctypes
 import os
 import pathlib
 import pty
@@ -68,6 +69,32 @@ def xdo(display, *args):
     result = subprocess.run(["xdotool", *map(str, args)], env=dict(os.environ, DISPLAY=display),
                             capture_output=True, text=True, timeout=30)
     return result.stdout.strip()
+
+
+def red_pixels(display, window, x, y, width, height):
+    """How many clearly red pixels the window shows in a rectangle (read from the X server)."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XGetImage.restype = ctypes.c_void_p
+    xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                               ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    xlib.XGetPixel.restype = ctypes.c_ulong
+    xlib.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
+    xlib.XDestroyImage = xlib.XDestroyImage if hasattr(xlib, "XDestroyImage") else None
+    connection = xlib.XOpenDisplay(display.encode())
+    assert connection
+    try:
+        image = xlib.XGetImage(connection, int(window), x, y, width, height, 0xFFFFFFFF, 2)
+        assert image
+        count = 0
+        for row in range(height):
+            for column in range(width):
+                pixel = xlib.XGetPixel(image, column, row)
+                red, green, blue = pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF
+                count += red > 160 and green < 80 and blue < 80
+        return count
+    finally:
+        xlib.XCloseDisplay(ctypes.c_void_p(connection))
 
 
 def wait_until(condition, timeout=15.0):
@@ -270,3 +297,32 @@ def test_floating_panels_stay_usable_during_the_search(desktop):
     xdo(tool.display, "key", "Escape")
     assert wait_until(lambda: not tool.window("^In Progress"), 8)
     assert wait_until(lambda: not tool.window("^About This Control$"), 5)
+
+
+# The stop sign of the communication panel follows the offline result (100) alone: a camera that
+# never answered is offline, so reading from it gives 100; a camera that stops answering in the
+# middle of a read gives a time-out, whose message box is shown instead. Rows: camera faults,
+# whether the stop sign shows after "Synchronize Program".
+STOP_SIGN = [
+    (("--fault", "silent"), True),
+    (("--fault", "silent:SH1"), False),
+]
+
+
+@pytest.mark.parametrize("faults,shown", STOP_SIGN)
+def test_stop_sign_only_for_the_offline_result(desktop, faults, shown):
+    tool = desktop("ZR-470", sim_options=faults, relay=False)
+    panel = tool.show_panel("Communication", "^Communication$")
+    assert panel
+    xdo(tool.display, "windowactivate", "--sync", panel)
+    icon = (*px(241, 205), *px(21, 20))
+    assert red_pixels(tool.display, panel, *icon) == 0
+    before = len(list(tool.messages.iterdir()))
+    tool.click(panel, *px(199 + 41, 78 + 7))
+    # Done once the line status has settled (a read of all rows takes a while).
+    time.sleep(4)
+    xdo(tool.display, "windowactivate", "--sync", panel)
+    time.sleep(0.5)
+    assert (red_pixels(tool.display, panel, *icon) > 20) == shown
+    # A time-out is told in the control's message box (dismissed unattended).
+    assert (len(list(tool.messages.iterdir())) > before) == (not shown)
