@@ -73,6 +73,65 @@ QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& panelSpec)
     }
 }
 
+// A new control of `panelSpec`'s kind in `dialog`; `previous` is the control laid out before it.
+QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* previous)
+{
+    switch (panelSpec.kind) {
+    case ControlKind::Text:
+    case ControlKind::TextNoWrap:
+    case ControlKind::TextRight:
+    case ControlKind::TextCentre:
+        return MakeText(dialog, panelSpec);
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit: {
+        auto* edit = new QLineEdit(&dialog);
+        edit->setReadOnly(panelSpec.kind == ControlKind::ReadOnlyEdit);
+        return edit;
+    }
+    case ControlKind::SignedNumber:
+    case ControlKind::UnsignedNumber: {
+        CNEdit* field = panelSpec.kind == ControlKind::SignedNumber
+                            ? static_cast<CNEdit*>(new CNiEdit(&dialog))
+                            : static_cast<CNEdit*>(new CNuEdit(&dialog));
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return field;
+    }
+    case ControlKind::Spin: {
+        auto* spin = new CSpinButton(&dialog);
+        // The up-down button belongs to the number field laid out just before it.
+        if (auto* buddy = qobject_cast<CNEdit*>(previous))
+            spin->SetBuddy(buddy);
+        return spin;
+    }
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+    case ControlKind::PushCheckBox:
+    case ControlKind::RadioFirst:
+    case ControlKind::Radio:
+        return MakeButton(dialog, panelSpec);
+    case ControlKind::Group:
+        return new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+    case ControlKind::DropDown:
+        return new QComboBox(&dialog);
+    case ControlKind::List:
+        return new QListWidget(&dialog);
+    case ControlKind::Progress: {
+        auto* bar = new QProgressBar(&dialog);
+        bar->setTextVisible(false);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        return bar;
+    }
+    case ControlKind::Picture:
+        return new QLabel(&dialog);
+    case ControlKind::Link:
+        return new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+    case ControlKind::Strip:
+        return new OnlineStrip(&dialog);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
@@ -87,83 +146,15 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
     for (const ControlSpec& panelSpec : layout.controls) {
-        QWidget* widget = nullptr;
-        switch (panelSpec.kind) {
-        case ControlKind::Text:
-        case ControlKind::TextNoWrap:
-        case ControlKind::TextRight:
-        case ControlKind::TextCentre:
-            widget = MakeText(dialog, panelSpec);
-            break;
-        case ControlKind::Edit:
-        case ControlKind::ReadOnlyEdit: {
-            auto* edit = new QLineEdit(&dialog);
-            edit->setReadOnly(panelSpec.kind == ControlKind::ReadOnlyEdit);
-            widget = edit;
-            break;
-        }
-        case ControlKind::SignedNumber:
-        case ControlKind::UnsignedNumber: {
-            CNEdit* field = panelSpec.kind == ControlKind::SignedNumber
-                                ? static_cast<CNEdit*>(new CNiEdit(&dialog))
-                                : static_cast<CNEdit*>(new CNuEdit(&dialog));
-            field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            widget = field;
-            break;
-        }
-        case ControlKind::Spin: {
-            auto* spin = new CSpinButton(&dialog);
-            // The up-down button belongs to the number field laid out just before it.
-            if (auto* buddy = qobject_cast<CNEdit*>(previous))
-                spin->SetBuddy(buddy);
-            widget = spin;
-            break;
-        }
-        case ControlKind::Button:
-        case ControlKind::CheckBox:
-        case ControlKind::PushCheckBox:
-        case ControlKind::RadioFirst:
-        case ControlKind::Radio: {
-            QAbstractButton* button = MakeButton(dialog, panelSpec);
-            if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
-                if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
-                    group = new QButtonGroup(&dialog);
-                    group->setExclusive(true);
-                }
-                group->addButton(button, static_cast<int>(group->buttons().size()));
-                groups_[panelSpec.id] = group;
+        QWidget* widget = MakeControl(dialog, panelSpec, previous);
+        if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
+            if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
+                group = new QButtonGroup(&dialog);
+                group->setExclusive(true);
             }
-            widget = button;
-            break;
-        }
-        case ControlKind::Group:
-            widget = new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""),
-                                   &dialog);
-            break;
-        case ControlKind::DropDown:
-            widget = new QComboBox(&dialog);
-            break;
-        case ControlKind::List:
-            widget = new QListWidget(&dialog);
-            break;
-        case ControlKind::Progress: {
-            auto* bar = new QProgressBar(&dialog);
-            bar->setTextVisible(false);
-            bar->setRange(0, 100);
-            bar->setValue(0);
-            widget = bar;
-            break;
-        }
-        case ControlKind::Picture:
-            widget = new QLabel(&dialog);
-            break;
-        case ControlKind::Link:
-            widget =
-                new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
-            break;
-        case ControlKind::Strip:
-            widget = new OnlineStrip(&dialog);
-            break;
+            group->addButton(static_cast<QAbstractButton*>(widget),
+                             static_cast<int>(group->buttons().size()));
+            groups_[panelSpec.id] = group;
         }
         widget->setFont(metrics.Font());
         if (look != nullptr)
