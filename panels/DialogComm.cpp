@@ -374,12 +374,13 @@ void CDialogComm::RunCameraOperation(const Operation& operation)
         FlagScope busy(busy_, busy_ || operation.busy);
         code = CallControl(operation.button, path, row);
     }
+    // A failure other than offline shows the control's message box and ends the handling here.
+    Owner().ReportResult(row, code);
     if (operation.examined) {
         if (code == CAMERA_OFFLINE)
             AddMessage(kOfflineLine);
-        ShowFailure(code != 0);
+        ShowFailure(code == CAMERA_OFFLINE);
     }
-    Owner().ReportResult(row, code);
 }
 
 int CDialogComm::CallControl(int button, const std::string& path, int32_t& row)
