@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "camera/ParameterTable.h"
+#include "cli/BusCommands.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptGuard.h"
 #include "cli/ProgressLine.h"
@@ -235,6 +236,24 @@ bool IsOnline(IXKorvelCamObject& object)
            online.ToBool().value_or(false);
 }
 
+// When a control published on the session bus holds the port the start-up tried: a line naming
+// it and --attach.
+std::string PublishedHolder(IXKorvelCamObject& object)
+{
+    Variant commClass;
+    Variant port;
+    const AutomationMember* classMember =
+        FindSpecialMember(MemberKind::Property, SpecialOp::CommClass);
+    const AutomationMember* portMember =
+        FindSpecialMember(MemberKind::Property, SpecialOp::CommPort);
+    if (object.Invoke(classMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &commClass) !=
+            hresult::kOk ||
+        object.Invoke(portMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &port) !=
+            hresult::kOk)
+        return {};
+    return cli::HeldByPublishedControl(commClass.ToI4().value_or(-1), port.ToI4().value_or(-1));
+}
+
 using ObjectPtr = std::unique_ptr<IXKorvelCamObject, ReleaseObject>;
 
 // The control object, made through the component's class factory as a host makes it.
@@ -294,9 +313,34 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (!words.empty() && words[0] == "serve") {
+        std::optional<cli::PortChoice> port;
+        bool offline = false;
+        bool log = false;
+        for (size_t i = 1; i < words.size(); ++i) {
+            if (words[i] == "--port" && i + 1 < words.size())
+                port = cli::ParsePort(words[++i]);
+            else if (words[i] == "--offline")
+                offline = true;
+            else if (words[i] == "--log")
+                log = true;
+        }
+        return cli::RunServe(port, offline, log);
+    }
+    bool attach = false;
+    std::optional<cli::PortChoice> attachPort;
+    if (!words.empty() && words[0] == "--attach") {
+        attach = true;
+        words.erase(words.begin());
+        if (!words.empty() && cli::ParsePort(words[0])) {
+            attachPort = cli::ParsePort(words[0]);
+            words.erase(words.begin());
+        }
+    }
     CommandLine line;
     std::string error;
-    if (!cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, error)) {
+    if (!cli::ParseCommandLine(words, line, error)) {
         WriteLine(stderr, "zr47xcl: " + error);
         return kExitUsage;
     }
@@ -309,6 +353,22 @@ int main(int argc, char** argv)
     if (!line.NeedsControl())
         return RunSteps(nullptr, line, err);
 
+    if (attach) {
+        ObjectPtr attached(cli::AttachToPublished(attachPort, error));
+        if (!attached) {
+            WriteLine(stderr, "zr47xcl: --attach: " + error);
+            return kExitScriptError;
+        }
+        StderrReporter reporter(err, line.events, line.log);
+        attached->Advise(&reporter);
+        attached->SetProgress(&err);
+        InterruptGuard interrupts;
+        const int exitCode = RunSteps(attached.get(), line, err);
+        attached->Close();
+        attached->Unadvise(&reporter);
+        attached->SetProgress(nullptr);
+        return exitCode;
+    }
     ObjectPtr object = CreateControl();
     if (!object) {
         WriteLine(stderr, "zr47xcl: the control object could not be created");
@@ -328,6 +388,9 @@ int main(int argc, char** argv)
             const std::string why = object->ConnectionFailure();
             if (!why.empty())
                 err.Line("zr47xcl: " + why);
+            const std::string held = PublishedHolder(*object);
+            if (!held.empty())
+                err.Line("zr47xcl: " + held);
         }
         exitCode = RunSteps(object.get(), line, err);
         object->SetProgress(nullptr);
