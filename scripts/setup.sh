@@ -10,7 +10,10 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
     # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
     # The tool's end-to-end test on a virtual X server.
-    xvfb xauth libx11-dev)
+    xvfb xauth libx11-dev
+    # The control on the session bus (sdbus-c++); the bus tests start a private session bus and
+    # check it with busctl and the Python binding of the D-Bus library.
+    libsdbus-c++-dev dbus-daemon systemd python3-dbus)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
