@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include "automation/AutomationMembers.h"
+#include "python/AttachedSession.h"
 #include "python/ScriptControl.h"
 #include "python/ValueConversion.h"
 
@@ -225,6 +226,8 @@ PYBIND11_MODULE(zr47xcl, module)
         Unwrap(self).Close();
         return false;
     });
+
+    zr::python::DefineAttach(module, scriptError);
 
     module.attr("PROPERTIES") = NamesOf(MemberKind::Property);
     module.attr("METHODS") = NamesOf(MemberKind::Method);
