@@ -50,6 +50,9 @@ public:
     // Message boxes of the control are rendered to this folder and dismissed at once instead
     // of waiting for a user. Call before CreateControlWindow.
     void SetScreenshotFolder(const std::string& folder);
+    // The receiver of the control's progress and stop requests (see IXKorvelCamProgress); it
+    // must outlive the control. Call before CreateControlWindow, so the start-up uses it too.
+    void SetProgress(IXKorvelCamProgress* progress);
     // Creates the control's window as a child of `parent`; the control's start-up runs now
     // (connection attempt, its message box on failure, the panels). The window, or nullptr.
     QWidget* CreateControlWindow(QWidget* parent);

@@ -9,8 +9,11 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
     clang libclang-rt-dev clang-tidy man-db
     # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
-    # The tool's end-to-end test on a virtual X server.
-    xvfb xauth libx11-dev
+    # zr47xcl-tool checks its X display through the X connection library before Qt opens it.
+    libxcb1-dev
+    # The tool's end-to-end tests on a virtual X server, with a window manager that pings its
+    # windows and a program that types and clicks there as a user does.
+    xvfb xauth libx11-dev openbox xdotool
     # The control on the session bus (sdbus-c++); the bus tests start a private session bus and
     # check it with busctl and the Python binding of the D-Bus library.
     libsdbus-c++-dev dbus-daemon systemd python3-dbus)
