@@ -385,12 +385,12 @@ bool ReadOption(const std::string& token, Tokens& tokens, CommandLine& line, std
         return true;
     }
     const std::string* value = nullptr;
+    // A trailing value is the next token unless that starts the next verb or option.
+    const bool trailing = row->value == OptionValue::Trailing && tokens.Peek() != nullptr &&
+                          !EndsArguments(*tokens.Peek());
     if (inlineValue)
         value = &*inlineValue;
-    else if (row->value == OptionValue::Required)
-        value = tokens.Next();
-    else if (row->value == OptionValue::Trailing && tokens.Peek() != nullptr &&
-             !EndsArguments(*tokens.Peek()))
+    else if (row->value == OptionValue::Required || trailing)
         value = tokens.Next();
     return row->apply(line, value, error);
 }
