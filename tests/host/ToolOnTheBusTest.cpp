@@ -7,13 +7,17 @@
 #include <QListWidget>
 #include <QWidget>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "base/ProfileFile.h"
+#include "bus/BusClient.h"
 #include "host/ControlDialog.h"
 #include "sim/lib/PtyServer.h"
 #include "sim/lib/SimCamera.h"
@@ -103,6 +107,90 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusAndSavesIt)
 
     EXPECT_TRUE(dialog->close());
     dialog.reset();
+    EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
+}
+
+// An X server on the first free display of :50 to :59; empty Display() when none started.
+class XServerOnFreeDisplay
+{
+public:
+    explicit XServerOnFreeDisplay(const std::string& logFile)
+    {
+        for (int number = 50; number <= 59 && display_.empty(); ++number) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+            struct stat info {
+            };
+            if (::stat(socket.c_str(), &info) == 0)
+                continue;
+            server_ = std::make_unique<test::ChildProcess>(
+                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-nolisten", "tcp",
+                                         "-screen", "0", "1280x1024x24"},
+                logFile);
+            if (!server_->Started())
+                return;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (server_->Running() && ::stat(socket.c_str(), &info) != 0 &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (server_->Running() && ::stat(socket.c_str(), &info) == 0)
+                display_ = ":" + std::to_string(number);
+        }
+    }
+    bool Installed() const { return server_ && server_->Started(); }
+    const std::string& Display() const { return display_; }
+
+private:
+    std::unique_ptr<test::ChildProcess> server_;
+    std::string display_;
+};
+
+TEST(ToolOnTheBus, TheToolOnAnXServerServesAScriptAndSavesWhatItSet)
+{
+    test::PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    test::TempDir dir;
+    XServerOnFreeDisplay server(dir.File("xvfb.log"));
+    if (!server.Installed())
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_FALSE(server.Display().empty()) << test::TempDir::ReadFile(dir.File("xvfb.log"));
+    sim::PtyServer camera(sim::SimOptions{});
+    ASSERT_TRUE(camera.IsServing());
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
+    const std::string settingsFile =
+        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
+    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera.DevicePath() +
+                                                           "\r\nClass=0\r\nPort=0\r\n"));
+    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
+                              dir.File("regsvr.log"));
+    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+
+    test::ScopedEnv displayName("DISPLAY", server.Display());
+    test::ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+    test::ChildProcess tool({std::string(ZR_BIN_DIR) + "/zr47xcl-tool"}, dir.File("tool.log"));
+    auto log = [&] { return "tool output:\n" + test::TempDir::ReadFile(dir.File("tool.log")); };
+    // The tool publishes its control once its window is up and connected.
+    std::string error;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::vector<bus::PublishedControl> published;
+    while ((published = bus::BusClient::List(error)).empty() && tool.Running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(published.size(), 1u) << error << log();
+    EXPECT_TRUE(published[0].online);
+
+    test::ChildProcess script({std::string(ZR_BIN_DIR) + "/zr47xcl", "--attach", "COM1", "set",
+                               "IMG1ShutterSpeed=6", "get", "IMG1ShutterSpeedString"},
+                              dir.File("script.log"));
+    EXPECT_EQ(script.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("script.log"));
+    EXPECT_EQ(test::TempDir::ReadFile(dir.File("script.log")), "1/1000\n");
+    EXPECT_EQ(camera.Camera().Value("SH1"), 6);
+
+    // Ended like a confirmed close, the tool saves what the script set.
+    tool.Signal(SIGTERM);
+    EXPECT_EQ(tool.Wait(20000), 130) << log();
     EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
 }
 
