@@ -28,6 +28,8 @@ constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 constexpr uint64_t kCallTimeoutUs = 3600ULL * 1000 * 1000;
 constexpr uint64_t kLookupTimeoutUs = 2ULL * 1000 * 1000;
 constexpr std::chrono::milliseconds kBusyRetry{50};
+// How often a call under way asks its stop check.
+constexpr int kStopPollMs = 100;
 
 DispatchResult Failure(int32_t status, std::string description)
 {
@@ -296,13 +298,22 @@ DispatchResult BusClient::CallOnce(const AutomationMember& member, InvokeKind ki
 
 bool BusClient::Wait(const bool& done)
 {
+    bool stopSent = false;
     while (!done) {
         try {
             if (connection_->processPendingRequest())
                 continue;
+            if (!stopSent && stopCheck_ && stopCheck_()) {
+                stopSent = true;
+                sdbus::MethodCall stop = proxy_->createMethodCall(kInterface, kStopMethod);
+                stop.dontExpectReply();
+                proxy_->callMethod(stop);
+            }
             const sdbus::IConnection::PollData data = connection_->getEventLoopPollData();
             pollfd fd{data.fd, data.events, 0};
-            if (::poll(&fd, 1, data.getPollTimeout()) < 0 && errno != EINTR)
+            const int timeout = data.getPollTimeout();
+            if (::poll(&fd, 1, timeout < 0 || timeout > kStopPollMs ? kStopPollMs : timeout) < 0 &&
+                errno != EINTR)
                 return false;
         } catch (const sdbus::Error&) {
             return false;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,9 @@ public:
 
     // How long a call refused as busy is tried again.
     void SetBusyWait(std::chrono::milliseconds wait) { busyWait_ = wait; }
+    // Asked while a call runs; once it says true the control is asked to stop the operation
+    // where it safely can, and the call then ends as the operation does.
+    void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
 
     // While a call runs: the control's events, its communication-log lines (CR LF removed) and
     // the steps of its long operations.
@@ -83,6 +87,7 @@ private:
     std::string name_;
     std::unique_ptr<sdbus::IProxy> proxy_;
     std::chrono::milliseconds busyWait_{10000};
+    std::function<bool()> stopCheck_;
 };
 
 } // namespace zr::bus

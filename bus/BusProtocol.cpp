@@ -131,6 +131,7 @@ std::string InterfaceXml()
     std::string xml = " <interface name=\"" + std::string(kInterface) + "\">\n";
     for (const AutomationMember& m : AutomationMembers())
         AppendMember(xml, m);
+    xml += "  <method name=\"" + std::string(kStopMethod) + "\">\n  </method>\n";
     xml += "  <signal name=\"" + std::string(kLogSignal) + "\">\n";
     AppendArg(xml, "s", "line", nullptr);
     AppendArg(xml, "b", "sent", nullptr);

@@ -26,6 +26,10 @@ inline constexpr const char* kInterface = "com.korvel.ZR47xCL.Control";
 // received), and the steps of a long operation.
 inline constexpr const char* kLogSignal = "CommLog";
 inline constexpr const char* kProgressSignal = "Progress";
+// A method besides the members: asks the long operation the caller started to stop where it
+// safely can (it finishes its restoring steps first). Answered at once, also while busy; a
+// request from anyone but the operation's caller is ignored.
+inline constexpr const char* kStopMethod = "Stop";
 
 // A failed call answers with the error kErrorPrefix + "E" + the status code in eight upper-case
 // hex digits, and the description as the error's message:

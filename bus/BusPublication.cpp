@@ -99,6 +99,8 @@ void BusPublication::Register()
         else
             RegisterProperty(i, m);
     }
+    object_->registerMethod(kInterface, kStopMethod, "", "",
+                            [this](sdbus::MethodCall call) { OnStop(call); });
     object_->registerSignal(kInterface, kLogSignal, "sb", {"line", "sent"});
     object_->registerSignal(kInterface, kProgressSignal, "sii", {"operation", "done", "total"});
     object_->finishRegistration();
@@ -217,13 +219,24 @@ void BusPublication::RunQueue()
         QueuedCall next = std::move(queue_.front());
         queue_.pop_front();
         running_ = true;
+        stopRequested_ = false;
         try {
+            caller_ = next.call.getSender();
             RunMethod(next.call, *next.member);
         } catch (const std::exception&) {
             // A reply that could not be sent (the client has gone) leaves the control as it is.
         }
         running_ = false;
+        caller_.clear();
     }
+}
+
+void BusPublication::OnStop(const sdbus::MethodCall& call)
+{
+    if (running_ && call.getSender() == caller_)
+        stopRequested_ = true;
+    if (!call.doesntExpectReply())
+        call.createReply().send();
 }
 
 void BusPublication::RunMethod(const sdbus::MethodCall& call, const AutomationMember& method)

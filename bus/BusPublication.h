@@ -66,6 +66,10 @@ public:
     // long operation); calls then answer busy.
     void SetBusyCheck(std::function<bool()> check) { busyCheck_ = std::move(check); }
 
+    // Whether the caller of the call under way asked it to stop (kStopMethod); the owner's stop
+    // check of the control reads it.
+    bool StopRequested() const { return stopRequested_; }
+
 private:
     struct QueuedCall {
         sdbus::MethodCall call;
@@ -82,6 +86,7 @@ private:
     void OnMethodCall(sdbus::MethodCall call, const AutomationMember& method);
     void RunQueue();
     void RunMethod(const sdbus::MethodCall& call, const AutomationMember& method);
+    void OnStop(const sdbus::MethodCall& call);
     void GetProperty(sdbus::PropertyGetReply& reply, const AutomationMember& property);
     void SetProperty(sdbus::PropertySetCall& call, const AutomationMember& property);
 
@@ -103,6 +108,8 @@ private:
     std::deque<QueuedCall> queue_;
     bool reading_ = false; // inside the bus library's processing
     bool running_ = false; // a call from the bus holds the control
+    std::string caller_;   // the unique name of its caller
+    bool stopRequested_ = false;
 
     // The last value seen of every property (by member index; empty for other members), and
     // the property indices of every parameter row.

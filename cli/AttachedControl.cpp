@@ -63,6 +63,16 @@ int32_t AttachedControl::Invoke(int32_t dispid, InvokeKind kind, Variant* args, 
     return hresult::kOk;
 }
 
+void AttachedControl::SetProgress(IXKorvelCamProgress* progress)
+{
+    progress_ = progress;
+    // A stop the program asks for (Ctrl-C) reaches the operation in the other program.
+    if (progress == nullptr)
+        client_->SetStopCheck(nullptr);
+    else
+        client_->SetStopCheck([progress] { return progress->IsStopRequested(); });
+}
+
 void AttachedControl::Advise(IXKorvelCamEvents* sink)
 {
     if (sink != nullptr && std::find(sinks_.begin(), sinks_.end(), sink) == sinks_.end())

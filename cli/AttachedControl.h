@@ -31,7 +31,7 @@ public:
     const char* ErrorDescription() const override { return lastError_.c_str(); }
     void Advise(IXKorvelCamEvents* sink) override;
     void Unadvise(IXKorvelCamEvents* sink) override;
-    void SetProgress(IXKorvelCamProgress* progress) override { progress_ = progress; }
+    void SetProgress(IXKorvelCamProgress* progress) override;
     void* CreateControlWindow(void*) override { return nullptr; }
     void SetScreenshotFolder(const char*) override {}
     int32_t SaveScreenshots(const char*) override { return hresult::kFail; }

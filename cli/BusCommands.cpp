@@ -89,10 +89,11 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
             exitCode = kExitFailure;
         } else {
             bus::BusPublication& publication = *served->publication;
-            // A long operation answers the bus between its steps, and a signal stops it there.
+            // A long operation answers the bus between its steps, and a signal or its caller's
+            // stop request stops it there.
             control.SetStopCheck([&publication] {
                 publication.Process();
-                return InterruptGuard::Requested();
+                return InterruptGuard::Requested() || publication.StopRequested();
             });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);

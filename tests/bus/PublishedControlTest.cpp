@@ -122,7 +122,7 @@ TEST_F(PublishedControlTest, InterfaceIsTheMemberTableAsTheBusReportsIt)
                                   "/share/dbus-1/interfaces/com.korvel.ZR47xCL.Control.xml"),
                          bus::kInterface);
     EXPECT_EQ(live, generated);
-    EXPECT_EQ(live.size(), 129u + 155u + 83u + 2u);
+    EXPECT_EQ(live.size(), 129u + 155u + 83u + 3u); // with Stop, CommLog and Progress
 
     // Every member `zr47xcl list` names is there, as the kind it is.
     const RunResult list = RunProgram(kZr47xcl, {"list"}, session.Environment());

@@ -2,9 +2,11 @@
 // the same output, exit statuses and errors as a local run, and a local run that finds its port
 // held by the published control says where to go instead.
 
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 #include "CliHarness.h"
 #include "base/ProfileFile.h"
@@ -129,6 +131,58 @@ TEST(CliAttach, VerbsRunOnThePublishedControlAsTheyRunLocally)
     const RunResult gone = served.Run({"--attach", "get", "CommPort"});
     EXPECT_EQ(gone.exitCode, 1);
     EXPECT_EQ(gone.err, "zr47xcl: --attach: no published control on the session bus\n");
+}
+
+// Interrupted with SIGINT after `afterMs`: the run's outcome and how long it took to end.
+std::pair<RunResult, std::chrono::milliseconds>
+Interrupted(const CliSession& session, const std::vector<std::string>& args, int afterMs)
+{
+    auto run = session.Start(args);
+    std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+    const auto start = std::chrono::steady_clock::now();
+    run->Signal(SIGINT);
+    RunResult result = run->Finish(20000);
+    return {result, std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)};
+}
+
+TEST(CliAttach, CtrlCStopsTheOperationInTheOtherProgramAsItStopsALocalOne)
+{
+    PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    // A white balance the camera reports working for ten seconds.
+    const sim::SimOptions camera{"ZR-470", "", false, {"awb-working=100:AW1"}};
+    CliSession served(camera);
+    CliSession local(camera);
+    ServingProgram server(kZr47xcl, {"serve"}, served.Environment());
+    ASSERT_FALSE(server.FirstLine().empty());
+
+    const std::vector<std::string> verbs{"call", "DoIMG1OnePushAWB", "0", "get", "CommPort"};
+    std::vector<std::string> attached{"--attach"};
+    attached.insert(attached.end(), verbs.begin(), verbs.end());
+    const auto [there, thereTook] = Interrupted(served, attached, 700);
+    const auto [here, hereTook] = Interrupted(local, verbs, 700);
+    EXPECT_LT(thereTook, std::chrono::milliseconds(3000)) << there.err;
+    EXPECT_EQ(there.exitCode, here.exitCode) << there.err << "\n" << here.err;
+    EXPECT_EQ(there.out, here.out);
+    // Both showed the progress line, marked it stopping and ended with the same line.
+    const auto lastLine = [](const std::string& err) {
+        const std::vector<std::string> lines = SplitLines(err);
+        const std::string last = lines.empty() ? std::string() : lines.back();
+        const size_t cleared = last.rfind("\x1B[K");
+        return cleared == std::string::npos ? last : last.substr(cleared + 3);
+    };
+    EXPECT_EQ(lastLine(there.err),
+              "zr47xcl: interrupted by SIGINT; the operation under way finished its restoring "
+              "steps, later verbs did not run");
+    EXPECT_EQ(lastLine(there.err), lastLine(here.err));
+    EXPECT_NE(there.err.find("(stopping)"), std::string::npos) << there.err;
+
+    // The published control goes on serving.
+    const RunResult after = served.Run({"--attach", "get", "IMG1ShutterSpeed"});
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
 }
 
 } // namespace
