@@ -100,7 +100,7 @@ void BusPublication::Register()
             RegisterProperty(i, m);
     }
     object_->registerMethod(kInterface, kStopMethod, "", "",
-                            [this](sdbus::MethodCall call) { OnStop(call); });
+                            [this](const sdbus::MethodCall& call) { OnStop(call); });
     object_->registerSignal(kInterface, kLogSignal, "sb", {"line", "sent"});
     object_->registerSignal(kInterface, kProgressSignal, "sii", {"operation", "done", "total"});
     object_->finishRegistration();
