@@ -8,12 +8,14 @@
 #include <QWidget>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <poll.h>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "ChildProcess.h"
 #include "base/ProfileFile.h"
@@ -55,7 +57,7 @@ QStringList Messages(QWidget* panel)
     return lines;
 }
 
-TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusAndSavesIt)
+TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAndSaves)
 {
     test::PrivateSessionBus bus;
     if (bus.Address().empty())
@@ -105,35 +107,56 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusAndSavesIt)
     EXPECT_TRUE(lines.contains("COMPLETE")) << lines.join(" | ").toStdString();
     EXPECT_EQ(camera.Camera().Value("SH1"), 6);
 
+    // While an operation of the window holds the control (its wait cursor is up), a script's
+    // call waits, and goes through once the operation is over.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    test::ChildProcess waiting(
+        {std::string(ZR_BIN_DIR) + "/zr47xcl", "--attach", "set", "IMG1ShutterSpeed=4"},
+        dir.File("waiting.log"));
+    const auto held = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < held)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(waiting.Running()) << test::TempDir::ReadFile(dir.File("waiting.log"));
+    EXPECT_EQ(camera.Camera().Value("SH1"), 6);
+    QApplication::restoreOverrideCursor();
+    const auto released = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (waiting.Running() && std::chrono::steady_clock::now() < released)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(waiting.Wait(1000), 0) << test::TempDir::ReadFile(dir.File("waiting.log"));
+    EXPECT_EQ(camera.Camera().Value("SH1"), 4);
+    EXPECT_TRUE(ShowsChoice(imager1, "1/250"));
+
     EXPECT_TRUE(dialog->close());
     dialog.reset();
-    EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
+    EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 4);
 }
 
-// An X server on the first free display of :50 to :59; empty Display() when none started.
+// An X server on the first free display of :50 to :59, ready once it has written its display
+// number; empty Display() when none started.
 class XServerOnFreeDisplay
 {
 public:
     explicit XServerOnFreeDisplay(const std::string& logFile)
     {
         for (int number = 50; number <= 59 && display_.empty(); ++number) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            struct stat info {
-            };
-            if (::stat(socket.c_str(), &info) == 0)
-                continue;
+            int fds[2];
+            if (::pipe2(fds, O_CLOEXEC) != 0)
+                return;
             server_ = std::make_unique<test::ChildProcess>(
-                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-nolisten", "tcp",
-                                         "-screen", "0", "1280x1024x24"},
-                logFile);
+                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-displayfd", "3",
+                                         "-nolisten", "tcp", "-screen", "0", "1280x1024x24"},
+                logFile, fds[1]);
+            ::close(fds[1]);
+            std::string written;
+            char c = 0;
+            pollfd readable{fds[0], POLLIN, 0};
+            while (::poll(&readable, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+                written += c;
+            ::close(fds[0]);
             if (!server_->Started())
                 return;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (server_->Running() && ::stat(socket.c_str(), &info) != 0 &&
-                   std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (server_->Running() && ::stat(socket.c_str(), &info) == 0)
-                display_ = ":" + std::to_string(number);
+            if (c == '\n' && written == std::to_string(number))
+                display_ = ":" + written;
         }
     }
     bool Installed() const { return server_ && server_->Started(); }
