@@ -182,6 +182,17 @@ bool ApplyPort(CommandLine& line, const std::string* value, std::string& error)
     return true;
 }
 
+bool ApplyAttach(CommandLine& line, const std::string* value, std::string& error)
+{
+    line.attach = true;
+    if (value == nullptr)
+        return true;
+    line.port = ParsePort(*value);
+    if (!line.port)
+        error = "--attach takes COM1..COM16 or CL:N, got " + Quoted(*value);
+    return line.port.has_value();
+}
+
 // clang-format off
 constexpr VerbRow kVerbRows[] = {
     {"get", Verb::Get, Operands::Member, MemberKind::Property, true, "get NAME",
@@ -203,6 +214,10 @@ constexpr VerbRow kVerbRows[] = {
     {"dump", Verb::Dump, Operands::None, MemberKind::Property, true, "dump",
      "read all settings from the camera, then print every camera setting as\n"
      "NAME=VALUE (TEXT), in table order (with --offline: the mirror as it is)"},
+    {"serve", Verb::Serve, Operands::None, MemberKind::Property, true, "serve",
+     "run the control without a window and publish it on the session bus until\n"
+     "SIGTERM or SIGINT (prints its bus name first); runs alone, with --port,\n"
+     "--offline and --log"},
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -218,6 +233,10 @@ constexpr OptionRow kOptionRows[] = {
     {"--port", "", OptionValue::Required, nullptr, ApplyPort, true, "--port PORT",
      "start up on PORT instead of the remembered port: COM1..COM16, or CL:N for port\n"
      "index N of the Camera Link class; remembered at exit like StartCommunication",
+     "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
+    {"--attach", "", OptionValue::Trailing, nullptr, ApplyAttach, true, "--attach [PORT]",
+     "run the verbs on the control another program publishes on the session bus\n"
+     "(zr47xcl-tool, zr47xcl serve): the one holding PORT, or the only one",
      "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
     {"--help", "-h", OptionValue::None, &CommandLine::help, nullptr, false, "--help",
      "show this text", ""},
@@ -375,9 +394,12 @@ bool ReadOption(const std::string& token, Tokens& tokens, CommandLine& line, std
         return true;
     }
     const std::string* value = nullptr;
+    // A trailing value is the next token unless that starts the next verb or option.
+    const bool trailing = row->value == OptionValue::Trailing && tokens.Peek() != nullptr &&
+                          !EndsArguments(*tokens.Peek());
     if (inlineValue)
         value = &*inlineValue;
-    else if (row->value == OptionValue::Required)
+    else if (row->value == OptionValue::Required || trailing)
         value = tokens.Next();
     return row->apply(line, value, error);
 }
@@ -419,6 +441,12 @@ bool CommandLine::NeedsControl() const
     });
 }
 
+bool CommandLine::Serves() const
+{
+    return std::any_of(steps.begin(), steps.end(),
+                       [](const Step& step) { return step.verb == Verb::Serve; });
+}
+
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error)
 {
     Tokens tokens(args);
@@ -430,6 +458,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     }
     if (line.steps.empty() && !line.help) {
         error = "no verb given (see zr47xcl --help)";
+        return false;
+    }
+    if (line.Serves() && (line.steps.size() > 1 || line.attach)) {
+        error = "serve runs alone: no other verb and no --attach beside it";
         return false;
     }
     return true;

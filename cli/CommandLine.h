@@ -11,7 +11,7 @@
 namespace zr::cli
 {
 
-enum class Verb { Get, Set, Call, List, Describe, Dump };
+enum class Verb { Get, Set, Call, List, Describe, Dump, Serve };
 
 // One verb of the command line, checked against the member table.
 struct Step {
@@ -34,11 +34,16 @@ struct CommandLine {
     bool log = false;
     bool events = false;
     bool strict = false;
+    // --attach: the verbs run on a control published on the session bus (the one holding
+    // `port` when given) instead of one of this program's own.
+    bool attach = false;
     std::optional<PortChoice> port;
     std::vector<Step> steps;
 
     // Whether a verb needs the control object (list works on the member table alone).
     bool NeedsControl() const;
+    // Whether the verb is serve, which runs alone.
+    bool Serves() const;
 };
 
 // Parses the whole command line before anything runs, so a usage error leaves the camera

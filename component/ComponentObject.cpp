@@ -31,7 +31,9 @@ int32_t CXKorvelCamObject::Close()
             session_->control.commLog.Disconnect(r.log);
         }
         receivers_.clear();
-        window_.reset(); // the panels go while the control still exists
+        watch_.reset();
+        publication_.reset(); // off the bus before the windows go
+        window_.reset();      // the panels go while the control still exists
         if (session_->control.HasWindow())
             session_->control.OnDestroy();
         session_.reset(); // the control's shut-down writes the module settings
@@ -84,10 +86,25 @@ void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
     // Nothing may unwind into the host's event loop or through the boundary.
     try {
         window_ = factory->Create(session_->control, parentWidget, screenshotFolder_);
+        if (window_)
+            Publish();
     } catch (const std::exception&) {
+        watch_.reset();
+        publication_.reset();
         window_.reset();
     }
     return window_ ? window_->Handle() : nullptr;
+}
+
+void CXKorvelCamObject::Publish()
+{
+    // Without a session bus the control simply stays unpublished.
+    std::string error;
+    publication_ = bus::BusPublication::Publish(session_->control, session_->dispatch, error);
+    if (publication_)
+        watch_ = window_->Watch(*publication_);
+    if (!watch_)
+        publication_.reset(); // nothing would serve it
 }
 
 void CXKorvelCamObject::SetScreenshotFolder(const char* dir)

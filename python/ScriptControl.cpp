@@ -53,28 +53,34 @@ bool SameCallback(const py::object& a, py::handle b)
 
 } // namespace
 
-// The control and its dispatch, with the connections that bring their signals to Python.
-struct ScriptControl::Session {
-    explicit Session(ComponentModule& module)
+// A control of this process on the module settings, and its dispatch.
+class LocalSession final : public ScriptSession
+{
+public:
+    explicit LocalSession(ComponentModule& module)
         : hold(module), control(module.Settings()), dispatch(control)
     {
     }
-    ~Session()
+    ~LocalSession() override
     {
-        events.Reset();
-        log.Reset();
         if (control.HasWindow())
             control.OnDestroy();
     }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    LocalSession(const LocalSession&) = delete;
+    LocalSession& operator=(const LocalSession&) = delete;
+
+    DispatchResult Invoke(const AutomationMember& member, InvokeKind kind,
+                          std::vector<Variant>& args, Variant& result) override
+    {
+        return dispatch.Invoke(member.dispid, kind, args, result);
+    }
+    Signal<const AutomationMember&>& Events() override { return dispatch.eventFired; }
+    Signal<const std::string&, bool>& Log() override { return control.commLog; }
 
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold;
     CXKorvelCamCtrl control;
     CXKorvelCamDispatch dispatch;
-    ScopedConnection<const AutomationMember&> events;
-    ScopedConnection<const std::string&, bool> log;
 };
 
 // One call into the control by the thread that owns it for the call's length. The callback
@@ -111,19 +117,30 @@ private:
 };
 
 ScriptControl::ScriptControl(bool connect, py::object scriptError)
-    : scriptError_(std::move(scriptError)), module_(std::make_unique<ComponentModule>()),
-      session_(std::make_unique<Session>(*module_))
+    : scriptError_(std::move(scriptError)), module_(std::make_unique<ComponentModule>())
 {
-    session_->events = ScopedConnection<const AutomationMember&>(
-        session_->dispatch.eventFired, [this](const AutomationMember& e) { DeliverEvent(e); });
-    session_->log = ScopedConnection<const std::string&, bool>(
-        session_->control.commLog,
-        [this](const std::string& line, bool sent) { DeliverLog(line, sent); });
+    auto local = std::make_unique<LocalSession>(*module_);
     if (connect) {
         // Nothing is connected to the signals yet: the start-up needs no Python.
         py::gil_scoped_release release;
-        session_->control.OnCreate();
+        local->control.OnCreate();
     }
+    session_ = std::move(local);
+    ConnectSession();
+}
+
+ScriptControl::ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError)
+    : scriptError_(std::move(scriptError)), session_(std::move(session))
+{
+    ConnectSession();
+}
+
+void ScriptControl::ConnectSession()
+{
+    events_ = ScopedConnection<const AutomationMember&>(
+        session_->Events(), [this](const AutomationMember& e) { DeliverEvent(e); });
+    log_ = ScopedConnection<const std::string&, bool>(
+        session_->Log(), [this](const std::string& line, bool sent) { DeliverLog(line, sent); });
     LiveControls().push_back(this);
 }
 
@@ -190,6 +207,8 @@ void ScriptControl::Close()
     CheckUsable();
     if (depth_ > 0)
         throw std::runtime_error("the control cannot be closed from inside one of its own calls");
+    events_.Reset();
+    log_.Reset();
     session_.reset();
     // The callbacks may refer to this control: let them go so nothing keeps the other alive.
     eventReceivers_.clear();
@@ -204,7 +223,7 @@ py::object ScriptControl::Invoke(const AutomationMember& member, InvokeKind kind
     DispatchResult outcome;
     {
         py::gil_scoped_release release;
-        outcome = session_->dispatch.Invoke(member.dispid, kind, args, result);
+        outcome = session_->Invoke(member, kind, args, result);
     }
     if (std::optional<py::error_already_set> error = scope.TakeCallbackError())
         throw std::move(*error);

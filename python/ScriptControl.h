@@ -9,6 +9,8 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/Dispatch.h"
+#include "base/Signal.h"
+#include "python/ScriptSession.h"
 
 namespace zr
 {
@@ -43,6 +45,8 @@ public:
     // keeps the writes of each apart as it does between programs.
     // `scriptError` is the module's ScriptError class, raised for the control's script errors.
     ScriptControl(bool connect, py::object scriptError);
+    // Drives `session` instead, such as a control published on the session bus.
+    ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;
@@ -81,7 +85,6 @@ public:
     static void CloseAll();
 
 private:
-    struct Session;
     class CallScope;
 
     struct EventReceiver {
@@ -90,6 +93,8 @@ private:
         py::object handler; // the handler object it came from, or None
     };
 
+    // Brings the session's events and log lines to DeliverEvent and DeliverLog.
+    void ConnectSession();
     // Raises unless this thread may use the control now.
     void CheckUsable() const;
     py::object Invoke(const AutomationMember& member, InvokeKind kind, std::vector<Variant>& args);
@@ -101,7 +106,10 @@ private:
 
     py::object scriptError_;
     std::unique_ptr<ComponentModule> module_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<ScriptSession> session_;
+    // Declared after the session, so they let go of its signals before it goes.
+    ScopedConnection<const AutomationMember&> events_;
+    ScopedConnection<const std::string&, bool> log_;
     std::vector<EventReceiver> eventReceivers_;
     std::vector<py::object> logReceivers_;
 

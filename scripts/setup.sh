@@ -13,7 +13,10 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
     libxcb1-dev
     # The tool's end-to-end tests on a virtual X server, with a window manager that pings its
     # windows and a program that types and clicks there as a user does.
-    xvfb xauth libx11-dev openbox xdotool)
+    xvfb xauth libx11-dev openbox xdotool
+    # The control on the session bus (sdbus-c++); the bus tests start a private session bus and
+    # check it with busctl and the Python binding of the D-Bus library.
+    libsdbus-c++-dev dbus-daemon systemd python3-dbus)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

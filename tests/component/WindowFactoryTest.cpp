@@ -25,6 +25,7 @@ class FakeWindow final : public ControlWindow
 public:
     void* Handle() override { return this; }
     int SaveScreenshots(const std::string&) override { return 0; }
+    std::unique_ptr<EventSourceWatch> Watch(EventSource&) override { return nullptr; }
 };
 
 // Records what the object asks of it; throws when told to, as a window toolkit may.
