@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -112,6 +114,22 @@ bool SaveRegistry(ProfileFile& file, const std::string& path)
     return file.Save(path);
 }
 
+// A registration file that unregistering has left without any entry goes, and with it its
+// folder when nothing else is in it, so an installation removed leaves nothing behind.
+void RemoveIfEmpty(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    if (text.find_first_not_of(" \t\r\n") != std::string::npos)
+        return;
+    std::error_code ec;
+    if (std::filesystem::remove(path, ec))
+        std::filesystem::remove(std::filesystem::path(path).parent_path(), ec); // only if empty
+}
+
 } // namespace
 
 std::string ClassRegistryPath()
@@ -159,6 +177,7 @@ int32_t UnregisterComponent(const std::string& registryPath)
         if (!SaveRegistry(file, registryPath))
             return FailureOf(step);
     }
+    RemoveIfEmpty(registryPath);
     return hresult::kOk;
 }
 

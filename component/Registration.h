@@ -33,7 +33,7 @@ std::string ClassRegistryPath();
 int32_t RegisterComponent(const std::string& registryPath, const std::string& libraryPath);
 
 // Removes the type library, then the classes, with the same failure codes. Nothing registered
-// is no failure.
+// is no failure. A file left without any entry is removed, and its folder when that is empty.
 int32_t UnregisterComponent(const std::string& registryPath);
 
 // The library registered for a class identifier (any letter case), or empty: what a host reads

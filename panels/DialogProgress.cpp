@@ -8,6 +8,7 @@
 
 #include "panels/DialogMetrics.h"
 #include "panels/InputDeferral.h"
+#include "panels/QuitWatch.h"
 
 namespace zr
 {
@@ -35,7 +36,7 @@ CDialogProgress::CDialogProgress(const std::string& caption, const DialogMetrics
                                  QWidget* over)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
-      over_(over)
+      over_(over), quitWatch_(new QuitWatch(this))
 {
     // Not a child of the host's window: the search disables that window, and this one must stay
     // usable for its Cancel.
@@ -110,8 +111,11 @@ void CDialogProgress::reject()
 
 void CDialogProgress::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
+    // The operation is asked to stop either way. The window stays for its owner to end, except
+    // when the program ends through QApplication::quit(), which closes every window and gives
+    // up when one refuses.
     reject();
+    event->setAccepted(quitWatch_->Quitting());
 }
 
 } // namespace zr

@@ -45,6 +45,7 @@ Options:
                  "power-up=N" (N = 0..2) in FILE.
   --fault FAULT   inject a fault or set a one-push outcome; repeatable (below)
   --help         show this text
+  --version      show the version
 
 Camera behaviour: EB=1 echoes every command line before its answer. UD=text is accepted only
 right after ULCK=4127. LD=n loads EEPROM area n (0 factory, 1 user 1, 2 user 2) into the current
@@ -60,6 +61,7 @@ struct Arguments {
     SimOptions options;
     std::string link;
     bool help = false;
+    bool version = false;
 };
 
 // Accepts "--name value" and "--name=value".
@@ -87,6 +89,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& error)
         };
         if ((arg == "--help" || arg == "-h") && !inlineValue) {
             args.help = true;
+        } else if (arg == "--version" && !inlineValue) {
+            args.version = true;
         } else if (arg == "--pace" && !inlineValue) {
             args.options.pace = true;
         } else if (arg == "--model") {
@@ -162,6 +166,10 @@ int main(int argc, char** argv)
     }
     if (args.help) {
         PrintUsage(std::cout);
+        return 0;
+    }
+    if (args.version) {
+        std::cout << "zr47xcl-sim " << ZR_VERSION << std::endl;
         return 0;
     }
 
