@@ -23,8 +23,16 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
     // Loads `fileName` (a bare name goes through the system's library search). Any library held
-    // before is unloaded first. False when the library cannot be loaded.
+    // before is unloaded first. False when the library cannot be loaded; Error() says why.
+    //
+    // A file named by a path is checked before the loader sees it: it must be an ELF shared
+    // object of this program's class, byte order and machine, and as long as its headers say.
+    // The loader maps a cut-short file (a half-copied installation) and the process dies of a
+    // bus error on its first touch of the missing part; and of a library for another machine
+    // it says only "No such file or directory".
     bool Load(const std::string& fileName, Residency residency = Residency::Unloadable);
+    // Why the last Load failed, naming the file: the check's finding or the loader's message.
+    const std::string& Error() const { return error_; }
     void Unload();
     bool IsLoaded() const { return handle_ != nullptr; }
 
@@ -39,6 +47,7 @@ public:
 
 private:
     void* handle_ = nullptr;
+    std::string error_;
 };
 
 } // namespace zr

@@ -25,8 +25,8 @@
 #include "camera/ParameterTable.h"
 #include "control/XKorvelCamCtrl.h"
 #include "panels/ControlWindow.h"
+#include "panels/DialogControlColor.h"
 #include "panels/DialogOCXBase.h"
-#include "panels/ImagerControlIds.h"
 #include "panels/NEdit.h"
 #include "panels/PanelFactory.h"
 #include "sim/lib/PtyServer.h"
@@ -34,6 +34,8 @@
 
 namespace
 {
+
+using enum zr::CDialogControlColor::ControlId;
 
 constexpr double kBitsPerByte = 10.0;
 constexpr double kBaud = 9600.0;
@@ -76,7 +78,7 @@ int main(int argc, char** argv)
         return 1;
     }
     auto* panel = dynamic_cast<zr::CDialogOCXBase*>(control.GetPanel(zr::PANEL_IMAGER1));
-    auto* field = panel->Controls().Get<zr::CNEdit>(zr::IC_GAIN_MASTER);
+    auto* field = panel->Controls().Get<zr::CNEdit>(kGainMaster);
 
     bool met = true;
     std::vector<double> processings;

@@ -29,6 +29,9 @@ constexpr std::array<const char*, 10> kCameraMessages = {
 
 constexpr const char* kUnknownError = "Unknown error detected.";
 constexpr const char* kStopped = "Operation stopped on request.";
+constexpr const char* kNotRestored =
+    "The camera's settings could not be put back.\nThe camera keeps the settings of an EEPROM "
+    "area; check the camera and its cable, then write the settings again.";
 
 } // namespace
 
@@ -41,6 +44,8 @@ std::string GetErrorString(int code)
         return kCameraMessages[static_cast<size_t>(code - kFirstCameraError)];
     if (code == OPERATION_STOPPED)
         return kStopped;
+    if (code == RESTORE_FAILED)
+        return kNotRestored;
     return kUnknownError;
 }
 

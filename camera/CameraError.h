@@ -23,9 +23,13 @@ enum CameraError : int {
 // Not a camera code: a long operation stopped where its caller asked it to stop (an
 // interrupted command-line run), after its restoring steps. Beside the control's own 200.
 inline constexpr int OPERATION_STOPPED = 201;
+// An operation that changed the camera's settings for its own purposes (the camera data report
+// loads each EEPROM area) could not put them back: the camera keeps settings the user did not
+// choose. Whatever else went wrong, this is what the operation reports.
+inline constexpr int RESTORE_FAILED = 202;
 
 // The fixed message of any result code: link codes 0..7, camera codes 100..109,
-// OPERATION_STOPPED, and "Unknown error detected." for every other code.
+// OPERATION_STOPPED, RESTORE_FAILED, and "Unknown error detected." for every other code.
 std::string GetErrorString(int code);
 
 // Failures that leave the link and the online flag as they are. Every other non-zero code

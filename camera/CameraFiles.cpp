@@ -326,13 +326,15 @@ int CCamera::WriteCameraDataFile(const std::string& path, int32_t& rowIndex)
     // reported before the first load. Writing the mirror instead would give the camera whatever
     // the mirror held, values never read from the camera included. This happens however the
     // collection ended (a full disk, a stop request) while the camera still answers, and is
-    // never stopped itself. The first failure stays the result.
+    // never stopped itself. When it fails (or the camera is gone) that is the news: the camera
+    // keeps an area's settings, which the result must not hide behind the first failure or a
+    // stop.
     current.Put(*this);
-    if (result == 0)
-        return WriteRows(rowIndex, false);
-    if (IsOnline()) {
-        int32_t ignoredIndex = 0;
-        (void)WriteRows(ignoredIndex, false);
+    int32_t restoreIndex = 0;
+    const int restored = IsOnline() ? WriteRows(restoreIndex, false) : CAMERA_OFFLINE;
+    if (restored != 0) {
+        rowIndex = restoreIndex;
+        return RESTORE_FAILED;
     }
     return result;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "cli/CommandTable.h"
 #include "comm/ComPortMap.h"
 
 namespace zr::cli
@@ -11,12 +12,6 @@ namespace zr::cli
 
 namespace
 {
-
-bool IsVerbWord(const std::string& token)
-{
-    return token == "get" || token == "set" || token == "call" || token == "list" ||
-           token == "describe" || token == "dump";
-}
 
 std::string Lower(std::string_view text)
 {
@@ -169,223 +164,273 @@ std::vector<std::string> SuggestMembers(const std::string& name, MemberKind kind
     return names;
 }
 
+namespace
+{
+
+bool ApplyPort(CommandLine& line, const std::string* value, std::string& error)
+{
+    if (value == nullptr) {
+        error = "--port needs COM1..COM16 or CL:N";
+        return false;
+    }
+    line.port = ParsePort(*value);
+    if (!line.port) {
+        error = "--port needs COM1..COM16 or CL:N, got " + Quoted(*value);
+        return false;
+    }
+    return true;
+}
+
+// clang-format off
+constexpr VerbRow kVerbRows[] = {
+    {"get", Verb::Get, Operands::Member, MemberKind::Property, true, "get NAME",
+     "print the property's value: I4 in decimal, BOOL as true or false, BSTR as\n"
+     "the raw text"},
+    {"set", Verb::Set, Operands::Assignment, MemberKind::Property, true, "set NAME=VALUE",
+     "write the property: I4 in decimal, BOOL as true, false, 1, 0 or -1, BSTR as\n"
+     "the rest of the argument"},
+    {"call", Verb::Call, Operands::MemberAndArguments, MemberKind::Method, true, "call NAME [ARG]..",
+     "invoke a method with its input arguments in order; prints the result (if\n"
+     "any) on one line, then NAME=VALUE for each out argument (PTR(I4)), which\n"
+     "takes no ARG"},
+    {"list", Verb::List, Operands::None, MemberKind::Property, false, "list",
+     "print every member: dispid, kind, name and signature, tab-separated"},
+    {"describe", Verb::Describe, Operands::Member, MemberKind::Property, true, "describe NAME",
+     "print what the property holds now (mirror value and text), its range or\n"
+     "its choices (value and text of every item, * marking those enabled now),\n"
+     "its setup-file section and key, and whether it is a text row"},
+    {"dump", Verb::Dump, Operands::None, MemberKind::Property, true, "dump",
+     "read all settings from the camera, then print every camera setting as\n"
+     "NAME=VALUE (TEXT), in table order (with --offline: the mirror as it is)"},
+};
+
+constexpr OptionRow kOptionRows[] = {
+    {"--offline", "", OptionValue::None, &CommandLine::offline, nullptr, true, "--offline",
+     "skip the start-up connection attempt; the control works on its mirror", ""},
+    {"--log", "", OptionValue::None, &CommandLine::log, nullptr, true, "--log",
+     "print every line sent to the camera (\"> LINE\") and received (\"< LINE\") on stderr", ""},
+    {"--events", "", OptionValue::None, &CommandLine::events, nullptr, true, "--events",
+     "print every event fired as \"event NAME\" on stderr", ""},
+    {"--strict", "", OptionValue::None, &CommandLine::strict, nullptr, true, "--strict",
+     "fail (exit status 3) when a verb ran while the camera was offline or a method\n"
+     "returned a non-zero result code; later verbs do not run", ""},
+    {"--port", "", OptionValue::Required, nullptr, ApplyPort, true, "--port PORT",
+     "start up on PORT instead of the remembered port: COM1..COM16, or CL:N for port\n"
+     "index N of the Camera Link class; remembered at exit like StartCommunication",
+     "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
+    {"--help", "-h", OptionValue::None, &CommandLine::help, nullptr, false, "--help",
+     "show this text", ""},
+};
+// clang-format on
+
+// The command line's tokens, read front to back.
+class Tokens
+{
+public:
+    explicit Tokens(const std::vector<std::string>& args) : args_(args) {}
+
+    // The next token, or nullptr when there is none.
+    const std::string* Next() { return next_ < args_.size() ? &args_[next_++] : nullptr; }
+    // The next token without taking it.
+    const std::string* Peek() const { return next_ < args_.size() ? &args_[next_] : nullptr; }
+
+private:
+    const std::vector<std::string>& args_;
+    size_t next_ = 0;
+};
+
+// Whether a token ends a verb's arguments: another verb or an option.
+bool EndsArguments(const std::string& token)
+{
+    return FindVerbRow(token) != nullptr || IsOption(token);
+}
+
+bool ReadMember(const VerbRow& row, Tokens& tokens, Step& step, std::string& error)
+{
+    const std::string* name = tokens.Next();
+    if (name == nullptr) {
+        error = std::string(row.word) + " needs a " + MemberKindName(row.kind) + " name";
+        return false;
+    }
+    step.member = FindOfKind(*name, row.kind, error);
+    return step.member != nullptr;
+}
+
+bool ReadAssignment(const VerbRow& row, Tokens& tokens, Step& step, std::string& error)
+{
+    const std::string* assignment = tokens.Next();
+    const size_t eq = assignment != nullptr ? assignment->find('=') : std::string::npos;
+    if (eq == std::string::npos || eq == 0) {
+        error = std::string(row.word) + " needs NAME=VALUE" +
+                (assignment != nullptr ? ", got " + Quoted(*assignment) : std::string());
+        return false;
+    }
+    const std::string text = assignment->substr(eq + 1);
+    step.member = FindOfKind(assignment->substr(0, eq), row.kind, error);
+    if (step.member == nullptr)
+        return false;
+    std::optional<Variant> value = Variant::Parse(step.member->type, text);
+    if (!value) {
+        error = Quoted(text) + " is not a valid value for " + std::string(step.member->Name()) +
+                " (" + VarTypeName(step.member->type) + ": " + ValueHint(step.member->type) + ")";
+        return false;
+    }
+    step.args.push_back(std::move(*value));
+    return true;
+}
+
+// The method's name, then a value for each input argument; an out argument takes none.
+bool ReadCall(const VerbRow& row, Tokens& tokens, Step& step, std::string& error)
+{
+    if (!ReadMember(row, tokens, step, error))
+        return false;
+    const AutomationMember& member = *step.member;
+    const std::string takes = std::string(member.Name()) + " takes " +
+                              std::to_string(CountInArguments(member)) + ": " +
+                              FormatSignature(member);
+    for (const AutomationArgument& argument : member.Arguments()) {
+        if (argument.type == VarType::PtrI4) {
+            step.args.emplace_back(); // filled in by the call
+            continue;
+        }
+        const std::string* text = tokens.Next();
+        std::optional<Variant> value;
+        if (text != nullptr)
+            value = Variant::Parse(argument.type, *text);
+        if (!value) {
+            // A verb or option where a number belongs: the arguments ran out.
+            if (text == nullptr || EndsArguments(*text))
+                error = "too few arguments: " + takes;
+            else
+                error = Quoted(*text) + " is not a valid value for " + argument.name + " of " +
+                        std::string(member.Name()) + " (" + VarTypeName(argument.type) + ": " +
+                        ValueHint(argument.type) + ")";
+            return false;
+        }
+        step.args.push_back(std::move(*value));
+    }
+    if (const std::string* extra = tokens.Peek(); extra != nullptr && !EndsArguments(*extra)) {
+        error = "too many arguments: " + takes;
+        return false;
+    }
+    return true;
+}
+
+bool ReadVerb(const std::string& word, Tokens& tokens, CommandLine& line, std::string& error)
+{
+    const VerbRow* row = FindVerbRow(word);
+    if (row == nullptr) {
+        std::string words;
+        for (const VerbRow& known : kVerbRows)
+            words += (words.empty() ? "" : ", ") + std::string(known.word);
+        error = "unknown verb " + Quoted(word) + " (verbs: " + words + ")";
+        return false;
+    }
+    Step step;
+    step.verb = row->verb;
+    bool read = true;
+    switch (row->operands) {
+    case Operands::None:
+        break;
+    case Operands::Member:
+        read = ReadMember(*row, tokens, step, error);
+        break;
+    case Operands::Assignment:
+        read = ReadAssignment(*row, tokens, step, error);
+        break;
+    case Operands::MemberAndArguments:
+        read = ReadCall(*row, tokens, step, error);
+        break;
+    }
+    if (read)
+        line.steps.push_back(std::move(step));
+    return read;
+}
+
+// "--name", "-n" or "--name=VALUE"; a value is the next token when the option needs one.
+bool ReadOption(const std::string& token, Tokens& tokens, CommandLine& line, std::string& error)
+{
+    std::string_view name = token;
+    std::optional<std::string> inlineValue;
+    if (const size_t eq = token.find('='); token.starts_with("--") && eq != std::string::npos) {
+        name = name.substr(0, eq);
+        inlineValue = token.substr(eq + 1);
+    }
+    const OptionRow* row = FindOptionRow(name);
+    if (row == nullptr || (inlineValue && row->value == OptionValue::None)) {
+        error = "unknown option " + Quoted(token);
+        return false;
+    }
+    if (row->flag != nullptr) {
+        line.*(row->flag) = true;
+        return true;
+    }
+    const std::string* value = nullptr;
+    if (inlineValue)
+        value = &*inlineValue;
+    else if (row->value == OptionValue::Required)
+        value = tokens.Next();
+    return row->apply(line, value, error);
+}
+
+} // namespace
+
+std::span<const VerbRow> VerbRows()
+{
+    return kVerbRows;
+}
+
+std::span<const OptionRow> OptionRows()
+{
+    return kOptionRows;
+}
+
+const VerbRow* FindVerbRow(std::string_view word)
+{
+    for (const VerbRow& row : kVerbRows)
+        if (row.word == word)
+            return &row;
+    return nullptr;
+}
+
+const VerbRow* FindVerbRow(Verb verb)
+{
+    for (const VerbRow& row : kVerbRows)
+        if (row.verb == verb)
+            return &row;
+    return nullptr;
+}
+
+const OptionRow* FindOptionRow(std::string_view name)
+{
+    for (const OptionRow& row : kOptionRows)
+        if (row.name == name || (!row.alias.empty() && row.alias == name))
+            return &row;
+    return nullptr;
+}
+
 bool CommandLine::NeedsControl() const
 {
-    return std::any_of(steps.begin(), steps.end(),
-                       [](const Step& step) { return step.verb != Verb::List; });
+    return std::any_of(steps.begin(), steps.end(), [](const Step& step) {
+        const VerbRow* row = FindVerbRow(step.verb);
+        return row != nullptr && row->needsControl;
+    });
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error)
 {
-    size_t i = 0;
-    auto next = [&]() -> const std::string* { return i < args.size() ? &args[i++] : nullptr; };
-
-    while (i < args.size()) {
-        const std::string& token = args[i++];
-        if (IsOption(token)) {
-            if (token == "--help" || token == "-h")
-                line.help = true;
-            else if (token == "--offline")
-                line.offline = true;
-            else if (token == "--log")
-                line.log = true;
-            else if (token == "--events")
-                line.events = true;
-            else if (token == "--strict")
-                line.strict = true;
-            else if (token == "--port" || token.starts_with("--port=")) {
-                std::string text;
-                if (token == "--port") {
-                    const std::string* value = next();
-                    if (value == nullptr) {
-                        error = "--port needs COM1..COM16 or CL:N";
-                        return false;
-                    }
-                    text = *value;
-                } else {
-                    text = token.substr(std::string_view("--port=").size());
-                }
-                line.port = ParsePort(text);
-                if (!line.port) {
-                    error = "--port needs COM1..COM16 or CL:N, got " + Quoted(text);
-                    return false;
-                }
-            } else {
-                error = "unknown option " + Quoted(token);
-                return false;
-            }
-            continue;
-        }
-
-        Step step;
-        if (token == "list") {
-            step.verb = Verb::List;
-        } else if (token == "dump") {
-            step.verb = Verb::Dump;
-        } else if (token == "describe") {
-            step.verb = Verb::Describe;
-            const std::string* name = next();
-            if (name == nullptr) {
-                error = "describe needs a property name";
-                return false;
-            }
-            step.member = FindOfKind(*name, MemberKind::Property, error);
-            if (step.member == nullptr)
-                return false;
-        } else if (token == "get") {
-            step.verb = Verb::Get;
-            const std::string* name = next();
-            if (name == nullptr) {
-                error = "get needs a property name";
-                return false;
-            }
-            step.member = FindOfKind(*name, MemberKind::Property, error);
-            if (step.member == nullptr)
-                return false;
-        } else if (token == "set") {
-            step.verb = Verb::Set;
-            const std::string* assignment = next();
-            size_t eq = assignment != nullptr ? assignment->find('=') : std::string::npos;
-            if (eq == std::string::npos || eq == 0) {
-                error = "set needs NAME=VALUE" +
-                        (assignment != nullptr ? ", got " + Quoted(*assignment) : std::string());
-                return false;
-            }
-            std::string name = assignment->substr(0, eq);
-            std::string text = assignment->substr(eq + 1);
-            step.member = FindOfKind(name, MemberKind::Property, error);
-            if (step.member == nullptr)
-                return false;
-            std::optional<Variant> value = Variant::Parse(step.member->type, text);
-            if (!value) {
-                error = Quoted(text) + " is not a valid value for " +
-                        std::string(step.member->Name()) + " (" + VarTypeName(step.member->type) +
-                        ": " + ValueHint(step.member->type) + ")";
-                return false;
-            }
-            step.args.push_back(std::move(*value));
-        } else if (token == "call") {
-            step.verb = Verb::Call;
-            const std::string* name = next();
-            if (name == nullptr) {
-                error = "call needs a method name";
-                return false;
-            }
-            const AutomationMember* member = FindOfKind(*name, MemberKind::Method, error);
-            if (member == nullptr)
-                return false;
-            step.member = member;
-            const std::string takes = std::string(member->Name()) + " takes " +
-                                      std::to_string(CountInArguments(*member)) + ": " +
-                                      FormatSignature(*member);
-            for (const AutomationArgument& argument : member->Arguments()) {
-                if (argument.type == VarType::PtrI4) {
-                    step.args.emplace_back(); // filled in by the call
-                    continue;
-                }
-                const std::string* text = next();
-                std::optional<Variant> value;
-                if (text != nullptr)
-                    value = Variant::Parse(argument.type, *text);
-                if (!value) {
-                    // A verb or option where a number belongs: the arguments ran out.
-                    if (text == nullptr || IsVerbWord(*text) || IsOption(*text))
-                        error = "too few arguments: " + takes;
-                    else
-                        error = Quoted(*text) + " is not a valid value for " + argument.name +
-                                " of " + std::string(member->Name()) + " (" +
-                                VarTypeName(argument.type) + ": " + ValueHint(argument.type) + ")";
-                    return false;
-                }
-                step.args.push_back(std::move(*value));
-            }
-            if (i < args.size() && !IsVerbWord(args[i]) && !IsOption(args[i])) {
-                error = "too many arguments: " + takes;
-                return false;
-            }
-        } else {
-            error =
-                "unknown verb " + Quoted(token) + " (verbs: get, set, call, list, describe, dump)";
+    Tokens tokens(args);
+    while (const std::string* token = tokens.Next()) {
+        const bool read = IsOption(*token) ? ReadOption(*token, tokens, line, error)
+                                           : ReadVerb(*token, tokens, line, error);
+        if (!read)
             return false;
-        }
-        line.steps.push_back(std::move(step));
     }
     if (line.steps.empty() && !line.help) {
         error = "no verb given (see zr47xcl --help)";
         return false;
     }
     return true;
-}
-
-const char* UsageText()
-{
-    return R"(Usage: zr47xcl [--offline] [--log] [--events] [--strict] [--port PORT]
-               VERB [ARGS] [VERB [ARGS]]...
-
-Drives one ZR-47xCL control object through its automation interface, the way a script does.
-The control is created with the module settings, makes its start-up connection attempt with the
-remembered communication class and port (a failure is reported on stderr and the control goes on
-offline), runs the verbs in order and is destroyed again, which writes the module settings.
-
-Verbs:
-  get NAME          print the property's value: I4 in decimal, BOOL as true or false, BSTR as
-                    the raw text
-  set NAME=VALUE    write the property: I4 in decimal, BOOL as true, false, 1, 0 or -1, BSTR as
-                    the rest of the argument
-  call NAME [ARG].. invoke a method with its input arguments in order; prints the result (if
-                    any) on one line, then NAME=VALUE for each out argument (PTR(I4)), which
-                    takes no ARG
-  list              print every member: dispid, kind, name and signature, tab-separated
-  describe NAME     print what the property holds now (mirror value and text), its range or
-                    its choices (value and text of every item, * marking those enabled now),
-                    its setup-file section and key, and whether it is a text row
-  dump              read all settings from the camera, then print every camera setting as
-                    NAME=VALUE (TEXT), in table order (with --offline: the mirror as it is)
-
-Member names are matched without regard to letter case. Properties read the mirror, never the
-camera: after start-up only the model name is known; read-all (dump, or call ReadAllFromCamera)
-fetches the rest.
-
-Options:
-  --offline   skip the start-up connection attempt; the control works on its mirror
-  --log       print every line sent to the camera ("> LINE") and received ("< LINE") on stderr
-  --events    print every event fired as "event NAME" on stderr
-  --strict    fail (exit status 3) when a verb ran while the camera was offline or a method
-              returned a non-zero result code; later verbs do not run
-  --port PORT start up on PORT instead of the remembered port: COM1..COM16, or CL:N for port
-              index N of the Camera Link class; remembered at exit like StartCommunication
-  --help      show this text
-
-When the camera is offline (without --offline), each verb that needed it says so on stderr:
-"zr47xcl: camera offline: ...". A failed start-up also names the port, its device and the
-system's reason. Long operations show a progress line on stderr when it is a terminal. Ctrl-C
-(SIGINT) or SIGTERM stops a long operation at its next safe point, after its restoring steps
-(the camera data report puts the camera's settings back); a second Ctrl-C ends at once.
-
-Exit status: 0 when every verb succeeded; 1 when a member raised a script error, reported as
-"error 0xXXXXXXXX: DESCRIPTION" on stderr (later verbs do not run); 2 for a usage error;
-3 with --strict as above; 4 when every verb succeeded but the module settings could not be
-saved (a line on stderr says why); 130 when interrupted by SIGINT or SIGTERM.
-
-Examples:
-  zr47xcl get ModelName get FirmwareVersion
-  zr47xcl set IMG1ShutterSpeed=6 get IMG1ShutterSpeedString
-  zr47xcl set IMG1WhiteBalanceString="continuous awb"
-  zr47xcl call AskIMG1GainMasterRange 0 call AskIMG1GainMasterRange 1
-  zr47xcl call AskIMG1TriggerModeString 4
-  zr47xcl call StartCommunication 0 1
-  zr47xcl --events set EEPROMArea=1 call LoadSettings
-  zr47xcl call DoIMG1OnePushAWB 0
-  zr47xcl --offline call ReadAllFromCamera
-  zr47xcl list | grep -i shutter
-  zr47xcl describe IMG1ShutterSpeed
-  zr47xcl dump > camera-settings.txt
-  zr47xcl --port COM5 --strict set IMG1GainMaster=100
-
-Ports: class 0 is "COM-Ports" (COM1..COM16); a port name maps to a device path through the
-entry COMn=PATH of section [Comm] in the module settings,
-${XDG_CONFIG_HOME:-$HOME/.config}/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini
-)";
 }
 
 } // namespace zr::cli

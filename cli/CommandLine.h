@@ -54,7 +54,4 @@ std::optional<PortChoice> ParsePort(const std::string& text);
 // when none is near.
 std::vector<std::string> SuggestMembers(const std::string& name, MemberKind kind);
 
-// The text of --help.
-const char* UsageText();
-
 } // namespace zr::cli

@@ -8,7 +8,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "camera/CameraError.h"
 #include "camera/ParameterTable.h"
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptGuard.h"
 #include "cli/ProgressLine.h"
@@ -164,39 +166,56 @@ void PrintError(ProgressLine& err, int32_t status, const std::string& descriptio
 struct StepOutcome {
     bool ok = true;         // false after a script error (reported)
     int32_t resultCode = 0; // a method's result code, 0 for everything else
+    bool stopped = false;   // the script error is that of an operation stopped on request
 };
 
-// Runs one verb. `object` is null when no verb needs the control.
-StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
+// A failed verb: its error line, and whether it only says that the operation stopped.
+StepOutcome Failed(IXKorvelCamObject& object, int32_t status, ProgressLine& err)
+{
+    PrintError(err, status, object.ErrorDescription());
+    StepOutcome outcome;
+    outcome.ok = false;
+    outcome.stopped = object.ErrorDescription() == GetErrorString(OPERATION_STOPPED);
+    return outcome;
+}
+
+// What each verb does. `object` is null when no verb of the line needs the control.
+using StepRunner = StepOutcome (*)(IXKorvelCamObject* object, Step& step, ProgressLine& err);
+
+StepOutcome RunList(IXKorvelCamObject*, Step&, ProgressLine&)
+{
+    ListMembers();
+    return {};
+}
+
+StepOutcome RunDescribe(IXKorvelCamObject* object, Step& step, ProgressLine&)
+{
+    std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
+    std::fflush(stdout);
+    return {};
+}
+
+StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
+{
+    // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
+    StepOutcome outcome;
+    const AutomationMember* readAll =
+        FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
+    Variant result;
+    const int32_t status = object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
+    err.Clear();
+    if (status != hresult::kOk)
+        return Failed(*object, status, err);
+    outcome.resultCode = result.ToI4().value_or(0);
+    std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
+    std::fflush(stdout);
+    return outcome;
+}
+
+// get, set and call: one invocation of the member.
+StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
 {
     StepOutcome outcome;
-    if (step.verb == Verb::List) {
-        ListMembers();
-        return outcome;
-    }
-    if (step.verb == Verb::Describe) {
-        std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
-        std::fflush(stdout);
-        return outcome;
-    }
-    if (step.verb == Verb::Dump) {
-        // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
-        const AutomationMember* readAll =
-            FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
-        Variant result;
-        const int32_t status =
-            object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
-        err.Clear();
-        if (status != hresult::kOk) {
-            PrintError(err, status, object->ErrorDescription());
-            outcome.ok = false;
-            return outcome;
-        }
-        outcome.resultCode = result.ToI4().value_or(0);
-        std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
-        std::fflush(stdout);
-        return outcome;
-    }
     const AutomationMember& member = *step.member;
     InvokeKind kind = step.verb == Verb::Get   ? InvokeKind::PropertyGet
                       : step.verb == Verb::Set ? InvokeKind::PropertyPut
@@ -205,11 +224,8 @@ StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
     int32_t status = object->Invoke(member.dispid, kind, step.args.data(),
                                     static_cast<uint32_t>(step.args.size()), &result);
     err.Clear();
-    if (status != hresult::kOk) {
-        PrintError(err, status, object->ErrorDescription());
-        outcome.ok = false;
-        return outcome;
-    }
+    if (status != hresult::kOk)
+        return Failed(*object, status, err);
     if (step.verb == Verb::Set)
         return outcome;
     if (step.verb == Verb::Get || member.type != VarType::Void)
@@ -225,6 +241,23 @@ StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
         }
     }
     return outcome;
+}
+
+struct VerbRunner {
+    Verb verb;
+    StepRunner run;
+};
+constexpr VerbRunner kVerbRunners[] = {
+    {Verb::Get, RunMember}, {Verb::Set, RunMember},        {Verb::Call, RunMember},
+    {Verb::List, RunList},  {Verb::Describe, RunDescribe}, {Verb::Dump, RunDump},
+};
+
+StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
+{
+    for (const VerbRunner& runner : kVerbRunners)
+        if (runner.verb == step.verb)
+            return runner.run(object, step, err);
+    return {};
 }
 
 bool IsOnline(IXKorvelCamObject& object)
@@ -251,21 +284,26 @@ ObjectPtr CreateControl()
     return ObjectPtr(object);
 }
 
-// The line that ends an interrupted run.
-std::string InterruptedLine()
+// The line that ends an interrupted run. Only an operation that stopped, or ended well, has
+// finished its restoring steps: one that failed (its error line says how) may not have.
+std::string InterruptedLine(const StepOutcome& last)
 {
     const char* name = InterruptGuard::Signal() == SIGTERM ? "SIGTERM" : "SIGINT";
     return std::string("zr47xcl: interrupted by ") + name +
-           "; the operation under way finished its restoring steps, later verbs did not run";
+           (last.ok || last.stopped ? "; the operation under way finished its restoring steps,"
+                                    : ";") +
+           " later verbs did not run";
 }
 
 // Runs the verbs on a started control; the exit status.
 int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
 {
+    StepOutcome last;
     for (Step& step : line.steps) {
         if (InterruptGuard::Requested())
             break;
         const StepOutcome outcome = RunStep(object, step, err);
+        last = outcome;
         if (InterruptGuard::Requested())
             break;
         if (!outcome.ok)
@@ -284,8 +322,10 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
             return kExitStrict;
     }
     if (InterruptGuard::Requested()) {
-        err.Line(InterruptedLine());
-        return kExitInterrupted;
+        err.Line(InterruptedLine(last));
+        // A failure other than the stop (the camera's settings not put back, say) is what the
+        // status tells, as after any script error.
+        return last.ok || last.stopped ? kExitInterrupted : kExitScriptError;
     }
     return kExitOk;
 }
@@ -301,7 +341,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (line.help) {
-        std::fputs(cli::UsageText(), stdout);
+        std::fputs(cli::UsageText().c_str(), stdout);
         return kExitOk;
     }
 

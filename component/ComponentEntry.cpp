@@ -96,7 +96,7 @@ int32_t DllRegisterServer()
 
 int32_t DllUnregisterServer()
 {
-    return UnregisterComponent(ClassRegistryPath());
+    return UnregisterComponent(ClassRegistryPath(), ModulePath());
 }
 
 int32_t DllGetClassObject(const char* clsid, const char* iid, void** object)

@@ -1,11 +1,15 @@
 #include "component/Registration.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -34,6 +38,9 @@ struct Section {
     Step step;
     std::string name;
     std::vector<Entry> entries;
+    // The section whose "Library" says who owns this one: the section itself for a class or the
+    // type library, the type library for an interface, the class for a program identifier.
+    std::string owner;
 };
 
 std::string VersionText()
@@ -61,19 +68,22 @@ std::vector<Section> ComponentSections(const std::string& library)
           {"HelpString", kTypeLibraryHelpString},
           {"HelpFile", kTypeLibraryHelpFile},
           {"Coclass", kCoclassName},
-          {"Library", library}}},
+          {"Library", library}},
+         kTypeLibraryId},
         {Step::TypeLibrary,
          kDispatchInterfaceId,
          {{"Kind", "Interface"},
           {"Name", kDispatchInterfaceName},
           {"TypeLib", kTypeLibraryId},
-          {"Version", version}}},
+          {"Version", version}},
+         kTypeLibraryId},
         {Step::TypeLibrary,
          kEventInterfaceId,
          {{"Kind", "Interface"},
           {"Name", kEventInterfaceName},
           {"TypeLib", kTypeLibraryId},
-          {"Version", version}}},
+          {"Version", version}},
+         kTypeLibraryId},
         {Step::Classes,
          kControlClassId,
          {{"Kind", "Class"},
@@ -85,16 +95,24 @@ std::vector<Section> ComponentSections(const std::string& library)
           {"Control", "1"},
           {"TypeLib", kTypeLibraryId},
           {"Version", version},
-          {"Library", library}}},
-        {Step::Classes, kControlProgId, {{"Kind", "ProgID"}, {"CLSID", kControlClassId}}},
+          {"Library", library}},
+         kControlClassId},
+        {Step::Classes,
+         kControlProgId,
+         {{"Kind", "ProgID"}, {"CLSID", kControlClassId}},
+         kControlClassId},
         {Step::Classes,
          kPropertyPageClassId,
          {{"Kind", "Class"},
           {"ProgID", kPropertyPageProgId},
           {"TypeName", kPropertyPageTypeName},
           {"ThreadingModel", kThreadingModel},
-          {"Library", library}}},
-        {Step::Classes, kPropertyPageProgId, {{"Kind", "ProgID"}, {"CLSID", kPropertyPageClassId}}},
+          {"Library", library}},
+         kPropertyPageClassId},
+        {Step::Classes,
+         kPropertyPageProgId,
+         {{"Kind", "ProgID"}, {"CLSID", kPropertyPageClassId}},
+         kPropertyPageClassId},
     };
 }
 
@@ -128,6 +146,16 @@ void RemoveIfEmpty(const std::string& path)
     std::error_code ec;
     if (std::filesystem::remove(path, ec))
         std::filesystem::remove(std::filesystem::path(path).parent_path(), ec); // only if empty
+}
+
+// Whether two library paths name one file: the same text, or two names of one existing file.
+bool SameLibrary(const std::string& registered, const std::string& library)
+{
+    if (registered == library)
+        return true;
+    std::error_code ec;
+    return !registered.empty() && !library.empty() &&
+           std::filesystem::equivalent(registered, library, ec) && !ec;
 }
 
 } // namespace
@@ -164,14 +192,23 @@ int32_t RegisterComponent(const std::string& registryPath, const std::string& li
     return hresult::kOk;
 }
 
-int32_t UnregisterComponent(const std::string& registryPath)
+int32_t UnregisterComponent(const std::string& registryPath, const std::string& libraryPath)
 {
     ProfileFile file;
     if (!file.Load(registryPath))
         return hresult::kSelfRegTypeLib;
+    // Decided before anything goes, as a section's owner may be removed ahead of it. A section
+    // whose owner names no library at all (left half-written) goes too.
+    std::vector<std::string> ours;
+    for (const Section& section : ComponentSections({})) {
+        const std::string owner = file.GetString(section.owner, "Library", "");
+        if (owner.empty() || SameLibrary(owner, libraryPath))
+            ours.push_back(section.name);
+    }
     for (Step step : {Step::TypeLibrary, Step::Classes}) {
         for (const Section& section : ComponentSections({})) {
-            if (section.step == step)
+            if (section.step == step &&
+                std::find(ours.begin(), ours.end(), section.name) != ours.end())
                 file.RemoveSection(section.name);
         }
         if (!SaveRegistry(file, registryPath))
@@ -179,6 +216,36 @@ int32_t UnregisterComponent(const std::string& registryPath)
     }
     RemoveIfEmpty(registryPath);
     return hresult::kOk;
+}
+
+std::string RegistryFileProblem(const std::string& registryPath)
+{
+    auto reason = [](const std::string& path, int error) {
+        return path + ": " + std::strerror(error);
+    };
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(registryPath, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status))
+            return reason(registryPath, fs::is_directory(status) ? EISDIR : EINVAL);
+        if (::access(registryPath.c_str(), R_OK) != 0)
+            return reason(registryPath, errno);
+        // A file made read-only is kept as it is, though its folder would allow replacing it.
+        if (::access(registryPath.c_str(), W_OK) != 0)
+            return reason(registryPath, errno);
+    }
+    // The nearest folder that exists must let the file (and the folders missing below it) in.
+    fs::path folder = fs::path(registryPath).parent_path();
+    while (!folder.empty() && !fs::exists(folder, ec) && folder != folder.parent_path())
+        folder = folder.parent_path();
+    if (folder.empty())
+        return {};
+    if (!fs::is_directory(folder, ec))
+        return reason(folder.string(), ENOTDIR);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return reason(folder.string(), errno);
+    return {};
 }
 
 std::string FindRegisteredLibrary(const std::string& registryPath, const std::string& classId)

@@ -20,7 +20,8 @@ namespace zr
 //
 // "Library" is the absolute path of the component library that serves the identifier.
 // Registering updates these sections in place and replaces the file atomically; unregistering
-// removes exactly these sections and leaves every other line of the file as it was.
+// removes exactly these sections, where they name the library unregistered, and leaves every
+// other line of the file as it was.
 
 // ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini (a relative XDG_DATA_HOME is
 // ignored, as the base directory rules say).
@@ -32,9 +33,16 @@ std::string ClassRegistryPath();
 // classes could not.
 int32_t RegisterComponent(const std::string& registryPath, const std::string& libraryPath);
 
-// Removes the type library, then the classes, with the same failure codes. Nothing registered
-// is no failure. A file left without any entry is removed, and its folder when that is empty.
-int32_t UnregisterComponent(const std::string& registryPath);
+// Removes the type library, then the classes, with the same failure codes, but only where the
+// registration names `libraryPath` (or no library): another installation's registration of
+// the same identifiers stays. Nothing registered is no failure. A file left without any entry
+// is removed, and its folder when that is empty.
+int32_t UnregisterComponent(const std::string& registryPath, const std::string& libraryPath);
+
+// Why the registration file `registryPath` cannot be read or replaced, as the file or folder
+// concerned and the system's reason ("/home/u/.local/share/xkorvel: Permission denied"), or
+// empty when nothing is found wrong with it. For a report after a failed registration.
+std::string RegistryFileProblem(const std::string& registryPath);
 
 // The library registered for a class identifier (any letter case), or empty: what a host reads
 // to create a control by class identifier.

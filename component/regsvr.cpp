@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <dlfcn.h>
 #include <string>
 #include <unistd.h>
 
 #include "base/SharedLibrary.h"
 #include "component/ComponentInterface.h"
+#include "component/Registration.h"
 
 namespace
 {
@@ -24,7 +24,8 @@ constexpr const char* kUsage =
        zr47xcl-regsvr --help | --version
 
 Registers the control component LIBRARY for the current user by calling its DllRegisterServer,
-or with -u unregisters it by calling its DllUnregisterServer. The registration lives in
+or with -u unregisters it by calling its DllUnregisterServer: only entries that name LIBRARY
+go, so another installation's registration stays. The registration lives in
 ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
 
 LIBRARY defaults to the component installed beside this program: libXKorvelZR47xCL.so.1 in the
@@ -89,9 +90,8 @@ int main(int argc, char** argv)
 
     zr::SharedLibrary component;
     if (!component.Load(library, zr::Residency::Resident)) {
-        const char* reason = ::dlerror();
-        std::fprintf(stderr, "zr47xcl-regsvr: cannot load %s: %s\n", library.c_str(),
-                     reason != nullptr ? reason : "unknown error");
+        // The reason names the file.
+        std::fprintf(stderr, "zr47xcl-regsvr: cannot load %s\n", component.Error().c_str());
         return kExitFailure;
     }
     const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
@@ -102,8 +102,13 @@ int main(int argc, char** argv)
     }
     const int32_t result = call();
     if (result != zr::hresult::kOk) {
-        std::fprintf(stderr, "zr47xcl-regsvr: %s in %s failed with 0x%08X\n", entry,
-                     library.c_str(), static_cast<unsigned>(result));
+        // The entry point has only its code to tell; the file it works on says the rest.
+        const std::string registry = zr::ClassRegistryPath();
+        std::string problem = zr::RegistryFileProblem(registry);
+        if (problem.empty())
+            problem = "the registration file is " + registry;
+        std::fprintf(stderr, "zr47xcl-regsvr: %s in %s failed with 0x%08X: %s\n", entry,
+                     library.c_str(), static_cast<unsigned>(result), problem.c_str());
         return kExitFailure;
     }
     std::printf("%s in %s succeeded.\n", entry, library.c_str());

@@ -172,10 +172,12 @@ bool ModuleSettings::Commit()
         return true;
     if (file_.LoadFailed())
         return SaveFailed(Fault::Unreadable, 0);
+    // A folder that cannot be made is the reason the save fails (a parent without write
+    // permission, say), not the missing file the save would run into next.
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::path(path_).parent_path();
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, ec);
+    if (!folder.empty() && !std::filesystem::create_directories(folder, ec) && ec)
+        return SaveFailed(Fault::NotSaved, ec.value());
 
     // Another program may have saved since we loaded: our changes go onto the file as it is now,
     // so what it wrote survives. The lock keeps two such merges from interleaving.

@@ -2,11 +2,10 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFile>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QMessageBox>
 #include <utility>
+
+#include "panels/DialogMetrics.h"
 
 // Resources of a static library are registered by hand; this must run outside any namespace.
 static void InitHostResources()
@@ -27,26 +26,12 @@ constexpr int kClientHeightUnits = 15;
 constexpr int kControlTop = 1;
 
 constexpr const char* kMessageBoxTitle = "ZR-47xCL Control Tool";
-constexpr const char* kTahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
-
-// Tahoma 8 pt, the font the dialog's units are measured in; the nearest font when it is absent.
-QFont DialogFont()
-{
-    static const bool tahomaAdded =
-        QFile::exists(kTahomaFile) && QFontDatabase::addApplicationFont(kTahomaFile) >= 0;
-    QFont font(tahomaAdded ? "Tahoma" : "DejaVu Sans");
-    font.setPointSize(8);
-    return font;
-}
 
 // Dialog units to pixels: x units are a quarter of the font's average character width, y units
 // an eighth of its height.
-QSize DialogUnitsToPixels(const QFont& font, int width, int height)
+QSize DialogUnitsToPixels(const DialogMetrics& metrics, int width, int height)
 {
-    const QFontMetrics metrics(font);
-    const QString alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const int averageWidth = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
-    return {width * averageWidth / 4, height * metrics.height() / 8};
+    return {width * metrics.AverageCharWidth() / 4, height * metrics.CharHeight() / 8};
 }
 
 } // namespace
@@ -61,8 +46,9 @@ CControlDialog::CControlDialog(CXKorvelZR47xCL control, QuitQuestion askQuit)
     icon_ = QIcon(":/host/ControlTool.svg");
     setWindowTitle(kTitle);
     setWindowIcon(icon_);
-    setFont(DialogFont());
-    setFixedSize(DialogUnitsToPixels(font(), kClientWidthUnits, kClientHeightUnits));
+    const DialogMetrics metrics;
+    setFont(metrics.Font());
+    setFixedSize(DialogUnitsToPixels(metrics, kClientWidthUnits, kClientHeightUnits));
     contextMenu_.addAction(kAboutEntry, this, &CControlDialog::ShowAboutPanel);
     reportSettingsProblem = [](const std::string& problem) {
         QMessageBox::warning(nullptr, kTitle, QString::fromLocal8Bit(problem));

@@ -1,7 +1,5 @@
 #include "host/XKorvelZR47xCL.h"
 
-#include <dlfcn.h>
-
 #include <QWidget>
 #include <utility>
 
@@ -102,8 +100,7 @@ CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::string& registryPat
     }
     SharedLibrary library;
     if (!library.Load(path, Residency::Resident)) {
-        const char* reason = ::dlerror();
-        proxy.failure_ = "cannot load " + path + ": " + (reason != nullptr ? reason : "?");
+        proxy.failure_ = "cannot load " + library.Error(); // the reason names the file
         return proxy;
     }
     auto getClassObject =
@@ -140,6 +137,12 @@ void CXKorvelZR47xCL::SelectPort(int32_t commClass, int32_t port)
 {
     if (object_)
         object_->SelectPort(commClass, port);
+}
+
+void CXKorvelZR47xCL::SetProgress(IXKorvelCamProgress* progress)
+{
+    if (object_)
+        object_->SetProgress(progress);
 }
 
 QWidget* CXKorvelZR47xCL::CreateControlWindow(QWidget* parent)

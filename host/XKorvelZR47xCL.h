@@ -63,6 +63,9 @@ public:
     // The start-up uses this communication class and port instead of the remembered ones, and
     // remembers them at the end. Call before CreateControlWindow.
     void SelectPort(int32_t commClass, int32_t port);
+    // The receiver of the control's progress and stop requests (see IXKorvelCamProgress); it
+    // must outlive the control. Call before CreateControlWindow, so the start-up uses it too.
+    void SetProgress(IXKorvelCamProgress* progress);
     // Creates the control's window as a child of `parent`; the control's start-up runs now
     // (connection attempt, its message box on failure, the panels). The window, or nullptr.
     QWidget* CreateControlWindow(QWidget* parent);

@@ -17,6 +17,9 @@
 #include <QTimer>
 
 #include "host/ControlDialog.h"
+#include "host/DisplayCheck.h"
+#include "host/LongOperationPump.h"
+#include "host/TerminationSignals.h"
 
 namespace
 {
@@ -24,6 +27,9 @@ namespace
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// Ended by SIGTERM, SIGINT or SIGHUP, after the operation under way stopped and the settings
+// were saved; as zr47xcl ends when interrupted.
+constexpr int kExitInterrupted = 130;
 
 constexpr const char* kUsage =
     R"(Usage: zr47xcl-tool [--port PORT] [--screenshot DIR | --dismiss-messages DIR] [Qt options]
@@ -42,8 +48,8 @@ Options:
   --screenshot DIR    render the main window to DIR/Main.png and every panel (shown or not),
                       the progress window and the property page to DIR/<section>.png, then
                       exit. The start-up connection attempt runs as usual; a message box it
-                      shows is rendered to DIR/Message-<n>.png and dismissed. Without a
-                      display the offscreen platform is used.
+                      shows is rendered to DIR/Message-<n>.png and dismissed. Drawn on the
+                      offscreen platform, whatever DISPLAY says.
   --dismiss-messages DIR
                       for unattended runs: every message box of the control is rendered to
                       DIR/Message-<n>.png and dismissed at once instead of waiting for a user
@@ -54,8 +60,12 @@ Options:
   --version           the version
 
 Qt's own options (-platform, -display, -style, ...) are accepted too.
-Exit status: 0 on success, 1 without a display (unless --screenshot), without a registered
-control component or when screenshots could not be made, 2 for a usage error.
+SIGTERM, SIGINT or SIGHUP end the tool as a confirmed close does: the operation under way
+stops at its next safe point after its restoring steps, the module settings are saved, then
+the tool exits with status 130 (a second signal ends it at once).
+Exit status: 0 on success, 1 without a display or with one that cannot be opened (unless
+--screenshot), without a registered control component or when screenshots could not be made,
+2 for a usage error, 130 after a signal.
 )";
 
 // A communication class and port chosen on the command line.
@@ -223,14 +233,17 @@ int main(int argc, char** argv)
         std::printf("zr47xcl-tool %s\n", ZR_VERSION);
         return kExitOk;
     }
-    const bool screenshots = HasArgument(argc, argv, "--screenshot");
-    if (!HasDisplay() && !HasArgument(argc, argv, "-platform")) {
-        if (!screenshots) {
-            std::fputs("zr47xcl-tool: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
-                       stderr);
-            return kExitFailure;
-        }
+    // Pictures need no display: whatever DISPLAY names, they are drawn offscreen.
+    if (HasArgument(argc, argv, "--screenshot"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!HasDisplay() && !HasArgument(argc, argv, "-platform")) {
+        std::fputs("zr47xcl-tool: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
+                   stderr);
+        return kExitFailure;
+    }
+    if (const std::string missing = zr::UnreachableDisplay(argc, argv); !missing.empty()) {
+        std::fprintf(stderr, "zr47xcl-tool: %s\n", missing.c_str());
+        return kExitFailure;
     }
 
     QApplication application(argc, argv);
@@ -249,12 +262,19 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(*messageFolder, ec);
     }
 
+    // A termination signal ends the tool as a confirmed close would; meanwhile long operations
+    // keep the windows answering the window manager and stop at the signal.
+    zr::TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &zr::TerminationSignals::requested,
+                     [] { QCoreApplication::exit(kExitInterrupted); });
+    zr::LongOperationPump pump;
     zr::CXKorvelZR47xCL control =
         zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPaths());
     if (!control.HasControl() && !options->screenshotFolder) {
         ReportNoControl(control.Failure(), !messageFolder);
         return kExitFailure;
     }
+    control.SetProgress(&pump);
     if (messageFolder)
         control.SetScreenshotFolder(*messageFolder);
     if (options->port)
@@ -270,6 +290,16 @@ int main(int argc, char** argv)
     std::optional<FirstPaintReporter> reporter;
     if (options->reportFirstPaint)
         reporter.emplace(&dialog);
-    dialog.exec();
-    return kExitOk;
+    if (!zr::TerminationSignals::Requested())
+        dialog.exec();
+    if (!zr::TerminationSignals::Requested())
+        return kExitOk;
+    // The dialog goes after this, which saves the panels and the module settings; nobody is
+    // left to answer a message box about them.
+    dialog.reportSettingsProblem = [](const std::string& problem) {
+        std::fprintf(stderr, "zr47xcl-tool: %s\n", problem.c_str());
+    };
+    std::fprintf(stderr, "zr47xcl-tool: ended by %s\n",
+                 zr::TerminationSignals::SignalName(zr::TerminationSignals::Signal()));
+    return kExitInterrupted;
 }

@@ -18,42 +18,41 @@ namespace zr
 namespace
 {
 
-using K = ControlKind;
+using enum ControlKind;
+using enum CDialogAbout::ControlId;
 
 constexpr const char* kWebAddress = "www.korvel.example";
 constexpr const char* kDownloadPage = "https://www.korvel.example/downloads";
 
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {CDialogAbout::kPicture, K::Picture, 30, 14, 21, 20, nullptr, nullptr},
-    {CDialogAbout::kTitle, K::TextNoWrap, 79, 7, 183, 8, "", nullptr},
-    {CDialogAbout::kVersion, K::TextNoWrap, 79, 15, 183, 8, "", nullptr},
-    {CDialogAbout::kNotice, K::TextNoWrap, 79, 23, 201, 8,
-     "Copyright (C) Korvel. All rights reserved.", nullptr},
-    {CDialogAbout::kWebLink, K::Link, 79, 34, 72, 8, kWebAddress, nullptr},
-    {CDialogAbout::kDataGroup, K::Group, 7, 43, 285, 71, "Camera Data", nullptr},
-    {CDialogAbout::kModelLabel, K::TextRight, 17, 54, 55, 12, "Model Name", nullptr},
-    {CDialogAbout::kModel, K::ReadOnlyEdit, 76, 54, 74, 12, nullptr, nullptr},
-    {CDialogAbout::kCameraIdLabel, K::TextRight, 158, 54, 47, 12, "Camera ID", nullptr},
-    {CDialogAbout::kCameraId, K::ReadOnlyEdit, 209, 54, 74, 12, nullptr, nullptr},
-    {CDialogAbout::kFirmwareLabel, K::TextRight, 17, 68, 55, 12, "Firmware Version", nullptr},
-    {CDialogAbout::kFirmware, K::ReadOnlyEdit, 76, 68, 74, 12, nullptr, nullptr},
-    {CDialogAbout::kFpgaLabel, K::TextRight, 158, 68, 47, 12, "FPGA Version", nullptr},
-    {CDialogAbout::kFpga, K::ReadOnlyEdit, 209, 68, 74, 12, nullptr, nullptr},
-    {CDialogAbout::kUserIdLabel, K::TextRight, 17, 83, 55, 12, "User ID", nullptr},
-    {CDialogAbout::kUserId, K::Edit, 76, 83, 74, 12, nullptr, nullptr},
-    {CDialogAbout::kSave, K::Button, 160, 82, 48, 14, "Save User ID",
-     "Click to update the user ID"},
-    {CDialogAbout::kProtect, K::RadioFirst, 76, 99, 65, 10, "Protect User ID", nullptr},
-    {CDialogAbout::kEnableEdit, K::Radio, 160, 99, 87, 10, "Enable To Edit User ID", nullptr},
-    {CDialogAbout::kHelpGroup, K::Group, 7, 116, 285, 42, "Help", nullptr},
-    {CDialogAbout::kManualLink, K::Link, 67, 126, 182, 8,
-     "User's Manual  (Referenced In Korvel Web Site)", nullptr},
-    {CDialogAbout::kHelpLabel, K::TextNoWrap, 19, 138, 40, 12, "Help File", nullptr},
-    {CDialogAbout::kHelpFiles, K::DropDown, 67, 138, 135, 37, nullptr, nullptr},
-    {CDialogAbout::kView, K::Button, 209, 138, 69, 14, "View Help File",
-     "Online Help And Documentation"},
-    {CDialogAbout::kStrip, K::Strip, 7, 160, 285, 3, nullptr, nullptr},
+    {kPicture,       Picture,       30,  14,  21, 20, nullptr,                                          nullptr},
+    {kTitle,         TextNoWrap,    79,   7, 183,  8, "",                                               nullptr},
+    {kVersion,       TextNoWrap,    79,  15, 183,  8, "",                                               nullptr},
+    {kNotice,        TextNoWrap,    79,  23, 201,  8, "Copyright (C) Korvel. All rights reserved.",     nullptr},
+    {kWebLink,       Link,          79,  34,  72,  8, kWebAddress,                                      nullptr},
+    {kDataGroup,     Group,          7,  43, 285, 71, "Camera Data",                                    nullptr},
+    {kModelLabel,    TextRight,     17,  54,  55, 12, "Model Name",                                     nullptr},
+    {kModel,         ReadOnlyEdit,  76,  54,  74, 12, nullptr,                                          nullptr},
+    {kCameraIdLabel, TextRight,    158,  54,  47, 12, "Camera ID",                                      nullptr},
+    {kCameraId,      ReadOnlyEdit, 209,  54,  74, 12, nullptr,                                          nullptr},
+    {kFirmwareLabel, TextRight,     17,  68,  55, 12, "Firmware Version",                               nullptr},
+    {kFirmware,      ReadOnlyEdit,  76,  68,  74, 12, nullptr,                                          nullptr},
+    {kFpgaLabel,     TextRight,    158,  68,  47, 12, "FPGA Version",                                   nullptr},
+    {kFpga,          ReadOnlyEdit, 209,  68,  74, 12, nullptr,                                          nullptr},
+    {kUserIdLabel,   TextRight,     17,  83,  55, 12, "User ID",                                        nullptr},
+    {kUserId,        Edit,          76,  83,  74, 12, nullptr,                                          nullptr},
+    {kSave,          Button,       160,  82,  48, 14, "Save User ID",                                   "Click to update the user ID"},
+    {kProtect,       RadioFirst,    76,  99,  65, 10, "Protect User ID",                                nullptr},
+    {kEnableEdit,    Radio,        160,  99,  87, 10, "Enable To Edit User ID",                         nullptr},
+    {kHelpGroup,     Group,          7, 116, 285, 42, "Help",                                           nullptr},
+    {kManualLink,    Link,          67, 126, 182,  8, "User's Manual  (Referenced In Korvel Web Site)", nullptr},
+    {kHelpLabel,     TextNoWrap,    19, 138,  40, 12, "Help File",                                      nullptr},
+    {kHelpFiles,     DropDown,      67, 138, 135, 37, nullptr,                                          nullptr},
+    {kView,          Button,       209, 138,  69, 14, "View Help File",                                 "Online Help And Documentation"},
+    {kStrip,         Strip,          7, 160, 285,  3, nullptr,                                          nullptr},
 };
+// clang-format on
 
 constexpr const char* kFamily = "ZR-47xCL";
 constexpr int kVersionMajor = 1;

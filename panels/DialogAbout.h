@@ -22,7 +22,7 @@ class CDialogAbout : public CDialogOCXBase
 
 public:
     // Control identifiers of the layout.
-    enum : int {
+    enum ControlId : int {
         kPicture = 1100,
         kTitle,
         kVersion,

@@ -20,71 +20,63 @@ namespace zr
 namespace
 {
 
-using K = ControlKind;
-using C = CDialogComm;
+using enum ControlKind;
+using enum CDialogComm::ControlId;
 
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {C::kDataGroup, K::Group, 7, 3, 114, 32, "Write All Camera Data To File", nullptr},
-    {C::kWriteCameraData, K::Button, 22, 14, 82, 14, "Write Camera Data",
-     "Click to write camera data to a selecable file"},
-    {C::kLineGroup, K::Group, 127, 3, 165, 32, "Line Status", nullptr},
-    {C::kLineIcon, K::Picture, 134, 13, 21, 20, nullptr, nullptr},
-    {C::kLineText, K::TextNoWrap, 161, 19, 31, 8, "Off-Line", nullptr},
-    {C::kActivityIcon, K::Picture, 207, 13, 21, 20, nullptr, nullptr},
-    {C::kActivityText, K::TextNoWrap, 233, 19, 31, 8, "Receiving", nullptr},
-    {C::kPortGroup, K::Group, 7, 37, 285, 28, "Communication Port", nullptr},
-    {C::kCategoryLabel, K::TextRight, 14, 47, 31, 12, "Category", nullptr},
-    {C::kCategoryList, K::DropDown, 50, 47, 62, 54, nullptr, "Select the communication category"},
-    {C::kPortLabel, K::TextNoWrap, 123, 47, 34, 12, "Port Name", nullptr},
-    {C::kPortList, K::DropDown, 163, 47, 62, 62, nullptr, "Select the communication port"},
-    {C::kAuto, K::Button, 235, 46, 45, 14, "Auto",
-     "Click to search an available communication port"},
-    {C::kSyncGroup, K::Group, 7, 67, 285, 32, "Synchronize", nullptr},
-    {C::kSyncIcon, K::Picture, 16, 76, 21, 20, nullptr, nullptr},
-    {C::kSyncText, K::TextNoWrap, 40, 78, 55, 12, "Not Synchronized", nullptr},
-    {C::kSyncCamera, K::Button, 110, 78, 82, 14, "Synchronize Camera",
-     "Click to write data to the camera"},
-    {C::kSyncProgram, K::Button, 199, 78, 82, 14, "Synchronize Program",
-     "Click to read data from the camera"},
-    {C::kFilesGroup, K::Group, 7, 101, 285, 32, "Files", nullptr},
-    {C::kSaveIcon, K::Picture, 29, 108, 21, 20, nullptr, nullptr},
-    {C::kWriteFile, K::Button, 54, 112, 82, 14, "Write To File...",
-     "Click to write camera data to a selectable file"},
-    {C::kOpenIcon, K::Picture, 159, 108, 21, 20, nullptr, nullptr},
-    {C::kReadFile, K::Button, 185, 112, 82, 14, "Read From File...",
-     "Click to read camera data from a selecable file"},
-    {C::kCurrentAreaGroup, K::Group, 7, 135, 114, 32, "EEPROM Current Area", nullptr},
-    {C::kCurrentArea, K::TextNoWrap, 15, 146, 48, 14, nullptr, "Power up setting area name"},
-    {C::kGetArea, K::Button, 68, 146, 44, 14, "Get Area",
-     "Click to read power up setting area name"},
-    {C::kAreaGroup, K::Group, 127, 135, 165, 32, "Factory And User Settings In Camera", nullptr},
-    {C::kAreaList, K::DropDown, 137, 147, 62, 64, nullptr, "Area name to be stored/loaded"},
-    {C::kStore, K::Button, 205, 146, 37, 14, "Store",
-     "Click to store camera data to the selected area"},
-    {C::kLoad, K::Button, 244, 146, 37, 14, "Load",
-     "Click to load camera data to the selected area"},
-    {C::kMessagesGroup, K::Group, 7, 168, 285, 59, "Control Tool Messages", nullptr},
-    {C::kMessages, K::List, 15, 179, 199, 42, nullptr, "Communication log"},
-    {C::kWriteLog, K::Button, 224, 179, 57, 14, "Write To File...",
-     "Click to write log data to a selecable file"},
-    {C::kClear, K::Button, 224, 194, 57, 14, "Clear", "Click to clear log data"},
-    {C::kFailureIcon, K::Picture, 241, 205, 21, 20, nullptr, nullptr},
-    {C::kStrip, K::Strip, 7, 229, 285, 3, nullptr, nullptr},
+    {kDataGroup,        Group,        7,   3, 114, 32, "Write All Camera Data To File",       nullptr},
+    {kWriteCameraData,  Button,      22,  14,  82, 14, "Write Camera Data",                   "Click to write camera data to a selecable file"},
+    {kLineGroup,        Group,      127,   3, 165, 32, "Line Status",                         nullptr},
+    {kLineIcon,         Picture,    134,  13,  21, 20, nullptr,                               nullptr},
+    {kLineText,         TextNoWrap, 161,  19,  31,  8, "Off-Line",                            nullptr},
+    {kActivityIcon,     Picture,    207,  13,  21, 20, nullptr,                               nullptr},
+    {kActivityText,     TextNoWrap, 233,  19,  31,  8, "Receiving",                           nullptr},
+    {kPortGroup,        Group,        7,  37, 285, 28, "Communication Port",                  nullptr},
+    {kCategoryLabel,    TextRight,   14,  47,  31, 12, "Category",                            nullptr},
+    {kCategoryList,     DropDown,    50,  47,  62, 54, nullptr,                               "Select the communication category"},
+    {kPortLabel,        TextNoWrap, 123,  47,  34, 12, "Port Name",                           nullptr},
+    {kPortList,         DropDown,   163,  47,  62, 62, nullptr,                               "Select the communication port"},
+    {kAuto,             Button,     235,  46,  45, 14, "Auto",                                "Click to search an available communication port"},
+    {kSyncGroup,        Group,        7,  67, 285, 32, "Synchronize",                         nullptr},
+    {kSyncIcon,         Picture,     16,  76,  21, 20, nullptr,                               nullptr},
+    {kSyncText,         TextNoWrap,  40,  78,  55, 12, "Not Synchronized",                    nullptr},
+    {kSyncCamera,       Button,     110,  78,  82, 14, "Synchronize Camera",                  "Click to write data to the camera"},
+    {kSyncProgram,      Button,     199,  78,  82, 14, "Synchronize Program",                 "Click to read data from the camera"},
+    {kFilesGroup,       Group,        7, 101, 285, 32, "Files",                               nullptr},
+    {kSaveIcon,         Picture,     29, 108,  21, 20, nullptr,                               nullptr},
+    {kWriteFile,        Button,      54, 112,  82, 14, "Write To File...",                    "Click to write camera data to a selectable file"},
+    {kOpenIcon,         Picture,    159, 108,  21, 20, nullptr,                               nullptr},
+    {kReadFile,         Button,     185, 112,  82, 14, "Read From File...",                   "Click to read camera data from a selecable file"},
+    {kCurrentAreaGroup, Group,        7, 135, 114, 32, "EEPROM Current Area",                 nullptr},
+    {kCurrentArea,      TextNoWrap,  15, 146,  48, 14, nullptr,                               "Power up setting area name"},
+    {kGetArea,          Button,      68, 146,  44, 14, "Get Area",                            "Click to read power up setting area name"},
+    {kAreaGroup,        Group,      127, 135, 165, 32, "Factory And User Settings In Camera", nullptr},
+    {kAreaList,         DropDown,   137, 147,  62, 64, nullptr,                               "Area name to be stored/loaded"},
+    {kStore,            Button,     205, 146,  37, 14, "Store",                               "Click to store camera data to the selected area"},
+    {kLoad,             Button,     244, 146,  37, 14, "Load",                                "Click to load camera data to the selected area"},
+    {kMessagesGroup,    Group,        7, 168, 285, 59, "Control Tool Messages",               nullptr},
+    {kMessages,         List,        15, 179, 199, 42, nullptr,                               "Communication log"},
+    {kWriteLog,         Button,     224, 179,  57, 14, "Write To File...",                    "Click to write log data to a selecable file"},
+    {kClear,            Button,     224, 194,  57, 14, "Clear",                               "Click to clear log data"},
+    {kFailureIcon,      Picture,    241, 205,  21, 20, nullptr,                               nullptr},
+    {kStrip,            Strip,        7, 229, 285,  3, nullptr,                               nullptr},
 };
+// clang-format on
 
 // The file dialogs: save or open, the filter and the suffix added to a name typed without one.
 struct FileDialogSpec {
-    C::FileRequest request;
+    CDialogComm::FileRequest request;
     bool save;
     const char* filter;
     const char* suffix;
 };
 
 constexpr FileDialogSpec kFileDialogs[] = {
-    {C::FileRequest::CameraData, true, "Camera Data (*.txt)", "txt"},
-    {C::FileRequest::SaveSetup, true, "Camera setup (*.cam)", "cam"},
-    {C::FileRequest::OpenSetup, false, "Camera setup (*.cam)", "cam"},
-    {C::FileRequest::SaveLog, true, "Control Tool Messages (*.txt)", "txt"},
+    {CDialogComm::FileRequest::CameraData, true, "Camera Data (*.txt)", "txt"},
+    {CDialogComm::FileRequest::SaveSetup, true, "Camera setup (*.cam)", "cam"},
+    {CDialogComm::FileRequest::OpenSetup, false, "Camera setup (*.cam)", "cam"},
+    {CDialogComm::FileRequest::SaveLog, true, "Control Tool Messages (*.txt)", "txt"},
 };
 
 constexpr const char* kOfflineLine = "Operation failed. The Camera is offline.";
@@ -96,12 +88,11 @@ constexpr int kRepaintLines = 5;
 
 } // namespace
 
-// One camera operation behind a button: the control call with the file name (when a dialog
-// asks for one) giving its result and the row its report names.
+// One camera operation behind a button: the file dialog that asks for its file, if any, and how
+// the panel accompanies it.
 struct CDialogComm::Operation {
     int button;
     std::optional<FileRequest> file;
-    int (*call)(CXKorvelCamCtrl& control, const std::string& path, int32_t& row);
     // Sets the busy flag while it runs.
     bool busy;
     // Offline result listed and the failure picture shown, as for the long camera operations.
@@ -111,54 +102,19 @@ struct CDialogComm::Operation {
 namespace
 {
 
-int WriteAll(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
-{
-    return c.WriteAll(row);
-}
-int ReadAll(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
-{
-    return c.ReadAll(row);
-}
-int Store(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
-{
-    row = -1;
-    return c.StoreArea();
-}
-int Load(CXKorvelCamCtrl& c, const std::string&, int32_t& row)
-{
-    row = -1;
-    return c.LoadArea();
-}
-int ReadSetup(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
-{
-    return c.ReadSetupFile(path, row);
-}
-int WriteSetup(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
-{
-    return c.WriteSetupFile(path, row);
-}
-int WriteCameraData(CXKorvelCamCtrl& c, const std::string& path, int32_t& row)
-{
-    return c.WriteCameraDataFile(path, row);
-}
-
-} // namespace
-
-namespace
-{
-
-using R = CDialogComm::FileRequest;
-
+// clang-format off
 const CDialogComm::Operation kOperations[] = {
-    {C::kSyncCamera, std::nullopt, &WriteAll, true, true},
-    {C::kSyncProgram, std::nullopt, &ReadAll, true, true},
-    {C::kStore, std::nullopt, &Store, true, true},
-    {C::kLoad, std::nullopt, &Load, true, true},
-    {C::kReadFile, R::OpenSetup, &ReadSetup, true, true},
-    {C::kWriteCameraData, R::CameraData, &WriteCameraData, true, false},
+    // button         file dialog                           busy   examined
+    {kSyncCamera,      std::nullopt,                         true,  true},
+    {kSyncProgram,     std::nullopt,                         true,  true},
+    {kStore,           std::nullopt,                         true,  true},
+    {kLoad,            std::nullopt,                         true,  true},
+    {kReadFile,        CDialogComm::FileRequest::OpenSetup,  true,  true},
+    {kWriteCameraData, CDialogComm::FileRequest::CameraData, true,  false},
     // Writing a setup file shows the wait cursor only.
-    {C::kWriteFile, R::SaveSetup, &WriteSetup, false, false},
+    {kWriteFile,       CDialogComm::FileRequest::SaveSetup,  false, false},
 };
+// clang-format on
 
 } // namespace
 
@@ -413,9 +369,8 @@ void CDialogComm::RunCameraOperation(const Operation& operation)
     {
         // Both end before the control's message box, also when it stops the handler.
         WaitCursor cursor(Owner().Ui());
-        bool unused = false;
-        FlagScope busy(operation.busy ? busy_ : unused);
-        code = operation.call(Owner(), path, row);
+        FlagScope busy(busy_, busy_ || operation.busy);
+        code = CallControl(operation.button, path, row);
     }
     if (operation.examined) {
         if (code == CAMERA_OFFLINE)
@@ -423,6 +378,31 @@ void CDialogComm::RunCameraOperation(const Operation& operation)
         ShowFailure(code != 0);
     }
     Owner().ReportResult(row, code);
+}
+
+int CDialogComm::CallControl(int button, const std::string& path, int32_t& row)
+{
+    CXKorvelCamCtrl& control = Owner();
+    switch (button) {
+    case kSyncCamera:
+        return control.WriteAll(row);
+    case kSyncProgram:
+        return control.ReadAll(row);
+    case kStore:
+        row = -1;
+        return control.StoreArea();
+    case kLoad:
+        row = -1;
+        return control.LoadArea();
+    case kReadFile:
+        return control.ReadSetupFile(path, row);
+    case kWriteCameraData:
+        return control.WriteCameraDataFile(path, row);
+    case kWriteFile:
+        return control.WriteSetupFile(path, row);
+    default:
+        return 0;
+    }
 }
 
 void CDialogComm::AddMessage(const QString& text)

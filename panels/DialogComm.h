@@ -29,7 +29,7 @@ class CDialogComm : public CDialogOCXBase
 
 public:
     // Control identifiers of the layout.
-    enum : int {
+    enum ControlId : int {
         kDataGroup = 1200,
         kWriteCameraData,
         kLineGroup,
@@ -124,6 +124,9 @@ private:
     void SelectArea(int index);
     void ShowCurrentArea(const QString& text);
     void RunCameraOperation(const Operation& operation);
+    // The control's operation behind `button` with the chosen file; its result code and the row
+    // its report names.
+    int CallControl(int button, const std::string& path, int32_t& row);
     void SaveFile(FileRequest request);
     void WriteLog();
     void ClearMessages();

@@ -12,52 +12,48 @@ namespace zr
 namespace
 {
 
-using C = CDialogControl;
+using enum ControlKind;
+using enum CDialogControl::ControlId;
 
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {C::ID_OUTPUT_MODE_LABEL, ControlKind::TextRight, 7, 4, 46, 14, "Output Mode", nullptr},
-    {C::ID_SYNCHRONOUS, ControlKind::RadioFirst, 57, 4, 34, 14, "Sync.",
-     "Select imager synchronous mode"},
-    {C::ID_SEPARATE, ControlKind::Radio, 94, 4, 45, 14, "Separate", "Select imager separate mode"},
-    {C::ID_CAMERA_LINK1_LABEL, ControlKind::TextRight, 7, 19, 46, 14, "Camera Link 1", nullptr},
-    {C::ID_CAMERA_LINK1, ControlKind::DropDown, 57, 19, 101, 59, nullptr,
-     "Select output format for Camera Link 1"},
-    {C::ID_CAMERA_LINK2_LABEL, ControlKind::TextRight, 7, 34, 46, 14, "Camera Link 2", nullptr},
-    {C::ID_CAMERA_LINK2, ControlKind::DropDown, 57, 34, 101, 59, nullptr,
-     "Select output format for Camera Link 2"},
-    {C::ID_PROCESS_MODE_LABEL, ControlKind::TextRight, 7, 51, 46, 8, "Process Mode", nullptr},
-    {C::ID_HIGH_FRAME_RATE, ControlKind::CheckBox, 57, 51, 68, 8, "High Frame Rate",
-     "Check here to enable high frame rate"},
-    {C::ID_BINNING_LABEL, ControlKind::TextRight, 7, 61, 46, 14, "V Binning", nullptr},
-    {C::ID_BINNING_OFF, ControlKind::RadioFirst, 57, 61, 34, 14, "Off",
-     "Select V Binning mode off"},
-    {C::ID_BINNING_ON, ControlKind::Radio, 94, 61, 45, 14, "On", "Select V Binning mode on"},
-    {C::ID_AYB_LABEL, ControlKind::TextRight, 6, 76, 47, 14, "One-Push AYB", nullptr},
-    {C::ID_AYB_AREA, ControlKind::DropDown, 57, 76, 61, 118, nullptr, "Select one-push AYB area"},
-    {C::ID_AYB_RUN, ControlKind::Button, 122, 75, 36, 14, "Run", "Start one-push AYB"},
-    {C::ID_STRIP, ControlKind::Strip, 7, 94, 151, 3, nullptr, nullptr},
+    {kOutputModeLabel,  TextRight,    7,  4,  46,  14, "Output Mode",     nullptr},
+    {kSynchronous,      RadioFirst,  57,  4,  34,  14, "Sync.",           "Select imager synchronous mode"},
+    {kSeparate,         Radio,       94,  4,  45,  14, "Separate",        "Select imager separate mode"},
+    {kCameraLink1Label, TextRight,    7, 19,  46,  14, "Camera Link 1",   nullptr},
+    {kCameraLink1,      DropDown,    57, 19, 101,  59, nullptr,           "Select output format for Camera Link 1"},
+    {kCameraLink2Label, TextRight,    7, 34,  46,  14, "Camera Link 2",   nullptr},
+    {kCameraLink2,      DropDown,    57, 34, 101,  59, nullptr,           "Select output format for Camera Link 2"},
+    {kProcessModeLabel, TextRight,    7, 51,  46,   8, "Process Mode",    nullptr},
+    {kHighFrameRate,    CheckBox,    57, 51,  68,   8, "High Frame Rate", "Check here to enable high frame rate"},
+    {kBinningLabel,     TextRight,    7, 61,  46,  14, "V Binning",       nullptr},
+    {kBinningOff,       RadioFirst,  57, 61,  34,  14, "Off",             "Select V Binning mode off"},
+    {kBinningOn,        Radio,       94, 61,  45,  14, "On",              "Select V Binning mode on"},
+    {kAybLabel,         TextRight,    6, 76,  47,  14, "One-Push AYB",    nullptr},
+    {kAybArea,          DropDown,    57, 76,  61, 118, nullptr,           "Select one-push AYB area"},
+    {kAybRun,           Button,     122, 75,  36,  14, "Run",             "Start one-push AYB"},
+    {kStrip,            Strip,        7, 94, 151,   3, nullptr,           nullptr},
 };
-
-constexpr auto L = BindingKind::List;
-constexpr auto R = BindingKind::Radio;
+// clang-format on
 
 // The output lists are read and written as item positions: their dual formats and "Full Color"
 // are offered only while the camera can produce them.
+// clang-format off
 constexpr ControlBinding kBindings[] = {
-    {P_OS1, L, C::ID_CAMERA_LINK1, 0, 0, true, nullptr, 0},
-    {P_OS2, L, C::ID_CAMERA_LINK2, 0, 0, true, nullptr, 0},
-    {P_YA, L, C::ID_AYB_AREA, 0, 0, false, nullptr, 0},
-    {P_IS, R, C::ID_SYNCHRONOUS, C::ID_OUTPUT_MODE_LABEL, C::ID_SEPARATE, false, nullptr, 0},
-    {P_HF, BindingKind::Check, C::ID_HIGH_FRAME_RATE, C::ID_PROCESS_MODE_LABEL, 0, false, nullptr,
-     0},
-    {P_BI1, R, C::ID_BINNING_OFF, 0, C::ID_BINNING_ON, false, nullptr, 0},
-    {P_AYB, BindingKind::Action, C::ID_AYB_RUN, 0, 0, false, nullptr, 0},
+    // row  kind                 control          caption            second       index  guard    min
+    {P_OS1, BindingKind::List,   kCameraLink1,    0,                 0,           true,  nullptr, 0},
+    {P_OS2, BindingKind::List,   kCameraLink2,    0,                 0,           true,  nullptr, 0},
+    {P_YA,  BindingKind::List,   kAybArea,        0,                 0,           false, nullptr, 0},
+    {P_IS,  BindingKind::Radio,  kSynchronous,    kOutputModeLabel,  kSeparate,   false, nullptr, 0},
+    {P_HF,  BindingKind::Check,  kHighFrameRate,  kProcessModeLabel, 0,           false, nullptr, 0},
+    {P_BI1, BindingKind::Radio,  kBinningOff,     0,                 kBinningOn,  false, nullptr, 0},
+    {P_AYB, BindingKind::Action, kAybRun,         0,                 0,           false, nullptr, 0},
 };
+// clang-format on
 
 // The rows rendered only when both imagers are of the same type, in layout order.
-constexpr int kAlikeRows[] = {C::ID_PROCESS_MODE_LABEL, C::ID_HIGH_FRAME_RATE, C::ID_BINNING_LABEL,
-                              C::ID_BINNING_OFF,        C::ID_BINNING_ON,      C::ID_AYB_LABEL,
-                              C::ID_AYB_AREA,           C::ID_AYB_RUN};
+constexpr int kAlikeRows[] = {kProcessModeLabel, kHighFrameRate, kBinningLabel, kBinningOff,
+                              kBinningOn,        kAybLabel,      kAybArea,      kAybRun};
 
 // Output formats by value: the dual formats and their single forms.
 constexpr int32_t kDualTenBit = 2;
@@ -80,8 +76,8 @@ CDialogControl::CDialogControl(const PanelSpec& panelSpec, CXKorvelCamCtrl& owne
         HideAlikeRows();
     // After a click on an output mode radio the keyboard focus rests on the strip, as after
     // every commit of this group.
-    Handle(Controls().RadioGroup(ID_SYNCHRONOUS), &QButtonGroup::idClicked, [this](int) {
-        if (QWidget* strip = Controls().Widget(ID_STRIP))
+    Handle(Controls().RadioGroup(kSynchronous), &QButtonGroup::idClicked, [this](int) {
+        if (QWidget* strip = Controls().Widget(kStrip))
             strip->setFocus();
     });
 }
@@ -91,8 +87,8 @@ void CDialogControl::HideAlikeRows()
     for (int id : kAlikeRows)
         if (QWidget* widget = Controls().Widget(id))
             widget->hide();
-    QWidget* strip = Controls().Widget(ID_STRIP);
-    QWidget* firstHidden = Controls().Widget(ID_PROCESS_MODE_LABEL);
+    QWidget* strip = Controls().Widget(kStrip);
+    QWidget* firstHidden = Controls().Widget(kProcessModeLabel);
     if (strip == nullptr || firstHidden == nullptr)
         return;
     const int moved = strip->y() - firstHidden->y();

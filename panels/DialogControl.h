@@ -14,23 +14,23 @@ class CDialogControl : public CDialogControlBase
 
 public:
     // Control identifiers of the layout.
-    enum Id : int {
-        ID_STRIP = 1,
-        ID_OUTPUT_MODE_LABEL = 10,
-        ID_SYNCHRONOUS,
-        ID_SEPARATE,
-        ID_CAMERA_LINK1_LABEL,
-        ID_CAMERA_LINK1,
-        ID_CAMERA_LINK2_LABEL,
-        ID_CAMERA_LINK2,
-        ID_PROCESS_MODE_LABEL,
-        ID_HIGH_FRAME_RATE,
-        ID_BINNING_LABEL,
-        ID_BINNING_OFF,
-        ID_BINNING_ON,
-        ID_AYB_LABEL,
-        ID_AYB_AREA,
-        ID_AYB_RUN,
+    enum ControlId : int {
+        kStrip = 1,
+        kOutputModeLabel = 10,
+        kSynchronous,
+        kSeparate,
+        kCameraLink1Label,
+        kCameraLink1,
+        kCameraLink2Label,
+        kCameraLink2,
+        kProcessModeLabel,
+        kHighFrameRate,
+        kBinningLabel,
+        kBinningOff,
+        kBinningOn,
+        kAybLabel,
+        kAybArea,
+        kAybRun,
     };
 
     static const DialogLayout& Layout();

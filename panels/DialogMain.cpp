@@ -12,6 +12,9 @@ namespace
 {
 
 // The buttons in their order on the panel, with the panel each shows and its picture.
+using enum ControlKind;
+using enum CDialogMain::ControlId;
+
 struct MainButton {
     int id;
     int32_t panel;
@@ -20,20 +23,22 @@ struct MainButton {
 
 constexpr int kMainLayout = 225;
 
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {1001, ControlKind::PushCheckBox, 0, 0, 16, 14, nullptr, "Click to common control dialog"},
-    {1002, ControlKind::PushCheckBox, 16, 0, 16, 14, nullptr, "Click to imager 1 control dialog"},
-    {1003, ControlKind::PushCheckBox, 32, 0, 16, 14, nullptr, "Click to imager 2 control dialog"},
-    {1004, ControlKind::PushCheckBox, 48, 0, 16, 14, nullptr, "Click to communication dialog"},
-    {1005, ControlKind::PushCheckBox, 64, 0, 16, 14, nullptr, "Click to about dialog"},
+    {kControlButton, PushCheckBox,  0, 0, 16, 14, nullptr, "Click to common control dialog"},
+    {kImager1Button, PushCheckBox, 16, 0, 16, 14, nullptr, "Click to imager 1 control dialog"},
+    {kImager2Button, PushCheckBox, 32, 0, 16, 14, nullptr, "Click to imager 2 control dialog"},
+    {kCommButton, PushCheckBox, 48, 0, 16, 14, nullptr, "Click to communication dialog"},
+    {kAboutButton, PushCheckBox, 64, 0, 16, 14, nullptr, "Click to about dialog"},
 };
+// clang-format on
 
 constexpr MainButton kButtons[] = {
-    {1001, PANEL_CONTROL, ":/pictures/stopwatch.svg"},
-    {1002, PANEL_IMAGER1, ":/pictures/disc1.svg"},
-    {1003, PANEL_IMAGER2, ":/pictures/disc2.svg"},
-    {1004, PANEL_COMMUNICATION, ":/pictures/computer.svg"},
-    {1005, PANEL_ABOUT, ":/pictures/question.svg"},
+    {kControlButton, PANEL_CONTROL, ":/pictures/stopwatch.svg"},
+    {kImager1Button, PANEL_IMAGER1, ":/pictures/disc1.svg"},
+    {kImager2Button, PANEL_IMAGER2, ":/pictures/disc2.svg"},
+    {kCommButton, PANEL_COMMUNICATION, ":/pictures/computer.svg"},
+    {kAboutButton, PANEL_ABOUT, ":/pictures/question.svg"},
 };
 
 constexpr int kPictureSize = 32;

@@ -16,6 +16,15 @@ class CDialogMain : public CDialogOCXBase
     Q_OBJECT
 
 public:
+    // Control identifiers of the layout: the toggle buttons of panels 1 to 5.
+    enum ControlId : int {
+        kControlButton = 1001,
+        kImager1Button,
+        kImager2Button,
+        kCommButton,
+        kAboutButton,
+    };
+
     static const DialogLayout& Layout();
 
     CDialogMain(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,

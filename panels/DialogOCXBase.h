@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "control/ControlUi.h"
 #include "control/ScriptError.h"
@@ -79,18 +80,23 @@ public:
                 [this, handler](auto&&... args) { Guarded([&] { handler(args...); }); });
     }
 
-    // Marks the user-typing (or refreshing) flag for one scope; cleared again whichever way the
-    // scope is left.
+    // Sets a flag (user typing, refreshing, busy) to `value` for one scope and gives it back
+    // its previous value whichever way the scope is left, so that nested scopes keep the outer
+    // one's setting.
     class FlagScope
     {
     public:
-        explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-        ~FlagScope() { flag_ = false; }
+        explicit FlagScope(bool& flag, bool value = true)
+            : flag_(flag), previous_(std::exchange(flag, value))
+        {
+        }
+        ~FlagScope() { flag_ = previous_; }
         FlagScope(const FlagScope&) = delete;
         FlagScope& operator=(const FlagScope&) = delete;
 
     private:
         bool& flag_;
+        bool previous_;
     };
 
 public slots:

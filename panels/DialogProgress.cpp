@@ -16,13 +16,16 @@ namespace zr
 namespace
 {
 
-enum : int { kBar = 202, kText = 203, kCancel = 204 };
+using enum ControlKind;
+using enum CDialogProgress::ControlId;
 
+// clang-format off
 constexpr ControlSpec kControls[] = {
-    {kText, ControlKind::TextNoWrap, 7, 7, 133, 25, "Static Information here...", nullptr},
-    {kCancel, ControlKind::Button, 144, 7, 35, 14, "Cancel", nullptr},
-    {kBar, ControlKind::Progress, 7, 34, 172, 14, nullptr, nullptr},
+    {kText,   TextNoWrap,   7,  7, 133, 25, "Static Information here...", nullptr},
+    {kCancel, Button,     144,  7,  35, 14, "Cancel",                     nullptr},
+    {kBar,    Progress,     7, 34, 172, 14, nullptr,                      nullptr},
 };
+// clang-format on
 
 } // namespace
 

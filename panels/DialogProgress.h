@@ -25,6 +25,9 @@ class CDialogProgress : public QDialog, public ProgressWindow
     Q_OBJECT
 
 public:
+    // Control identifiers of the layout.
+    enum ControlId : int { kBar = 202, kText = 203, kCancel = 204 };
+
     static const DialogLayout& Layout();
 
     // A window not yet shown, titled `caption`, over `over` (the control's window) when given.

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "camera/ParameterTable.h"
-#include "panels/ImagerControlIds.h"
+#include "panels/DialogControlColor.h"
 
 namespace zr
 {
@@ -23,94 +23,54 @@ struct ImagerBinding {
 constexpr int kSameCaption = -1;
 constexpr bool kColour = true;
 constexpr bool kBoth = false;
-constexpr auto L = BindingKind::List;
-constexpr auto R = BindingKind::Radio;
-constexpr auto N = BindingKind::Number;
-constexpr auto A = BindingKind::Action;
+using enum BindingKind;
+using enum CDialogControlColor::ControlId;
 
 // Rows are those of imager 1; the panel of imager 2 maps them to its own.
+// clang-format off
 constexpr ImagerBinding kImagerBindings[] = {
+    // row   kind    control           caption             second                index  guard   min  monochrome caption     rows
     // Lists, in filling order.
-    {{P_SH1, L, IC_SHUTTER_SPEED, 0, 0, false, nullptr, 0}, kSameCaption, kBoth},
-    {{P_TR1, L, IC_TRIGGER_MODE, 0, 0, true, nullptr, 0}, IC_TRIGGER_MODE_LABEL, kBoth},
-    {{P_SL1, L, IC_SMEARLESS, IC_SMEARLESS_LABEL, 0, false, nullptr, 0}, kSameCaption, kBoth},
-    {{P_RF1, L, IC_RCT_FVAL, IC_RCT_FVAL_LABEL, 0, false, nullptr, 0}, kSameCaption, kBoth},
-    {{P_TI1, L, IC_TRIGGER_INPUT, 0, 0, false, nullptr, 0}, IC_TRIGGER_INPUT_LABEL, kBoth},
-    {{P_TP1, L, IC_TRIGGER_POLARITY, 0, 0, false, nullptr, 0}, IC_TRIGGER_POLARITY_LABEL, kBoth},
-    {{P_SDM1, L, IC_SHADING_MODE, 0, 0, false, nullptr, 0}, kSameCaption, kBoth},
-    {{P_SC1, L, IC_SCAN_FORMAT, 0, 0, false, nullptr, 0}, IC_SCAN_FORMAT_LABEL, kBoth},
-    {{P_WB1, L, IC_WB_MODE, IC_WB_MODE_LABEL, 0, false, nullptr, 0}, kSameCaption, kColour},
-    {{P_WA1, L, IC_WB_AREA, IC_WB_AREA_LABEL, 0, false, nullptr, 0}, kSameCaption, kColour},
-    {{P_PBY1, L, IC_IMAGE_DATA, IC_IMAGE_DATA_LABEL, 0, true, nullptr, 0}, kSameCaption, kBoth},
-    {{P_CM1, L, IC_CENTER_MARKER, IC_CENTER_MARKER_LABEL, 0, false, nullptr, 0},
-     kSameCaption,
-     kBoth},
+    {{P_SH1,  List,   kShutterSpeed,    0,                  0,                    false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_TR1,  List,   kTriggerMode,     0,                  0,                    true,  nullptr, 0}, kTriggerModeLabel,     kBoth},
+    {{P_SL1,  List,   kSmearless,       kSmearlessLabel,    0,                    false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_RF1,  List,   kRctFval,         kRctFvalLabel,      0,                    false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_TI1,  List,   kTriggerInput,    0,                  0,                    false, nullptr, 0}, kTriggerInputLabel,    kBoth},
+    {{P_TP1,  List,   kTriggerPolarity, 0,                  0,                    false, nullptr, 0}, kTriggerPolarityLabel, kBoth},
+    {{P_SDM1, List,   kShadingMode,     0,                  0,                    false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_SC1,  List,   kScanFormat,      0,                  0,                    false, nullptr, 0}, kScanFormatLabel,      kBoth},
+    {{P_WB1,  List,   kWbMode,          kWbModeLabel,       0,                    false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_WA1,  List,   kWbArea,          kWbAreaLabel,       0,                    false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_PBY1, List,   kImageData,       kImageDataLabel,    0,                    true,  nullptr, 0}, kSameCaption,          kBoth},
+    {{P_CM1,  List,   kCenterMarker,    kCenterMarkerLabel, 0,                    false, nullptr, 0}, kSameCaption,          kBoth},
     // Number fields, in initialisation order. Signed fields keep a lone "-" and short texts
     // while the user types, so that a negative number can be finished.
-    {{P_PE1, N, IC_EXPOSURE, 0, IC_EXPOSURE_SPIN, false, "0", 0}, kSameCaption, kBoth},
-    {{P_AGR1, N, IC_AGC_REFERENCE, IC_AGC_REFERENCE_LABEL, IC_AGC_REFERENCE_SPIN, false, nullptr,
-      0},
-     kSameCaption,
-     kBoth},
-    {{P_GA1, N, IC_GAIN_MASTER, IC_GAIN_MASTER_LABEL, IC_GAIN_MASTER_SPIN, false, "-", 3},
-     kSameCaption,
-     kBoth},
-    {{P_GAR1, N, IC_GAIN_RED, IC_GAIN_RED_LABEL, IC_GAIN_RED_SPIN, false, "-", 4},
-     kSameCaption,
-     kColour},
-    {{P_GAB1, N, IC_GAIN_BLUE, IC_GAIN_BLUE_LABEL, IC_GAIN_BLUE_SPIN, false, "-", 4},
-     kSameCaption,
-     kColour},
-    {{P_BL1, N, IC_SETUP_GREEN, IC_SETUP_GREEN_LABEL, IC_SETUP_GREEN_SPIN, false, "-", 3},
-     kSameCaption,
-     kColour},
-    {{P_BLR1, N, IC_SETUP_RED, IC_SETUP_RED_LABEL, IC_SETUP_RED_SPIN, false, "-", 3},
-     kSameCaption,
-     kColour},
-    {{P_BLB1, N, IC_SETUP_BLUE, IC_SETUP_BLUE_LABEL, IC_SETUP_BLUE_SPIN, false, "-", 3},
-     kSameCaption,
-     kColour},
-    {{P_BLY1, N, IC_SETUP_Y, IC_SETUP_Y_LABEL, IC_SETUP_Y_SPIN, false, "-", 3},
-     kSameCaption,
-     kBoth},
-    {{P_KPM1, N, IC_KNEE_POINT_GREEN, IC_KNEE_GREEN_LABEL, IC_KNEE_POINT_GREEN_SPIN, false, nullptr,
-      0},
-     kSameCaption,
-     kColour},
-    {{P_KPR1, N, IC_KNEE_POINT_RED, IC_KNEE_RED_LABEL, IC_KNEE_POINT_RED_SPIN, false, nullptr, 0},
-     kSameCaption,
-     kColour},
-    {{P_KPB1, N, IC_KNEE_POINT_BLUE, IC_KNEE_BLUE_LABEL, IC_KNEE_POINT_BLUE_SPIN, false, nullptr,
-      0},
-     kSameCaption,
-     kColour},
-    {{P_KPY1, N, IC_KNEE_POINT_Y, IC_KNEE_Y_LABEL, IC_KNEE_POINT_Y_SPIN, false, nullptr, 0},
-     IC_KNEE_POINT_LABEL,
-     kBoth},
-    {{P_KSM1, N, IC_KNEE_SLOPE_GREEN, IC_KNEE_GREEN_LABEL, IC_KNEE_SLOPE_GREEN_SPIN, false, nullptr,
-      0},
-     kSameCaption,
-     kColour},
-    {{P_KSR1, N, IC_KNEE_SLOPE_RED, IC_KNEE_RED_LABEL, IC_KNEE_SLOPE_RED_SPIN, false, nullptr, 0},
-     kSameCaption,
-     kColour},
-    {{P_KSB1, N, IC_KNEE_SLOPE_BLUE, IC_KNEE_BLUE_LABEL, IC_KNEE_SLOPE_BLUE_SPIN, false, nullptr,
-      0},
-     kSameCaption,
-     kColour},
-    {{P_KSY1, N, IC_KNEE_SLOPE_Y, IC_KNEE_Y_LABEL, IC_KNEE_SLOPE_Y_SPIN, false, nullptr, 0},
-     IC_KNEE_SLOPE_LABEL,
-     kBoth},
+    {{P_PE1,  Number, kExposure,        0,                  kExposureSpin,        false, "0",     0}, kSameCaption,          kBoth},
+    {{P_AGR1, Number, kAgcReference,    kAgcReferenceLabel, kAgcReferenceSpin,    false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_GA1,  Number, kGainMaster,      kGainMasterLabel,   kGainMasterSpin,      false, "-",     3}, kSameCaption,          kBoth},
+    {{P_GAR1, Number, kGainRed,         kGainRedLabel,      kGainRedSpin,         false, "-",     4}, kSameCaption,          kColour},
+    {{P_GAB1, Number, kGainBlue,        kGainBlueLabel,     kGainBlueSpin,        false, "-",     4}, kSameCaption,          kColour},
+    {{P_BL1,  Number, kSetupGreen,      kSetupGreenLabel,   kSetupGreenSpin,      false, "-",     3}, kSameCaption,          kColour},
+    {{P_BLR1, Number, kSetupRed,        kSetupRedLabel,     kSetupRedSpin,        false, "-",     3}, kSameCaption,          kColour},
+    {{P_BLB1, Number, kSetupBlue,       kSetupBlueLabel,    kSetupBlueSpin,       false, "-",     3}, kSameCaption,          kColour},
+    {{P_BLY1, Number, kSetupY,          kSetupYLabel,       kSetupYSpin,          false, "-",     3}, kSameCaption,          kBoth},
+    {{P_KPM1, Number, kKneePointGreen,  kKneeGreenLabel,    kKneePointGreenSpin,  false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KPR1, Number, kKneePointRed,    kKneeRedLabel,      kKneePointRedSpin,    false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KPB1, Number, kKneePointBlue,   kKneeBlueLabel,     kKneePointBlueSpin,   false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KPY1, Number, kKneePointY,      kKneeYLabel,        kKneePointYSpin,      false, nullptr, 0}, kKneePointLabel,       kBoth},
+    {{P_KSM1, Number, kKneeSlopeGreen,  kKneeGreenLabel,    kKneeSlopeGreenSpin,  false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KSR1, Number, kKneeSlopeRed,    kKneeRedLabel,      kKneeSlopeRedSpin,    false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KSB1, Number, kKneeSlopeBlue,   kKneeBlueLabel,     kKneeSlopeBlueSpin,   false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_KSY1, Number, kKneeSlopeY,      kKneeYLabel,        kKneeSlopeYSpin,      false, nullptr, 0}, kKneeSlopeLabel,       kBoth},
     // Radio pairs: the first button is value 0.
-    {{P_SM1, R, IC_SHUTTER_PRESET, 0, IC_SHUTTER_PROGRAMMABLE, false, nullptr, 0},
-     kSameCaption,
-     kBoth},
-    {{P_AGC1, R, IC_GAIN_MANUAL, 0, IC_GAIN_AUTO, false, nullptr, 0}, kSameCaption, kBoth},
-    {{P_KN1, R, IC_KNEE_OFF, IC_KNEE_LABEL, IC_KNEE_ON, false, nullptr, 0}, kSameCaption, kBoth},
+    {{P_SM1,  Radio,  kShutterPreset,   0,                  kShutterProgrammable, false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_AGC1, Radio,  kGainManual,      0,                  kGainAuto,            false, nullptr, 0}, kSameCaption,          kBoth},
+    {{P_KN1,  Radio,  kKneeOff,         kKneeLabel,         kKneeOn,              false, nullptr, 0}, kSameCaption,          kBoth},
     // One-push operations.
-    {{P_AW1, A, IC_AWB_RUN, IC_AWB_LABEL, 0, false, nullptr, 0}, kSameCaption, kColour},
-    {{P_RS1, A, IC_SHADING_RUN, 0, 0, false, nullptr, 0}, kSameCaption, kBoth},
+    {{P_AW1,  Action, kAwbRun,          kAwbLabel,          0,                    false, nullptr, 0}, kSameCaption,          kColour},
+    {{P_RS1,  Action, kShadingRun,      0,                  0,                    false, nullptr, 0}, kSameCaption,          kBoth},
 };
+// clang-format on
 
 std::vector<ControlBinding> Select(bool colour)
 {

@@ -7,9 +7,10 @@
 #                                  (scripts/package.sh)
 set -euo pipefail
 # Building and running: compiler and build tools, the Python module's build, the panels and
-# zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma).
+# zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma; the X connection
+# library through which the tool checks its display before Qt opens it).
 packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine)
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine libxcb1-dev)
 # Making and checking the packages (also exercised by the tests).
 packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream)
 for purpose in "$@"; do
@@ -17,9 +18,11 @@ for purpose in "$@"; do
     --test)
         # gtest, Python's tests, clang with its sanitizer and libFuzzer run-time for the fuzz
         # targets, clang-tidy over the headless layers, man for the install test, the tool's
-        # end-to-end test on a virtual X server, and the package tools the tests check with.
+        # end-to-end tests on a virtual X server (with a window manager that pings its windows
+        # and a program that types and clicks there as a user does), and the package tools the
+        # tests check with.
         packages+=(libgtest-dev libgmock-dev python3-pytest clang libclang-rt-dev clang-tidy
-            man-db xvfb xauth libx11-dev "${packaging[@]}") ;;
+            man-db xvfb xauth libx11-dev openbox xdotool "${packaging[@]}") ;;
     --packaging) packages+=("${packaging[@]}") ;;
     *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
     esac

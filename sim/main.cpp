@@ -6,6 +6,7 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -40,7 +41,8 @@ Options:
                  is replaced); removed again at exit
   --pace         behave like a 9600-baud 8N1 line in both directions (about 1.04 ms a byte)
   --state FILE   keep the three EEPROM areas and the power-up area in FILE across runs (a
-                 missing file starts from the defaults; a corrupt one too, with a warning).
+                 missing file starts from the defaults; a corrupt one too, with a warning;
+                 a folder, pipe or device is refused with exit status 1).
                  The power-up area (EA?) is read-only on the line; set it with
                  "power-up=N" (N = 0..2) in FILE.
   --fault FAULT   inject a fault or set a one-push outcome; repeatable (below)
@@ -62,67 +64,117 @@ struct Arguments {
     std::string link;
     bool help = false;
     bool version = false;
+    FaultPlan faults; // the --fault options so far, checked together
 };
 
-// Accepts "--name value" and "--name=value".
+// One option: its name, a short form, whether it takes a value ("--name VALUE" or
+// "--name=VALUE") and what it does with it.
+struct OptionRow {
+    std::string_view name;
+    std::string_view alias;
+    bool takesValue;
+    bool (*apply)(Arguments& args, const std::string& value, std::string& error);
+};
+
+bool NeedsPath(std::string_view option, const std::string& value, std::string& error)
+{
+    if (value.empty())
+        error = "option " + std::string(option) + " needs a path";
+    return !value.empty();
+}
+
+// clang-format off
+constexpr OptionRow kOptionRows[] = {
+    {"--help", "-h", false, [](Arguments& args, const std::string&, std::string&) {
+         args.help = true;
+         return true;
+     }},
+    {"--version", "", false, [](Arguments& args, const std::string&, std::string&) {
+         args.version = true;
+         return true;
+     }},
+    {"--pace", "", false, [](Arguments& args, const std::string&, std::string&) {
+         args.options.pace = true;
+         return true;
+     }},
+    {"--model", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         if (value.empty())
+             error = "the model name must not be empty";
+         else
+             args.options.model = value;
+         return !value.empty();
+     }},
+    {"--link", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         args.link = value;
+         return NeedsPath("--link", value, error);
+     }},
+    {"--state", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         args.options.stateFile = value;
+         return NeedsPath("--state", value, error);
+     }},
+    {"--fault", "", true, [](Arguments& args, const std::string& value, std::string& error) {
+         if (!args.faults.Add(value, error))
+             return false;
+         args.options.faults.push_back(value);
+         return true;
+     }},
+};
+// clang-format on
+
+const OptionRow* FindOption(std::string_view name)
+{
+    for (const OptionRow& row : kOptionRows)
+        if (row.name == name || (!row.alias.empty() && row.alias == name))
+            return &row;
+    return nullptr;
+}
+
 bool ParseArguments(int argc, char** argv, Arguments& args, std::string& error)
 {
-    FaultPlan check;
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
+        std::string name = argv[i];
         std::string value;
         bool inlineValue = false;
-        if (size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
+        if (size_t eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
             inlineValue = true;
         }
-        auto takeValue = [&]() {
-            if (inlineValue)
-                return true;
-            if (i + 1 >= argc) {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        if ((arg == "--help" || arg == "-h") && !inlineValue) {
-            args.help = true;
-        } else if (arg == "--version" && !inlineValue) {
-            args.version = true;
-        } else if (arg == "--pace" && !inlineValue) {
-            args.options.pace = true;
-        } else if (arg == "--model") {
-            if (!takeValue())
-                return false;
-            if (value.empty()) {
-                error = "the model name must not be empty";
-                return false;
-            }
-            args.options.model = value;
-        } else if (arg == "--link") {
-            if (!takeValue())
-                return false;
-            args.link = value;
-        } else if (arg == "--state") {
-            if (!takeValue())
-                return false;
-            args.options.stateFile = value;
-        } else if (arg == "--fault") {
-            if (!takeValue() || !check.Add(value, error))
-                return false;
-            args.options.faults.push_back(value);
-        } else {
+        const OptionRow* row = FindOption(name);
+        if (row == nullptr || (inlineValue && !row->takesValue)) {
             error = "unknown option " + std::string(argv[i]);
             return false;
         }
-        if ((arg == "--link" || arg == "--state") && value.empty()) {
-            error = "option " + arg + " needs a path";
-            return false;
+        if (row->takesValue && !inlineValue) {
+            if (i + 1 >= argc) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
         }
+        if (!row->apply(args, value, error))
+            return false;
     }
     return true;
+}
+
+// A state file must be a regular file, or not exist yet: a device would be read without end, a
+// pipe would block the start-up for ever, and a folder could never hold the areas. Empty when
+// `path` is fine, else why not.
+std::string CheckStateFile(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string()
+                               : "cannot use the state file " + path + ": " + std::strerror(errno);
+    if (S_ISREG(info.st_mode))
+        return {};
+    const char* kind = S_ISDIR(info.st_mode)                            ? "a folder"
+                       : S_ISFIFO(info.st_mode)                         ? "a pipe"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device"
+                                                                        : "not a regular file";
+    return "the state file " + path + " is " + kind + "; --state takes a regular file";
 }
 
 // Makes `path` a symbolic link to `target`. An existing symbolic link there (left over from an
@@ -164,13 +216,21 @@ int main(int argc, char** argv)
         std::cerr << "zr47xcl-sim: " << error << "\nTry 'zr47xcl-sim --help'." << std::endl;
         return kExitUsage;
     }
+    if (args.version) {
+        std::cout << "zr47xcl-sim " << ZR_VERSION << std::endl;
+        return 0;
+    }
     if (args.help) {
         PrintUsage(std::cout);
         return 0;
     }
-    if (args.version) {
-        std::cout << "zr47xcl-sim " << ZR_VERSION << std::endl;
-        return 0;
+
+    if (!args.options.stateFile.empty()) {
+        error = CheckStateFile(args.options.stateFile);
+        if (!error.empty()) {
+            std::cerr << "zr47xcl-sim: " << error << std::endl;
+            return kExitFailure;
+        }
     }
 
     // Block the ending signals in every thread before the server starts its own, then wait

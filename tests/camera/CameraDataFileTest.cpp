@@ -218,5 +218,35 @@ TEST_F(CameraDataFile, FailuresKeepTheOldFile)
     EXPECT_EQ(dir.Names(), (Strings{"folder.txt", "old.txt"}));
 }
 
+TEST_F(CameraDataFile, SettingsNotPutBackAreReportedOverTheStopAndTheFirstFailure)
+{
+    // The line closes once the camera has answered the second SH1 line. A stop as soon as the
+    // factory area is loaded: SH1 was asked once, so the line closes in the middle of the
+    // restoring write. That used to be reported as a plain stop.
+    Start("ZR-470", {"close-after=2:SH1"});
+    TempDir dir;
+    int32_t index = -1;
+    camera->SetStopCheck([&] {
+        const Strings lines = Sim().ReceivedLines();
+        return std::find(lines.begin(), lines.end(), "LD=0") != lines.end();
+    });
+    EXPECT_EQ(camera->WriteCameraDataFile(dir.File("stopped.txt"), index), RESTORE_FAILED);
+    camera->SetStopCheck(nullptr);
+    const Strings lines = TakeLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "SH1?"), 1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SH1=" + std::to_string(Sim().Value("SH1"))),
+              lines.end()); // the restoring write had begun
+    EXPECT_FALSE(camera->IsOnline());
+    EXPECT_EQ(GetErrorString(RESTORE_FAILED),
+              "The camera's settings could not be put back.\nThe camera keeps the settings of an "
+              "EEPROM area; check the camera and its cable, then write the settings again.");
+
+    // Without a stop the line closes while the factory area is collected: the camera can no
+    // longer be put back at all, and that is the result rather than the collection's failure.
+    Start("ZR-470", {"close-after=2:SH1"});
+    EXPECT_EQ(camera->WriteCameraDataFile(dir.File("failed.txt"), index), RESTORE_FAILED);
+    EXPECT_EQ(dir.Names(), Strings{});
+}
+
 } // namespace
 } // namespace zr

@@ -8,20 +8,10 @@
 #include "CliHarness.h"
 #include "automation/AutomationMembers.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using Strings = std::vector<std::string>;
-using test::CliSession;
-using test::RunResult;
-using test::SplitLines;
-
-bool Has(const Strings& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 TEST(CliDiscovery, DescribeListRangeAndTextRows)
 {
@@ -63,7 +53,7 @@ TEST(CliDiscovery, DescribeListRangeAndTextRows)
         {"ShowAboutWindow: BOOL property, not bound to a camera setting", true},
     };
     for (const Expected& e : expected)
-        EXPECT_EQ(Has(lines, e.line), e.present) << e.line << "\n" << r.out;
+        EXPECT_EQ(HasLine(lines, e.line), e.present) << e.line << "\n" << r.out;
 }
 
 // Every dump line against the properties read in the same run, after the dump's read-all.
@@ -111,4 +101,4 @@ TEST(CliDiscovery, DumpEqualsThePropertyValues)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

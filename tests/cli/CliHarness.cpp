@@ -1,5 +1,6 @@
 #include "CliHarness.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -247,7 +248,7 @@ std::unique_ptr<TerminalRun> CliSession::Start(const std::vector<std::string>& a
     return std::make_unique<TerminalRun>(std::string(ZR_BIN_DIR) + "/zr47xcl", args, Environment());
 }
 
-std::vector<std::string> SplitLines(const std::string& text)
+Strings SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -259,6 +260,11 @@ std::vector<std::string> SplitLines(const std::string& text)
         start = end + 1;
     }
     return lines;
+}
+
+bool HasLine(const Strings& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 } // namespace zr::test

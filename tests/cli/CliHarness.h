@@ -109,7 +109,12 @@ private:
     std::string settingsFile_;
 };
 
+using Strings = std::vector<std::string>;
+
 // The lines of a text, without their line ends.
-std::vector<std::string> SplitLines(const std::string& text);
+Strings SplitLines(const std::string& text);
+
+// Whether `line` is one of `lines`.
+bool HasLine(const Strings& lines, const std::string& line);
 
 } // namespace zr::test

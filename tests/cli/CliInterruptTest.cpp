@@ -2,6 +2,7 @@
 // error on a terminal as in an engineer's shell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
@@ -12,14 +13,10 @@
 #include "CliHarness.h"
 #include "camera/ParameterTable.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using test::CliSession;
-using test::RunResult;
-using test::TempDir;
 
 // The camera's current value of every setup row it has a command word for.
 std::map<std::string, int32_t> CurrentSettings(sim::SimCamera& camera)
@@ -86,5 +83,36 @@ TEST(CliInterrupt, CameraDataReportPutsTheSettingsBackAndExits130)
     EXPECT_EQ(r.exitCode, -1); // ended by the signal itself
 }
 
+TEST(CliInterrupt, SettingsNotPutBackAreReportedNotHiddenBehindTheStop)
+{
+    // The line closes once the camera has answered three SH1 lines: the current settings' and
+    // the factory area's query, then the restoring write's SH1=6. The stop comes while the
+    // factory area is collected, so the restoring write-all breaks off after its SH1.
+    sim::SimOptions options;
+    options.pace = true;
+    options.faults = {"close-after=3:SH1"};
+    CliSession session(options);
+    sim::SimCamera& camera = session.Camera()->Camera();
+    camera.SetValue("SH1", 6);
+
+    auto run = session.Start({"call", "WriteCameraDataToFile", session.dir.File("report.txt")});
+    ASSERT_TRUE(WaitUntilReceived(camera, "LD=0"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::vector<std::string> asked = camera.ReceivedLines();
+    ASSERT_EQ(std::count(asked.begin(), asked.end(), "SH1?"), 2);
+    run->Signal(SIGINT);
+    const RunResult r = run->Finish();
+
+    EXPECT_TRUE(Received(camera, "SH1=6"));
+    EXPECT_NE(r.err.find("error 0x800A0039: The camera's settings could not be put back.\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("finished its restoring steps"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zr47xcl: interrupted by SIGINT; later verbs did not run"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.exitCode, 1);
+}
+
 } // namespace
-} // namespace zr
+} // namespace zr::test

@@ -7,15 +7,10 @@
 
 #include "CliHarness.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using Strings = std::vector<std::string>;
-using test::CliSession;
-using test::RunResult;
-using test::SplitLines;
 
 const std::string kWarning = "zr47xcl: camera offline: ";
 
@@ -104,4 +99,4 @@ TEST(CliOffline, PortOptionChoosesTheStartupPortAndIsRemembered)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

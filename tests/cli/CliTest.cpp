@@ -10,15 +10,10 @@
 #include "CliHarness.h"
 #include "automation/AutomationMembers.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using Strings = std::vector<std::string>;
-using test::CliSession;
-using test::RunResult;
-using test::SplitLines;
 
 sim::SimOptions Camera(const std::string& model = "ZR-470", Strings faults = {})
 {
@@ -183,9 +178,9 @@ TEST(Cli, OutArgumentsAndTheCommunicationLog)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "1\npnClass=0\npnPort=0\n0\npnResult=1\nZR-472\n");
     Strings log = SplitLines(r.err);
-    EXPECT_NE(std::find(log.begin(), log.end(), "> MD?"), log.end()) << r.err;
-    EXPECT_NE(std::find(log.begin(), log.end(), "< MD=ZR-472"), log.end()) << r.err;
-    EXPECT_NE(std::find(log.begin(), log.end(), "> AW2=0"), log.end()) << r.err;
+    EXPECT_TRUE(HasLine(log, "> MD?")) << r.err;
+    EXPECT_TRUE(HasLine(log, "< MD=ZR-472")) << r.err;
+    EXPECT_TRUE(HasLine(log, "> AW2=0")) << r.err;
     for (const std::string& line : log)
         EXPECT_TRUE(line.starts_with("> ") || line.starts_with("< ")) << line;
 }
@@ -209,9 +204,7 @@ TEST(Cli, ListPrintsEveryMember)
     EXPECT_EQ(counts[1], 155);
     EXPECT_EQ(counts[2], 83);
     EXPECT_EQ(lines.size(), 129u + 155u + 83u);
-    auto has = [&](const std::string& line) {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    };
+    auto has = [&](const std::string& line) { return HasLine(lines, line); };
     EXPECT_TRUE(has("26\tproperty\tIMG1ShutterSpeed\tI4 IMG1ShutterSpeed"));
     EXPECT_TRUE(has("7\tproperty\tCommPort\tI4 CommPort (read-only)"));
     EXPECT_TRUE(has("-552\tmethod\tAboutBox\tVOID AboutBox()"));
@@ -255,4 +248,4 @@ TEST(Cli, SettingsThatCannotBeSavedAreReported)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

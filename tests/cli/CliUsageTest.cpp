@@ -8,13 +8,10 @@
 
 #include "CliHarness.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
-
-using test::CliSession;
-using test::RunResult;
 
 struct BadLine {
     std::vector<std::string> args;
@@ -101,4 +98,4 @@ TEST(CliUsage, HelpExplainsTheVerbs)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

@@ -19,16 +19,12 @@
 #include "CliHarness.h"
 #include "base/UniqueFd.h"
 
-namespace zr
+namespace zr::test
 {
 namespace
 {
 
 namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
-using test::CliSession;
-using test::RunResult;
-using test::SimProgram;
 
 const std::string kTimeout =
     "error 0x800A0039: Operation time out.\nPlease check the camera power and its cable.\n";
@@ -243,4 +239,4 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
 }
 
 } // namespace
-} // namespace zr
+} // namespace zr::test

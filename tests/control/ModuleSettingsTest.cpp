@@ -356,5 +356,19 @@ TEST(ModuleSettingsTest, ReadOnlyFolderKeepsOldFile)
                                                          "XKorvelZR47xCL Control.ini.lock"}));
 }
 
+TEST(ModuleSettingsTest, FolderThatCannotBeMadeIsReportedAsPermissionDenied)
+{
+    // The settings folder does not exist yet and its parent takes no new entries: the reason
+    // given is the permission, not the missing file the save would run into after it.
+    TempDir dir;
+    ScopedEnv config("XDG_CONFIG_HOME", dir.Path());
+    EXPECT_TRUE(RunWithoutWriteAccess(dir, dir.Path(), [] {
+        ModuleSettings settings;
+        return !settings.WriteInt("Comm", "Port", 4) &&
+               settings.Problem().find("could not be saved (Permission denied)") !=
+                   std::string::npos;
+    }));
+}
+
 } // namespace
 } // namespace zr

@@ -55,6 +55,12 @@ bool ChildProcess::Running()
     return pid_ > 0 && !ended_;
 }
 
+void ChildProcess::Signal(int signal)
+{
+    if (Running())
+        ::kill(pid_, signal);
+}
+
 int ChildProcess::Wait(int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

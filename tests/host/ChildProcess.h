@@ -24,6 +24,8 @@ public:
     // False when the program could not be started (for example, it is not installed).
     bool Started() const { return pid_ > 0; }
     bool Running();
+    // Sends `signal` to the program while it runs.
+    void Signal(int signal);
     // Waits up to `timeoutMs` for the program to end: its exit status, or -1 when it is still
     // running or was ended by a signal.
     int Wait(int timeoutMs);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -96,6 +97,25 @@ std::vector<TopLevel> ViewableWindows(::Display* display)
         return windows;
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    // Under a window manager the top-level windows are framed: its list of clients names them.
+    std::vector<Window> candidates(children, children + count);
+    Atom listType = 0;
+    int listFormat = 0;
+    unsigned long clients = 0, remaining = 0;
+    unsigned char* list = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display),
+                           XInternAtom(display, "_NET_CLIENT_LIST", False), 0, 1024, False,
+                           XA_WINDOW, &listType, &listFormat, &clients, &remaining,
+                           &list) == Success &&
+        list != nullptr) {
+        const auto* ids = reinterpret_cast<const unsigned long*>(list);
+        candidates.insert(candidates.end(), ids, ids + clients);
+        XFree(list);
+    }
+    if (children != nullptr)
+        XFree(children);
+    children = candidates.data();
+    count = static_cast<unsigned>(candidates.size());
     for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
@@ -114,8 +134,6 @@ std::vector<TopLevel> ViewableWindows(::Display* display)
         }
         windows.push_back({children[i], title});
     }
-    if (children != nullptr)
-        XFree(children);
     return windows;
 }
 
@@ -242,6 +260,169 @@ TEST(ToolOnXServer, ShowsItsPanelsAndQuitsOnlyAfterYes)
         EXPECT_NE(settings.GetInt(section, "Top", -5), -5);
     }
     EXPECT_EQ(settings.GetString("Comm", "COM1", ""), camera);
+}
+
+// Sends the window manager's liveness ping to `window` and waits up to `timeoutMs` for the
+// answer, which a client sends back to the root window (to those that watch its structure).
+bool AnswersPing(::Display* display, Window window, long stamp, int timeoutMs)
+{
+    const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    const Atom ping = XInternAtom(display, "_NET_WM_PING", False);
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, StructureNotifyMask);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(ping);
+    event.xclient.data.l[1] = stamp;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    return WaitUntil(
+        [&] {
+            while (XPending(display) > 0) {
+                XEvent answer{};
+                XNextEvent(display, &answer);
+                if (answer.type == ClientMessage && answer.xclient.message_type == protocols &&
+                    static_cast<Atom>(answer.xclient.data.l[0]) == ping &&
+                    answer.xclient.data.l[1] == stamp)
+                    return true;
+            }
+            return false;
+        },
+        timeoutMs);
+}
+
+// Runs a program of the build to its end; its exit status, output in `log`.
+int RunToEnd(const std::vector<std::string>& args, const std::string& log)
+{
+    ChildProcess program(args, log);
+    return program.Wait(60000);
+}
+
+TEST(ToolOnXServer, SignalsEndItLikeAConfirmedCloseAndLongOperationsAnswerPings)
+{
+    TempDir dir;
+    VirtualXServer server(dir.File("xvfb.log"));
+    if (!server.Installed())
+        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
+    ASSERT_FALSE(server.Display().empty()) << TempDir::ReadFile(dir.File("xvfb.log"));
+    ScopedEnv displayName("DISPLAY", server.Display());
+    // A window manager that pings the windows it closes, as desktops do.
+    ChildProcess windowManager({"openbox", "--sm-disable"}, dir.File("openbox.log"));
+    std::unique_ptr<::Display, int (*)(::Display*)> display(XOpenDisplay(server.Display().c_str()),
+                                                            XCloseDisplay);
+    ASSERT_NE(display, nullptr);
+    XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+    const Atom wmCheck = XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False);
+    auto managed = [&] {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        const bool found = XGetWindowProperty(display.get(), DefaultRootWindow(display.get()),
+                                              wmCheck, 0, 1, False, XA_WINDOW, &type, &format,
+                                              &items, &after, &data) == Success &&
+                           items == 1;
+        if (data != nullptr)
+            XFree(data);
+        return found;
+    };
+    if (!windowManager.Started() || !WaitUntil(managed, 10000))
+        GTEST_SKIP() << "openbox is not installed (Debian package openbox): the signal and ping "
+                        "test of zr47xcl-tool cannot run";
+
+    // The camera keeps shutter 3 and gain 10 in user area 1; its current settings differ.
+    const std::string camera = dir.File("camera");
+    ChildProcess simulator(
+        {kBin + "/zr47xcl-sim", "--pace", "--state", dir.File("state"), "--link", camera},
+        dir.File("sim.log"));
+    struct stat info {
+    };
+    ASSERT_TRUE(WaitUntil([&] { return ::stat(camera.c_str(), &info) == 0; }, 10000));
+    const std::string settingsFolder = dir.File("config/Korvel-XKorvelZR47xCL.ini-Control");
+    std::filesystem::create_directories(settingsFolder);
+    const std::string settingsFile = settingsFolder + "/XKorvelZR47xCL Control.ini";
+    ASSERT_TRUE(
+        TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera + "\r\nClass=0\r\nPort=0\r\n"));
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    ASSERT_EQ(RunToEnd({kBin + "/zr47xcl-regsvr"}, dir.File("regsvr.log")), 0);
+    const std::string cli = kBin + "/zr47xcl";
+    ASSERT_EQ(RunToEnd({cli, "set", "IMG1ShutterSpeed=3", "set", "IMG1GainMaster=10", "set",
+                        "EEPROMArea=1", "call", "StoreSettings"},
+                       dir.File("store.log")),
+              0)
+        << TempDir::ReadFile(dir.File("store.log"));
+    ASSERT_EQ(RunToEnd({cli, "set", "IMG1ShutterSpeed=6", "set", "IMG1GainMaster=100", "set",
+                        "IMG2GainMaster=50"},
+                       dir.File("set.log")),
+              0);
+
+    ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+    const std::string toolLog = dir.File("tool.log");
+    auto log = [&] { return "tool output:\n" + TempDir::ReadFile(toolLog); };
+
+    // Idle: SIGTERM ends the tool as a confirmed close does, panels and settings saved.
+    {
+        ChildProcess tool({kBin + "/zr47xcl-tool"}, toolLog);
+        ASSERT_TRUE(
+            WaitUntil([&] { return FindWindow(display.get(), "Communication") != 0; }, 20000))
+            << log();
+        tool.Signal(SIGTERM);
+        EXPECT_EQ(tool.Wait(20000), 130) << log();
+        EXPECT_NE(TempDir::ReadFile(toolLog).find("zr47xcl-tool: ended by SIGTERM"),
+                  std::string::npos)
+            << log();
+        ProfileFile settings(settingsFile);
+        EXPECT_EQ(settings.GetInt("Communication", "Show", -5), 1);
+        EXPECT_NE(settings.GetInt("Communication", "Left", -5), -5);
+    }
+
+    // Busy: the camera data report through the communication panel (its first button has the
+    // focus), a file name typed into the file dialog.
+    ChildProcess tool({kBin + "/zr47xcl-tool"}, toolLog);
+    Window panel = 0;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (panel = FindWindow(display.get(), "Communication")) != 0; }, 20000))
+        << log();
+    // Every panel up and the start-up over, so none takes the focus from the one activated.
+    ASSERT_TRUE(
+        WaitUntil([&] { return FindWindow(display.get(), "Imager 2 - ", false) != 0; }, 20000))
+        << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const Window main = FindWindow(display.get(), "ZR-47xCL");
+    ASSERT_TRUE(AnswersPing(display.get(), main, 4710, 1000)) << log(); // idle, of course
+    const std::string report = dir.File("report.txt");
+    ASSERT_EQ(RunToEnd({"xdotool", "windowactivate", "--sync", std::to_string(panel), "key",
+                        "--delay", "100", "space"},
+                       dir.File("xdotool.log")),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow(display.get(), "Save As") != 0; }, 10000))
+        << log();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(RunToEnd({"xdotool", "type", "--delay", "20", report}, dir.File("xdotool.log")), 0);
+    ASSERT_EQ(RunToEnd({"xdotool", "key", "Return"}, dir.File("xdotool.log")), 0);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow(display.get(), "Save As") == 0; }, 5000));
+
+    // The report holds the tool's thread for seconds; it still answers the ping in time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_TRUE(AnswersPing(display.get(), main, 4711, 1000)) << log();
+    std::this_thread::sleep_until(started + std::chrono::milliseconds(2000));
+    tool.Signal(SIGTERM);
+    EXPECT_EQ(tool.Wait(30000), 130) << log();
+    EXPECT_FALSE(std::filesystem::exists(report)); // stopped before its end
+
+    // The report's area loads were undone: the camera has the settings from before.
+    ASSERT_EQ(RunToEnd({cli, "dump"}, dir.File("dump.log")), 0)
+        << TempDir::ReadFile(dir.File("dump.log"));
+    const std::string dump = "\n" + TempDir::ReadFile(dir.File("dump.log"));
+    for (const char* setting :
+         {"\nIMG1ShutterSpeed=6 (", "\nIMG1GainMaster=100\n", "\nIMG2GainMaster=50\n"})
+        EXPECT_NE(dump.find(setting), std::string::npos) << setting << dump;
 }
 
 TEST(ToolProgram, NeedsNoComponentLibraryToStart)

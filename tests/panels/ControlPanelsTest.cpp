@@ -10,15 +10,17 @@
 #include "ControlPanelTestBed.h"
 #include "camera/ParameterTable.h"
 #include "panels/DialogControl.h"
+#include "panels/DialogControlColor.h"
 #include "panels/DialogControlMono.h"
 #include "panels/DialogMetrics.h"
-#include "panels/ImagerControlIds.h"
 #include "panels/NEdit.h"
 
 namespace zr::test
 {
 namespace
 {
+
+using enum CDialogControlColor::ControlId;
 
 using C = CDialogControl;
 using Strings = std::vector<std::string>;
@@ -40,16 +42,15 @@ TEST(CommonPanel, AlikeRowsOnlyForImagersOfOneType)
         const bool alike = std::string(model) == "ZR-471";
         CDialogOCXBase& panel = bed.Panel(PANEL_CONTROL);
         EXPECT_EQ(panel.windowTitle(), "Common Control");
-        for (int id :
-             {C::ID_PROCESS_MODE_LABEL, C::ID_HIGH_FRAME_RATE, C::ID_BINNING_LABEL,
-              C::ID_BINNING_OFF, C::ID_BINNING_ON, C::ID_AYB_LABEL, C::ID_AYB_AREA, C::ID_AYB_RUN})
+        for (int id : {C::kProcessModeLabel, C::kHighFrameRate, C::kBinningLabel, C::kBinningOff,
+                       C::kBinningOn, C::kAybLabel, C::kAybArea, C::kAybRun})
             EXPECT_EQ(bed.Widget(PANEL_CONTROL, id)->isHidden(), !alike) << id;
-        for (int id : {C::ID_SYNCHRONOUS, C::ID_CAMERA_LINK1, C::ID_CAMERA_LINK2})
+        for (int id : {C::kSynchronous, C::kCameraLink1, C::kCameraLink2})
             EXPECT_FALSE(bed.Widget(PANEL_CONTROL, id)->isHidden()) << id;
         // Not alike: the strip sits where "Process Mode" was, right below "Camera Link 2", and
         // the window is shorter by as much as the strip moved.
         const int stripTop = metrics.Y(alike ? 94 : 51);
-        EXPECT_EQ(bed.Widget(PANEL_CONTROL, C::ID_STRIP)->y(), stripTop);
+        EXPECT_EQ(bed.Widget(PANEL_CONTROL, C::kStrip)->y(), stripTop);
         EXPECT_EQ(panel.height(), metrics.Y(104) - (metrics.Y(94) - stripTop));
     }
 }
@@ -58,7 +59,7 @@ TEST(CommonPanel, DualOutputsGiveWayToPivAndSeparateOnlyWhenInteractive)
 {
     ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-479");
-    auto* link1 = bed.Control<QComboBox>(PANEL_CONTROL, C::ID_CAMERA_LINK1);
+    auto* link1 = bed.Control<QComboBox>(PANEL_CONTROL, C::kCameraLink1);
     const QStringList all = {"10bit", "8bit", "10bit + 10bit", "8bit + 8bit", "Full Color"};
     EXPECT_EQ(ControlPanelTestBed::Items(*link1), all);
 
@@ -78,23 +79,23 @@ TEST(CommonPanel, DualOutputsGiveWayToPivAndSeparateOnlyWhenInteractive)
 
     // Chosen on the imager 1 panel, PIV2 turns the dual formats into their single forms.
     control.SetParameterValue(P_TR1, 0);
-    bed.Choose(PANEL_CONTROL, C::ID_CAMERA_LINK1, 2);
-    bed.Choose(PANEL_CONTROL, C::ID_CAMERA_LINK2, 3);
+    bed.Choose(PANEL_CONTROL, C::kCameraLink1, 2);
+    bed.Choose(PANEL_CONTROL, C::kCameraLink2, 3);
     bed.TakeLines();
     // The control sends a row after its change notification, so the conversions go first.
-    bed.Choose(PANEL_IMAGER1, IC_TRIGGER_MODE, 5);
+    bed.Choose(PANEL_IMAGER1, kTriggerMode, 5);
     EXPECT_EQ(bed.TakeLines(), (Strings{"OS1=0", "OS2=1", "TR1=5"}));
-    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::ID_CAMERA_LINK1), 0);
-    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::ID_CAMERA_LINK2), 1);
+    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::kCameraLink1), 0);
+    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::kCameraLink2), 1);
     EXPECT_EQ(ControlPanelTestBed::Items(*link1), (QStringList{"10bit", "8bit", "Full Color"}));
 
     // "Separate" does the same; "Full Color" (position 2 once the dual formats are gone) stays.
     control.SetParameterValue(P_TR1, 0);
     control.SetParameterValue(P_IS, 0);
-    bed.Choose(PANEL_CONTROL, C::ID_CAMERA_LINK1, 4);
-    bed.Choose(PANEL_CONTROL, C::ID_CAMERA_LINK2, 2);
+    bed.Choose(PANEL_CONTROL, C::kCameraLink1, 4);
+    bed.Choose(PANEL_CONTROL, C::kCameraLink2, 2);
     bed.TakeLines();
-    bed.ClickRadio(PANEL_CONTROL, C::ID_SYNCHRONOUS, 1);
+    bed.ClickRadio(PANEL_CONTROL, C::kSynchronous, 1);
     EXPECT_EQ(bed.TakeLines(), (Strings{"OS2=0", "IS=1"}));
     control.SetParameterValue(P_TR1, 5);
     EXPECT_EQ(bed.TakeLines(), (Strings{"TR1=5"}));
@@ -106,20 +107,20 @@ TEST(CommonPanel, HighFrameRateBringsSynchronousOperation)
 {
     ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-479");
-    bed.ClickRadio(PANEL_CONTROL, C::ID_SYNCHRONOUS, 1);
-    EXPECT_TRUE(Enabled(bed, PANEL_CONTROL, C::ID_SEPARATE));
+    bed.ClickRadio(PANEL_CONTROL, C::kSynchronous, 1);
+    EXPECT_TRUE(Enabled(bed, PANEL_CONTROL, C::kSeparate));
     bed.TakeLines();
-    bed.Tick(PANEL_CONTROL, C::ID_HIGH_FRAME_RATE, true);
+    bed.Tick(PANEL_CONTROL, C::kHighFrameRate, true);
     EXPECT_EQ(bed.TakeLines(), (Strings{"IS=0", "HF=1"}));
-    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::ID_SYNCHRONOUS), 0);
-    for (int id : {C::ID_OUTPUT_MODE_LABEL, C::ID_SYNCHRONOUS, C::ID_SEPARATE})
+    EXPECT_EQ(bed.Shown(PANEL_CONTROL, C::kSynchronous), 0);
+    for (int id : {C::kOutputModeLabel, C::kSynchronous, C::kSeparate})
         EXPECT_FALSE(Enabled(bed, PANEL_CONTROL, id)) << id;
     // The radio click leaves the keyboard focus on the strip.
     control.SetParameterValue(P_HF, 0);
     bed.Panel(PANEL_CONTROL).show();
     bed.Panel(PANEL_CONTROL).activateWindow();
-    bed.ClickRadio(PANEL_CONTROL, C::ID_SYNCHRONOUS, 1);
-    EXPECT_EQ(bed.Panel(PANEL_CONTROL).focusWidget(), bed.Widget(PANEL_CONTROL, C::ID_STRIP));
+    bed.ClickRadio(PANEL_CONTROL, C::kSynchronous, 1);
+    EXPECT_EQ(bed.Panel(PANEL_CONTROL).focusWidget(), bed.Widget(PANEL_CONTROL, C::kStrip));
 }
 
 TEST(ImagerPanels, TitlesListsAndKinds)
@@ -130,22 +131,22 @@ TEST(ImagerPanels, TitlesListsAndKinds)
     EXPECT_EQ(bed.Panel(PANEL_IMAGER2).windowTitle(), "Imager 2 - Monochrome");
     EXPECT_EQ(bed.Panel(PANEL_IMAGER1).Kind(), PanelKind::ImagerColor);
     // Imagers of different types: no PIV modes; never "Bypass".
-    EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE)),
+    EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(PANEL_IMAGER1, kTriggerMode)),
               (QStringList{"Normal", "EPS", "PWC", "RCT"}));
     for (int32_t panel : {PANEL_IMAGER1, PANEL_IMAGER2})
-        EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(panel, IC_IMAGE_DATA)),
+        EXPECT_EQ(ControlPanelTestBed::Items(*bed.Control<QComboBox>(panel, kImageData)),
                   (QStringList{"Video", "TestPattern1", "TestPattern2"}));
     // The monochrome panel has none of the colour rows.
-    for (int id : {IC_WB_MODE, IC_AWB_RUN, IC_GAIN_RED, IC_SETUP_GREEN, IC_KNEE_POINT_RED})
+    for (int id : {kWbMode, kAwbRun, kGainRed, kSetupGreen, kKneePointRed})
         EXPECT_EQ(bed.Widget(PANEL_IMAGER2, id), nullptr) << id;
 
     // A camera with a colour second imager.
     ControlPanelTestBed second;
     second.Start("ZR-479");
     EXPECT_EQ(second.Panel(PANEL_IMAGER2).windowTitle(), "Imager 2 - Color");
-    EXPECT_EQ(ControlPanelTestBed::Items(*second.Control<QComboBox>(PANEL_IMAGER1, IC_TRIGGER_MODE))
-                  .size(),
-              7);
+    EXPECT_EQ(
+        ControlPanelTestBed::Items(*second.Control<QComboBox>(PANEL_IMAGER1, kTriggerMode)).size(),
+        7);
 }
 
 TEST(ImagerPanels, MonochromeTypeFiveNamesItsPanel)
@@ -176,7 +177,7 @@ TEST(ImagerPanels, NewImagerTypesRebuildPanelsInPlace)
     EXPECT_TRUE(control.GetPanelVisible(PANEL_IMAGER1));
     EXPECT_TRUE(bed.Panel(PANEL_CONTROL).ImagersAlike());
     EXPECT_EQ(bed.Panel(PANEL_CONTROL).pos(), QPoint(310, 150));
-    EXPECT_FALSE(bed.Widget(PANEL_CONTROL, C::ID_AYB_RUN)->isHidden());
+    EXPECT_FALSE(bed.Widget(PANEL_CONTROL, C::kAybRun)->isHidden());
     EXPECT_EQ(&bed.Panel(PANEL_IMAGER2), oldImager2);
 }
 
@@ -193,28 +194,26 @@ TEST(ImagerPanels, EnablingFollowsTheGoverningRows)
     const std::vector<EnableCase> cases = {
         {"PWC",
          {{P_TR1, 2}},
-         {IC_SMEARLESS, IC_SMEARLESS_LABEL, IC_TRIGGER_INPUT},
-         {IC_SHUTTER_PRESET, IC_SHUTTER_PROGRAMMABLE, IC_SHUTTER_SPEED, IC_EXPOSURE,
-          IC_EXPOSURE_SPIN}},
+         {kSmearless, kSmearlessLabel, kTriggerInput},
+         {kShutterPreset, kShutterProgrammable, kShutterSpeed, kExposure, kExposureSpin}},
         {"normal, preset",
          {{P_TR1, 0}, {P_SM1, 0}},
-         {IC_SHUTTER_PRESET, IC_SHUTTER_SPEED},
-         {IC_SMEARLESS, IC_EXPOSURE, IC_TRIGGER_INPUT, IC_RCT_FVAL}},
+         {kShutterPreset, kShutterSpeed},
+         {kSmearless, kExposure, kTriggerInput, kRctFval}},
         {"AGC on",
          {{P_AGC1, 1}},
-         {IC_AGC_REFERENCE, IC_AGC_REFERENCE_LABEL, IC_AGC_REFERENCE_SPIN},
-         {IC_GAIN_MASTER, IC_GAIN_MASTER_LABEL, IC_GAIN_MASTER_SPIN, IC_GAIN_RED, IC_GAIN_BLUE}},
+         {kAgcReference, kAgcReferenceLabel, kAgcReferenceSpin},
+         {kGainMaster, kGainMasterLabel, kGainMasterSpin, kGainRed, kGainBlue}},
         {"AGC off, colour output",
          {{P_AGC1, 0}, {P_OS1, 4}, {P_KN1, 1}},
-         {IC_GAIN_MASTER, IC_GAIN_RED, IC_GAIN_BLUE_LABEL, IC_WB_MODE, IC_WB_AREA_LABEL, IC_AWB_RUN,
-          IC_SETUP_GREEN, IC_SETUP_RED, IC_KNEE_POINT_RED, IC_KNEE_SLOPE_GREEN_SPIN},
-         {IC_AGC_REFERENCE, IC_AGC_REFERENCE_LABEL}},
+         {kGainMaster, kGainRed, kGainBlueLabel, kWbMode, kWbAreaLabel, kAwbRun, kSetupGreen,
+          kSetupRed, kKneePointRed, kKneeSlopeGreenSpin},
+         {kAgcReference, kAgcReferenceLabel}},
         {"no colour output",
          {{P_OS1, 0}, {P_OS2, 0}},
-         {IC_GAIN_MASTER, IC_SETUP_Y, IC_KNEE_ON, IC_KNEE_POINT_Y},
-         {IC_WB_MODE, IC_WB_MODE_LABEL, IC_WB_AREA, IC_AWB_LABEL, IC_AWB_RUN, IC_GAIN_RED,
-          IC_GAIN_BLUE, IC_SETUP_GREEN, IC_SETUP_RED, IC_SETUP_BLUE, IC_KNEE_POINT_GREEN,
-          IC_KNEE_SLOPE_BLUE, IC_KNEE_GREEN_LABEL}},
+         {kGainMaster, kSetupY, kKneeOn, kKneePointY},
+         {kWbMode, kWbModeLabel, kWbArea, kAwbLabel, kAwbRun, kGainRed, kGainBlue, kSetupGreen,
+          kSetupRed, kSetupBlue, kKneePointGreen, kKneeSlopeBlue, kKneeGreenLabel}},
     };
     ControlPanelTestBed bed;
     CXKorvelCamCtrl& control = bed.Start("ZR-470");
@@ -235,26 +234,26 @@ TEST(ImagerPanels, MonochromeKneeAndSetupNeedAMonochromeOutput)
     CXKorvelCamCtrl& control = bed.Start("ZR-472");
     control.SetParameterValue(P_OS2, 0);
     control.SetParameterValue(P_OS1, 4);
-    for (int id : {IC_KNEE_LABEL, IC_KNEE_OFF, IC_KNEE_ON, IC_KNEE_POINT_Y, IC_KNEE_POINT_LABEL,
-                   IC_KNEE_SLOPE_Y, IC_SETUP_Y, IC_SETUP_Y_LABEL, IC_SETUP_Y_SPIN})
+    for (int id : {kKneeLabel, kKneeOff, kKneeOn, kKneePointY, kKneePointLabel, kKneeSlopeY,
+                   kSetupY, kSetupYLabel, kSetupYSpin})
         EXPECT_FALSE(Enabled(bed, PANEL_IMAGER1, id)) << id;
-    EXPECT_TRUE(Enabled(bed, PANEL_IMAGER1, IC_GAIN_MASTER));
+    EXPECT_TRUE(Enabled(bed, PANEL_IMAGER1, kGainMaster));
     control.SetParameterValue(P_AGC1, 1);
-    EXPECT_FALSE(Enabled(bed, PANEL_IMAGER1, IC_GAIN_MASTER_LABEL));
+    EXPECT_FALSE(Enabled(bed, PANEL_IMAGER1, kGainMasterLabel));
 }
 
 TEST(ImagerPanels, TypingANegativeGainKeepsEachText)
 {
     ControlPanelTestBed bed;
     bed.Start("ZR-470");
-    auto* field = bed.Control<CNEdit>(PANEL_IMAGER1, IC_GAIN_MASTER);
+    auto* field = bed.Control<CNEdit>(PANEL_IMAGER1, kGainMaster);
     struct Keystroke {
         const char* text;
         const char* sent;
     };
     for (const Keystroke& k :
          {Keystroke{"-", "GA1=0"}, Keystroke{"-8", "GA1=-8"}, Keystroke{"-84", "GA1=-84"}}) {
-        bed.Type(PANEL_IMAGER1, IC_GAIN_MASTER, k.text);
+        bed.Type(PANEL_IMAGER1, kGainMaster, k.text);
         EXPECT_EQ(bed.TakeLines(), (Strings{k.sent}));
         EXPECT_EQ(field->text(), k.text);
     }
@@ -275,12 +274,12 @@ TEST(ImagerPanels, RefusedValueShowsOneStopMessage)
     CXKorvelCamCtrl& control = bed.StartOffline();
     ASSERT_TRUE(control.CheckOnline());
     const int before = bed.Messages();
-    bed.Type(PANEL_IMAGER1, IC_GAIN_MASTER, "25");
+    bed.Type(PANEL_IMAGER1, kGainMaster, "25");
     EXPECT_EQ(bed.Messages(), before + 1);
     EXPECT_FALSE(bed.Panel(PANEL_IMAGER1).IsUserTyping());
     // The next refresh decides what the field shows.
     control.SetParameterValue(P_GA1, 30);
-    EXPECT_EQ(bed.Shown(PANEL_IMAGER1, IC_GAIN_MASTER), 30);
+    EXPECT_EQ(bed.Shown(PANEL_IMAGER1, kGainMaster), 30);
     EXPECT_EQ(bed.Messages(), before + 1);
 }
 

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 #include "PanelTestBed.h"
 #include "panels/DialogControlBase.h"
@@ -25,6 +26,28 @@ using test::PanelTestBed;
 QSize WorkArea()
 {
     return QGuiApplication::primaryScreen()->availableGeometry().size();
+}
+
+TEST(PanelFlags, NestedScopesGiveBackTheOuterValueAlsoWhenLeftByAnException)
+{
+    bool flag = false;
+    {
+        const CDialogOCXBase::FlagScope outer(flag);
+        {
+            const CDialogOCXBase::FlagScope inner(flag);
+            EXPECT_TRUE(flag);
+        }
+        // The inner scope must not clear what the outer one still holds.
+        EXPECT_TRUE(flag);
+        try {
+            const CDialogOCXBase::FlagScope cleared(flag, false);
+            EXPECT_FALSE(flag);
+            throw std::runtime_error("handler stopped");
+        } catch (const std::runtime_error&) {
+            EXPECT_TRUE(flag);
+        }
+    }
+    EXPECT_FALSE(flag);
 }
 
 TEST(PanelPlacement, SavedPositionsOutsideTheWorkAreaOpenAt100)

@@ -11,12 +11,14 @@
 #include "ControlPanelTestBed.h"
 #include "camera/ParameterTable.h"
 #include "panels/DialogControl.h"
-#include "panels/ImagerControlIds.h"
+#include "panels/DialogControlColor.h"
 
 namespace zr::test
 {
 namespace
 {
+
+using enum CDialogControlColor::ControlId;
 
 // `set` is a list position, radio position, check state or number typed; `sent` the line the
 // camera receives (a line starting with it for a push button); `refresh` a value set through
@@ -74,75 +76,75 @@ void Walk(ControlPanelTestBed& bed, int32_t panel, std::span<const Step> steps)
 
 // Imager 2 of a camera whose second imager is the colour one: every row ends in 2.
 constexpr Step kColourSteps[] = {
-    {IC_SHUTTER_SPEED, P_SH2, 3, "SH2=3", 5, 5},
-    {IC_TRIGGER_MODE, P_TR2, 1, "TR2=1", 3, 3},
-    {IC_SMEARLESS, P_SL2, 1, "SL2=1", 0, 0},
-    {IC_RCT_FVAL, P_RF2, 1, "RF2=1", 0, 0},
-    {IC_TRIGGER_INPUT, P_TI2, 1, "TI2=1", 0, 0},
-    {IC_TRIGGER_POLARITY, P_TP2, 1, "TP2=1", 0, 0},
-    {IC_SHADING_MODE, P_SDM2, 2, "SDM2=2", 3, 3},
-    {IC_SCAN_FORMAT, P_SC2, 2, "SC2=2", 1, 1},
-    {IC_WB_MODE, P_WB2, 2, "WB2=2", 4, 4},
-    {IC_WB_AREA, P_WA2, 4, "WA2=4", 9, 9},
+    {kShutterSpeed, P_SH2, 3, "SH2=3", 5, 5},
+    {kTriggerMode, P_TR2, 1, "TR2=1", 3, 3},
+    {kSmearless, P_SL2, 1, "SL2=1", 0, 0},
+    {kRctFval, P_RF2, 1, "RF2=1", 0, 0},
+    {kTriggerInput, P_TI2, 1, "TI2=1", 0, 0},
+    {kTriggerPolarity, P_TP2, 1, "TP2=1", 0, 0},
+    {kShadingMode, P_SDM2, 2, "SDM2=2", 3, 3},
+    {kScanFormat, P_SC2, 2, "SC2=2", 1, 1},
+    {kWbMode, P_WB2, 2, "WB2=2", 4, 4},
+    {kWbArea, P_WA2, 4, "WA2=4", 9, 9},
     // Without "Bypass" the second position is "TestPattern1", value 2.
-    {IC_IMAGE_DATA, P_PBY2, 1, "PBY2=2", 3, 2},
-    {IC_CENTER_MARKER, P_CM2, 3, "CM2=3", 1, 1},
-    {IC_EXPOSURE, P_PE2, 700, "PE2=700", 12, 12},
-    {IC_AGC_REFERENCE, P_AGR2, 500, "AGR2=500", 7, 7},
-    {IC_GAIN_MASTER, P_GA2, 120, "GA2=120", -20, -20},
-    {IC_GAIN_RED, P_GAR2, -300, "GAR2=-300", 1000, 1000},
-    {IC_GAIN_BLUE, P_GAB2, 900, "GAB2=900", -5, -5},
-    {IC_SETUP_GREEN, P_BL2, -100, "BL2=-100", 200, 200},
-    {IC_SETUP_RED, P_BLR2, 50, "BLR2=50", -3, -3},
-    {IC_SETUP_BLUE, P_BLB2, -7, "BLB2=-7", 250, 250},
-    {IC_SETUP_Y, P_BLY2, 255, "BLY2=255", -128, -128},
-    {IC_KNEE_POINT_GREEN, P_KPM2, 1000, "KPM2=1000", 3, 3},
-    {IC_KNEE_POINT_RED, P_KPR2, 900, "KPR2=900", 4, 4},
-    {IC_KNEE_POINT_BLUE, P_KPB2, 800, "KPB2=800", 5, 5},
-    {IC_KNEE_POINT_Y, P_KPY2, 700, "KPY2=700", 6, 6},
-    {IC_KNEE_SLOPE_GREEN, P_KSM2, 4000, "KSM2=4000", 8, 8},
-    {IC_KNEE_SLOPE_RED, P_KSR2, 3000, "KSR2=3000", 9, 9},
-    {IC_KNEE_SLOPE_BLUE, P_KSB2, 2000, "KSB2=2000", 10, 10},
-    {IC_KNEE_SLOPE_Y, P_KSY2, 1000, "KSY2=1000", 11, 11},
-    {IC_SHUTTER_PRESET, P_SM2, 1, "SM2=1", 0, 0},
-    {IC_GAIN_MANUAL, P_AGC2, 1, "AGC2=1", 0, 0},
-    {IC_KNEE_OFF, P_KN2, 1, "KN2=1", 0, 0},
-    {IC_AWB_RUN, P_AW2, 0, "AW2=", 0, 0},
+    {kImageData, P_PBY2, 1, "PBY2=2", 3, 2},
+    {kCenterMarker, P_CM2, 3, "CM2=3", 1, 1},
+    {kExposure, P_PE2, 700, "PE2=700", 12, 12},
+    {kAgcReference, P_AGR2, 500, "AGR2=500", 7, 7},
+    {kGainMaster, P_GA2, 120, "GA2=120", -20, -20},
+    {kGainRed, P_GAR2, -300, "GAR2=-300", 1000, 1000},
+    {kGainBlue, P_GAB2, 900, "GAB2=900", -5, -5},
+    {kSetupGreen, P_BL2, -100, "BL2=-100", 200, 200},
+    {kSetupRed, P_BLR2, 50, "BLR2=50", -3, -3},
+    {kSetupBlue, P_BLB2, -7, "BLB2=-7", 250, 250},
+    {kSetupY, P_BLY2, 255, "BLY2=255", -128, -128},
+    {kKneePointGreen, P_KPM2, 1000, "KPM2=1000", 3, 3},
+    {kKneePointRed, P_KPR2, 900, "KPR2=900", 4, 4},
+    {kKneePointBlue, P_KPB2, 800, "KPB2=800", 5, 5},
+    {kKneePointY, P_KPY2, 700, "KPY2=700", 6, 6},
+    {kKneeSlopeGreen, P_KSM2, 4000, "KSM2=4000", 8, 8},
+    {kKneeSlopeRed, P_KSR2, 3000, "KSR2=3000", 9, 9},
+    {kKneeSlopeBlue, P_KSB2, 2000, "KSB2=2000", 10, 10},
+    {kKneeSlopeY, P_KSY2, 1000, "KSY2=1000", 11, 11},
+    {kShutterPreset, P_SM2, 1, "SM2=1", 0, 0},
+    {kGainManual, P_AGC2, 1, "AGC2=1", 0, 0},
+    {kKneeOff, P_KN2, 1, "KN2=1", 0, 0},
+    {kAwbRun, P_AW2, 0, "AW2=", 0, 0},
     // The shading mode is "User 2" from its step above, so the recalibration runs.
-    {IC_SHADING_RUN, P_RS2, 0, "RS2=", 0, 0},
+    {kShadingRun, P_RS2, 0, "RS2=", 0, 0},
 };
 
 // Imager 1 of the same camera, a monochrome imager.
 constexpr Step kMonoSteps[] = {
-    {IC_SHUTTER_SPEED, P_SH1, 11, "SH1=11", 2, 2},
-    {IC_TRIGGER_MODE, P_TR1, 2, "TR1=2", 1, 1},
-    {IC_SMEARLESS, P_SL1, 1, "SL1=1", 0, 0},
-    {IC_RCT_FVAL, P_RF1, 1, "RF1=1", 0, 0},
-    {IC_TRIGGER_INPUT, P_TI1, 1, "TI1=1", 0, 0},
-    {IC_TRIGGER_POLARITY, P_TP1, 1, "TP1=1", 0, 0},
-    {IC_SHADING_MODE, P_SDM1, 3, "SDM1=3", 2, 2},
-    {IC_SCAN_FORMAT, P_SC1, 3, "SC1=3", 0, 0},
-    {IC_IMAGE_DATA, P_PBY1, 2, "PBY1=3", 0, 0},
-    {IC_CENTER_MARKER, P_CM1, 2, "CM1=2", 0, 0},
-    {IC_EXPOSURE, P_PE1, 792, "PE1=792", 1, 1},
-    {IC_AGC_REFERENCE, P_AGR1, 1023, "AGR1=1023", 0, 0},
-    {IC_GAIN_MASTER, P_GA1, -83, "GA1=-83", 336, 336},
-    {IC_SETUP_Y, P_BLY1, -127, "BLY1=-127", 17, 17},
-    {IC_KNEE_POINT_Y, P_KPY1, 1023, "KPY1=1023", 40, 40},
-    {IC_KNEE_SLOPE_Y, P_KSY1, 4095, "KSY1=4095", 41, 41},
-    {IC_SHUTTER_PRESET, P_SM1, 1, "SM1=1", 0, 0},
-    {IC_GAIN_MANUAL, P_AGC1, 1, "AGC1=1", 0, 0},
-    {IC_KNEE_OFF, P_KN1, 1, "KN1=1", 0, 0},
-    {IC_SHADING_RUN, P_RS1, 0, "RS1=", 0, 0},
+    {kShutterSpeed, P_SH1, 11, "SH1=11", 2, 2},
+    {kTriggerMode, P_TR1, 2, "TR1=2", 1, 1},
+    {kSmearless, P_SL1, 1, "SL1=1", 0, 0},
+    {kRctFval, P_RF1, 1, "RF1=1", 0, 0},
+    {kTriggerInput, P_TI1, 1, "TI1=1", 0, 0},
+    {kTriggerPolarity, P_TP1, 1, "TP1=1", 0, 0},
+    {kShadingMode, P_SDM1, 3, "SDM1=3", 2, 2},
+    {kScanFormat, P_SC1, 3, "SC1=3", 0, 0},
+    {kImageData, P_PBY1, 2, "PBY1=3", 0, 0},
+    {kCenterMarker, P_CM1, 2, "CM1=2", 0, 0},
+    {kExposure, P_PE1, 792, "PE1=792", 1, 1},
+    {kAgcReference, P_AGR1, 1023, "AGR1=1023", 0, 0},
+    {kGainMaster, P_GA1, -83, "GA1=-83", 336, 336},
+    {kSetupY, P_BLY1, -127, "BLY1=-127", 17, 17},
+    {kKneePointY, P_KPY1, 1023, "KPY1=1023", 40, 40},
+    {kKneeSlopeY, P_KSY1, 4095, "KSY1=4095", 41, 41},
+    {kShutterPreset, P_SM1, 1, "SM1=1", 0, 0},
+    {kGainManual, P_AGC1, 1, "AGC1=1", 0, 0},
+    {kKneeOff, P_KN1, 1, "KN1=1", 0, 0},
+    {kShadingRun, P_RS1, 0, "RS1=", 0, 0},
 };
 
 using C = CDialogControl;
 // Both imagers colour: every row of the common panel exists.
 constexpr Step kCommonSteps[] = {
-    {C::ID_CAMERA_LINK1, P_OS1, 1, "OS1=1", 4, 4},  {C::ID_CAMERA_LINK2, P_OS2, 4, "OS2=4", 3, 3},
-    {C::ID_AYB_AREA, P_YA, 5, "YA=5", 2, 2},        {C::ID_SYNCHRONOUS, P_IS, 1, "IS=1", 0, 0},
-    {C::ID_HIGH_FRAME_RATE, P_HF, 1, "HF=1", 0, 0}, {C::ID_BINNING_OFF, P_BI1, 1, "BI1=1", 0, 0},
-    {C::ID_AYB_RUN, P_AYB, 0, "AYB=", 0, 0},
+    {C::kCameraLink1, P_OS1, 1, "OS1=1", 4, 4}, {C::kCameraLink2, P_OS2, 4, "OS2=4", 3, 3},
+    {C::kAybArea, P_YA, 5, "YA=5", 2, 2},       {C::kSynchronous, P_IS, 1, "IS=1", 0, 0},
+    {C::kHighFrameRate, P_HF, 1, "HF=1", 0, 0}, {C::kBinningOff, P_BI1, 1, "BI1=1", 0, 0},
+    {C::kAybRun, P_AYB, 0, "AYB=", 0, 0},
 };
 
 TEST(PanelWalk, EveryBoundControlCommitsAndRefreshes)

@@ -39,6 +39,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
         if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -80,10 +81,22 @@ public:
         ::kill(pid_, signal);
         return Wait();
     }
-    int Wait()
+    // Waits at most `timeoutMs` (then kills it, and the result is -1).
+    int Wait(int timeoutMs = 30000)
     {
         int status = 0;
-        pid_t done = ::waitpid(pid_, &status, 0);
+        pid_t done = 0;
+        for (int waited = 0; done == 0 && waited < timeoutMs; waited += 10) {
+            done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == 0)
+                ::usleep(10000);
+        }
+        if (done == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            return -1;
+        }
         pid_ = -1;
         return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -133,6 +146,28 @@ TEST(SimProgramTest, UsageErrorsExitWithTwo)
     SimProcess help({"--help"});
     EXPECT_NE(help.FirstLine().find("Usage: zr47xcl-sim"), std::string::npos);
     EXPECT_EQ(help.Wait(), 0);
+}
+
+TEST(SimProgramTest, StateThatIsNoRegularFileIsRefusedAtOnce)
+{
+    // A pipe used to block the start-up for ever with the ending signals blocked, a folder was
+    // taken silently, a device was read without end. (No /dev/zero here: before the check it
+    // would have eaten the machine's memory.)
+    TempDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string folder = dir.File("folder");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    for (const auto& [path, kind] : {std::pair<std::string, std::string>{pipe, "a pipe"},
+                                     {folder, "a folder"},
+                                     {"/dev/null", "a device"}}) {
+        SimProcess sim({"--state", path});
+        ASSERT_TRUE(sim.Started());
+        EXPECT_EQ(sim.FirstLine(3000), "zr47xcl-sim: the state file " + path + " is " + kind +
+                                           "; --state takes a regular file")
+            << path;
+        EXPECT_EQ(sim.Wait(3000), 1) << path;
+    }
 }
 
 } // namespace

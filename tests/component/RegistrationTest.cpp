@@ -8,9 +8,10 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
-#include "CliHarness.h"
+#include "cli/CliHarness.h"
 #include "automation/AutomationMembers.h"
 #include "base/ProfileFile.h"
 #include "base/SharedLibrary.h"
@@ -198,7 +199,7 @@ TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)
     std::string blocked = other.Path() + "/classes.ini";
     ASSERT_EQ(::mkdir(blocked.c_str(), 0755), 0);
     EXPECT_EQ(RegisterComponent(blocked, library), hresult::kSelfRegTypeLib);
-    EXPECT_EQ(UnregisterComponent(blocked), hresult::kSelfRegTypeLib);
+    EXPECT_EQ(UnregisterComponent(blocked, library), hresult::kSelfRegTypeLib);
 
     // A library path that an entry cannot hold whole, or a relative one, is refused.
     std::string longPath = "/" + std::string(ProfileFile::kMaxValueLength, 'x');
@@ -218,7 +219,110 @@ TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)
     ASSERT_EQ(::mkdir((other.Path() + "/data/xkorvel/classes.ini").c_str(), 0755), 0);
     r = test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {}, blockedEnvironment);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("0x80040200"), std::string::npos) << r.err;
+    // The code, then the file and the system's reason.
+    EXPECT_NE(r.err.find("0x80040200: " + other.Path() +
+                         "/data/xkorvel/classes.ini: Is a "
+                         "directory"),
+              std::string::npos)
+        << r.err;
+    // A data folder that is a file: the folder and why it cannot be one.
+    ASSERT_TRUE(TempDir::WriteFile(other.Path() + "/plain", "a file\n"));
+    r = test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {},
+                         {{"XDG_DATA_HOME", other.Path() + "/plain/data"}});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("0x80040200: " + other.Path() + "/plain: Not a directory"),
+              std::string::npos)
+        << r.err;
+    // A data folder without write permission (run as "nobody" where the tests run as the
+    // superuser, who ignores permissions).
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod((dir.Path() + "/data/xkorvel").c_str(), 0555), 0);
+    ::unlink(registry.c_str());
+    std::vector<std::string> asUser{library};
+    std::string program = std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr";
+    if (::geteuid() == 0) {
+        asUser.insert(asUser.begin(),
+                      {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+        program = "/usr/bin/setpriv";
+    }
+    r = test::RunProgram(program, asUser, environment);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("0x80040200: " + dir.Path() + "/data/xkorvel: Permission denied"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(Registration, UnregisteringOneInstallationKeepsAnothersRegistration)
+{
+    // Installation B registered the same identifiers for its own copy of the library: removing
+    // installation A (this build) must leave B working.
+    const std::string other = "/opt/zr47xcl-b/lib/libXKorvelZR47xCL.so";
+    ASSERT_EQ(RegisterComponent(registry, other), hresult::kOk);
+    const std::string registeredB = TempDir::ReadFile(registry);
+    RunResult r = Regsvr({"-u", library});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(TempDir::ReadFile(registry), registeredB);
+    EXPECT_EQ(FindRegisteredLibrary(registry, identity::kControlClassId), other);
+
+    // A registered last; then B unregisters and A stays. A name of the same file counts as it.
+    ASSERT_EQ(Regsvr({library}).exitCode, 0);
+    EXPECT_EQ(UnregisterComponent(registry, other), hresult::kOk);
+    EXPECT_EQ(FindRegisteredLibrary(registry, identity::kControlClassId), library);
+    const std::string linkToA = dir.File("link-to-a.so");
+    ASSERT_EQ(::symlink(library.c_str(), linkToA.c_str()), 0);
+    EXPECT_EQ(UnregisterComponent(registry, linkToA), hresult::kOk);
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+
+    // Sections left without their owner (a program identifier whose class is gone) go with it.
+    ASSERT_EQ(RegisterComponent(registry, library), hresult::kOk);
+    ProfileFile file(registry);
+    ASSERT_TRUE(file.RemoveSection(identity::kControlClassId));
+    ASSERT_TRUE(file.Save(registry));
+    EXPECT_EQ(Regsvr({"-u", library}).exitCode, 0);
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+}
+
+// A copy of the component library: its first `size` bytes (all for 0), with `patch` applied.
+std::string CopyLibrary(const std::string& from, const std::string& to, size_t size,
+                        const std::vector<std::pair<size_t, char>>& patch = {})
+{
+    std::string bytes = TempDir::ReadFile(from);
+    if (size > 0)
+        bytes.resize(size);
+    for (const auto& [offset, value] : patch)
+        bytes[offset] = value;
+    EXPECT_TRUE(TempDir::WriteFile(to, bytes));
+    return to;
+}
+
+TEST_F(Registration, DamagedLibraryIsRefusedWithItsReason)
+{
+    // Cut short as by a half-finished copy: the loader would map it and die of a bus error.
+    const std::string cut = CopyLibrary(library, dir.File("cut.so"), 4000);
+    RunResult r = Regsvr({cut});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot load " + cut +
+                         ": the file is cut short (4000 bytes, its "
+                         "headers say "),
+              std::string::npos)
+        << r.err;
+    // Built for another machine (AArch64 is 183 in the header's machine field).
+    const std::string foreign =
+        CopyLibrary(library, dir.File("foreign.so"), 0, {{18, static_cast<char>(183)}, {19, 0}});
+    r = Regsvr({foreign});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(foreign + ": a library for AArch64 (64-bit), but this program runs on "),
+              std::string::npos)
+        << r.err;
+    // Not a library at all, and a header cut in the middle.
+    ASSERT_TRUE(TempDir::WriteFile(dir.File("text.so"), "#!/bin/sh\n"));
+    r = Regsvr({dir.File("text.so")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("text.so: not an ELF file"), std::string::npos) << r.err;
+    r = Regsvr({CopyLibrary(library, dir.File("header.so"), 30)});
+    EXPECT_NE(r.err.find("header.so: not an ELF file"), std::string::npos) << r.err;
+    // Nothing was registered by any of them.
+    EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
 }
 
 } // namespace

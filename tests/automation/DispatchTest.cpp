@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ControlTestBed.h"
+#include "control/ControlTestBed.h"
 #include "automation/Dispatch.h"
 #include "comm/LinkError.h"
 #include "component/ComponentInterface.h"

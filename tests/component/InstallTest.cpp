@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CliHarness.h"
+#include "cli/CliHarness.h"
 
 namespace zr
 {
