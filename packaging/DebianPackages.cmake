@@ -52,21 +52,27 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME zr47xcl)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION video)
-# The component library is loaded by path, linked by hosts through the kit: it gets a shlibs
-# file (and with it the ldconfig trigger).
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
+# The component library is loaded by path and linked by hosts through the kit: it gets a shlibs
+# file, and the library folder's cache is refreshed through the ldconfig trigger. Maintainer
+# scripts of our own keep CPack from calling ldconfig from generated ones instead.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_SOURCE_DIR}/debian/zr47xcl/triggers
+    ${CMAKE_CURRENT_SOURCE_DIR}/debian/zr47xcl/postinst
+    ${CMAKE_CURRENT_SOURCE_DIR}/debian/zr47xcl/postrm)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The dialogs' font and Qt's X11 platform plugin are loaded at run time, so shlibdeps cannot
 # see them.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-wine, qt6-qpa-plugins")
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
 "Control tool of the ZR-47xCL Camera Link cameras
- The desktop program zr47xcl-tool, the command-line program zr47xcl, the
- simulated camera zr47xcl-sim and the embeddable control component of the
- ZR-470, ZR-471 and ZR-472 two-imager Camera Link cameras. The control talks
- to the camera over its 9600-baud serial channel, on a serial port or through
- a frame grabber's Camera Link serial library, and keeps a mirror of all
- camera parameters. The component is registered for every user.")
+The desktop program zr47xcl-tool, the command-line program zr47xcl, the
+simulated camera zr47xcl-sim and the embeddable control component of the
+ZR-470, ZR-471 and ZR-472 two-imager Camera Link cameras. The control talks
+to the camera over its 9600-baud serial channel, on a serial port or through
+a frame grabber's Camera Link serial library, and keeps a mirror of all
+camera parameters. The component is registered for every user.")
 
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zr47xcl)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
@@ -78,19 +84,19 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${ZR_PYTHON_NEXT_MINOR})")
 set(CPACK_DEBIAN_PYTHON_DESCRIPTION
 "Python module of the ZR-47xCL camera control
- The module zr47xcl drives a control of a ZR-470, ZR-471 or ZR-472 Camera Link
- camera through its automation interface: every property, method and event,
- with the results, error codes and texts of the command-line program zr47xcl.
- It comes with a type stub.")
+The module zr47xcl drives a control of a ZR-470, ZR-471 or ZR-472 Camera Link
+camera through its automation interface: every property, method and event,
+with the results, error codes and texts of the command-line program zr47xcl.
+It comes with a type stub.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libzr47xcl-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "zr47xcl (= ${PROJECT_VERSION})")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "Kit for programs that embed the ZR-47xCL camera control
- Headers of the control component's entry points and interfaces, the code of
- the values passed through them, the link to the component library, a
- pkg-config file (zr47xcl) and a CMake package (find_package(ZR47xCL) with the
- imported target ZR47xCL::ZR47xCL).")
+Headers of the control component's entry points and interfaces, the code of
+the values passed through them, the link to the component library, a
+pkg-config file (zr47xcl) and a CMake package (find_package(ZR47xCL) with the
+imported target ZR47xCL::ZR47xCL).")
 
 include(CPack)

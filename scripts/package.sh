@@ -32,7 +32,7 @@ for deb in "$build"/packages/*.deb; do
     name=$(dpkg-deb -f "$deb" Package)
     echo "== $(basename "$deb"): Installed-Size $(dpkg-deb -f "$deb" Installed-Size) KiB"
     echo "   Depends: $(dpkg-deb -f "$deb" Depends)"
-    lintian_out=$(lintian --no-tag-display-limit "$deb" 2>&1 || true)
+    lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 || true)
     if [ -n "$lintian_out" ]; then
         echo "$lintian_out" | sed 's/^/   /'
     else
