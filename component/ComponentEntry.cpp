@@ -49,9 +49,8 @@ std::string ModulePath()
     char resolved[PATH_MAX];
     if (::realpath(info.dli_fname, resolved) == nullptr)
         return {};
-    const std::string path = resolved;
-    const std::string soname =
-        path.substr(0, path.rfind('/') + 1) + std::string(ZR_COMPONENT_SONAME);
+    std::string path = resolved;
+    std::string soname = path.substr(0, path.rfind('/') + 1) + std::string(ZR_COMPONENT_SONAME);
     char linked[PATH_MAX];
     if (soname != path && ::realpath(soname.c_str(), linked) != nullptr && path == linked)
         return soname;
