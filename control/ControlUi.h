@@ -89,6 +89,11 @@ public:
     virtual bool IsCancelled() = 0;
 };
 
+// The property of the window system's application object that a program sets once it is
+// ending (a termination signal arrived): nobody is left to answer a message box, so a window
+// layer writes the box's text to standard error instead, where it is not lost.
+inline constexpr const char* kProgramEndingProperty = "zr47xcl-program-ending";
+
 class ControlUi
 {
 public:

@@ -74,7 +74,7 @@ CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::vector<std::string>
     }
     CXKorvelZR47xCL proxy;
     if (!failures.empty()) {
-        proxy.failure_ = "the registered control component could not be used: " + failures;
+        proxy.failure_ = failures; // why each registration found could not be used
     } else {
         proxy.failure_ = std::string("the control component is not registered: none of ") +
                          searched + " registers the class " + identity::kControlClassId +

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "control/ControlUi.h"
 #include "host/ControlDialog.h"
 #include "host/DisplayCheck.h"
 #include "host/LongOperationPump.h"
@@ -265,8 +266,11 @@ int main(int argc, char** argv)
     // A termination signal ends the tool as a confirmed close would; meanwhile long operations
     // keep the windows answering the window manager and stop at the signal.
     zr::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &zr::TerminationSignals::requested,
-                     [] { QCoreApplication::exit(kExitInterrupted); });
+    QObject::connect(&terminationSignals, &zr::TerminationSignals::requested, [] {
+        // What the control would still show (a restore that failed) goes to stderr.
+        QCoreApplication::instance()->setProperty(zr::kProgramEndingProperty, true);
+        QCoreApplication::exit(kExitInterrupted);
+    });
     zr::LongOperationPump pump;
     zr::CXKorvelZR47xCL control =
         zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPaths());

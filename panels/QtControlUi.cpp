@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "panels/DialogProgress.h"
 #include "panels/PanelFactory.h"
@@ -29,6 +30,10 @@ void QtControlUi::ShowMessageBox(const std::string& text, const std::string& cap
 {
     QString body = QString::fromLocal8Bit(text);
     body.replace("\r\n", "\n");
+    if (QCoreApplication::instance()->property(kProgramEndingProperty).toBool()) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), body.toLocal8Bit().constData());
+        return;
+    }
     const QMessageBox::Icon boxIcon = icon == MessageIcon::Information ? QMessageBox::Information
                                       : icon == MessageIcon::Warning   ? QMessageBox::Warning
                                                                        : QMessageBox::Critical;

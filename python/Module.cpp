@@ -109,20 +109,47 @@ std::string MethodDoc(const AutomationMember& m)
     return doc + ".";
 }
 
-// The control behind `self`. pybind11 would hand out the storage of an object whose __init__
-// never ran (Control.__new__(Control), a subclass that skips it) as if it were a control; such an
-// object, or one of another type, is refused instead.
+// The control behind an object of the Control type, or nullptr. pybind11 hands out the storage
+// of an object whose __init__ never ran (Control.__new__(Control), a subclass that skips it) as
+// if it were a control; only a pointer to a control actually made is taken.
+ScriptControl* FindControl(py::handle self) noexcept
+{
+    try {
+        auto* control = py::cast<ScriptControl*>(self);
+        return ScriptControl::IsLive(control) ? control : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// The control behind `self`; an object of another type, or one never initialised, is refused.
 ScriptControl& Unwrap(py::handle self)
 {
     if (!py::isinstance<ScriptControl>(self))
         throw py::type_error(std::string("a zr47xcl.Control is required, not ") +
                              Py_TYPE(self.ptr())->tp_name);
-    auto* instance = reinterpret_cast<py::detail::instance*>(self.ptr());
-    py::detail::value_and_holder holder =
-        instance->get_value_and_holder(py::detail::get_type_info(typeid(ScriptControl)));
-    if (!holder.holder_constructed())
+    ScriptControl* control = FindControl(self);
+    if (control == nullptr)
         throw py::type_error("the zr47xcl.Control was never initialised: __init__ did not run");
-    return *holder.value_ptr<ScriptControl>();
+    return *control;
+}
+
+// The Control type takes part in the garbage collection through the control's own reports.
+void SetUpCollection(PyHeapTypeObject* heapType)
+{
+    PyTypeObject* type = &heapType->ht_type;
+    type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+    type->tp_traverse = [](PyObject* self, visitproc visit, void* arg) {
+        // The type is a heap type: its instances hold a reference to it.
+        Py_VISIT(Py_TYPE(self));
+        const ScriptControl* control = FindControl(self);
+        return control != nullptr ? control->Traverse(visit, arg) : 0;
+    };
+    type->tp_clear = [](PyObject* self) {
+        if (ScriptControl* control = FindControl(self))
+            control->Clear();
+        return 0;
+    };
 }
 
 std::string NameOf(py::handle name)
@@ -152,7 +179,8 @@ PYBIND11_MODULE(zr47xcl, module)
     module.attr("__version__") = ZR_VERSION;
     py::exec(kScriptErrorSource, module.attr("__dict__"));
 
-    py::class_<ScriptControl> control(module, "Control", kControlDoc);
+    py::class_<ScriptControl> control(module, "Control", kControlDoc,
+                                      py::custom_type_setup(SetUpCollection));
     py::object scriptError = module.attr("ScriptError");
     py::object offlineError = module.attr("OfflineError");
     control.def(py::init([scriptError, offlineError](bool connect, std::optional<std::string> port,
@@ -253,6 +281,11 @@ PYBIND11_MODULE(zr47xcl, module)
         Unwrap(self).Close();
         return false;
     });
+
+    // Controls still alive when the interpreter ends (held by a global, or by a cycle the last
+    // collection did not reach) are closed first, so their settings are written.
+    py::module_::import("atexit").attr("register")(
+        py::cpp_function([] { ScriptControl::CloseAll(); }));
 
     module.attr("PROPERTIES") = NamesOf(MemberKind::Property);
     module.attr("METHODS") = NamesOf(MemberKind::Method);

@@ -44,6 +44,14 @@ const AutomationMember& EventNamed(py::handle name)
 // for a member that needed the camera while it was offline.
 constexpr int32_t kOfflineResult = 100;
 
+// Every control made and not yet destroyed, oldest first. Touched only with the interpreter
+// lock held.
+std::vector<ScriptControl*>& LiveControls()
+{
+    static std::vector<ScriptControl*> live;
+    return live;
+}
+
 bool SameCallback(const py::object& a, py::handle b)
 {
     // Bound methods are made anew on every attribute access: equal, not identical.
@@ -133,9 +141,55 @@ ScriptControl::ScriptControl(const Options& options, py::object scriptError,
         py::gil_scoped_release release;
         session_->control.OnCreate();
     }
+    LiveControls().push_back(this);
 }
 
-ScriptControl::~ScriptControl() = default;
+ScriptControl::~ScriptControl()
+{
+    std::erase(LiveControls(), this);
+}
+
+bool ScriptControl::IsLive(const ScriptControl* control)
+{
+    const std::vector<ScriptControl*>& live = LiveControls();
+    return control != nullptr && std::find(live.begin(), live.end(), control) != live.end();
+}
+
+void ScriptControl::CloseAll()
+{
+    // A copy: closing drops callbacks, which may destroy other controls.
+    const std::vector<ScriptControl*> live = LiveControls();
+    for (ScriptControl* control : live) {
+        if (!IsLive(control) || control->depth_ > 0)
+            continue;
+        try {
+            control->Close();
+        } catch (const std::exception&) {
+            // Busy after all: it closes when it goes, if it ever does.
+        }
+    }
+}
+
+int ScriptControl::Traverse(visitproc visit, void* arg) const
+{
+    Py_VISIT(scriptError_.ptr());
+    for (const EventReceiver& r : eventReceivers_) {
+        Py_VISIT(r.callback.ptr());
+        Py_VISIT(r.handler.ptr());
+    }
+    for (const py::object& callback : logReceivers_)
+        Py_VISIT(callback.ptr());
+    return 0;
+}
+
+void ScriptControl::Clear()
+{
+    // Moved out first: letting the callbacks go may run arbitrary Python code.
+    std::vector<EventReceiver> events = std::move(eventReceivers_);
+    std::vector<py::object> logs = std::move(logReceivers_);
+    eventReceivers_.clear();
+    logReceivers_.clear();
+}
 
 void ScriptControl::CheckUsable() const
 {

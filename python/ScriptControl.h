@@ -77,6 +77,20 @@ public:
     void Close();
     bool Closed() const { return session_ == nullptr; }
 
+    // --- Python's garbage collection and the interpreter's exit ------------------------------
+    // A callback that refers to its own control (connect(..., lambda: ctl.ModelName)) makes a
+    // cycle that reference counting never frees: the port would stay locked and the settings
+    // unwritten. So the control reports the objects it holds (Traverse), and drops its
+    // callbacks when the collector breaks a cycle (Clear); the control then goes as usual.
+    int Traverse(visitproc visit, void* arg) const;
+    void Clear();
+    // Whether `control` is a control made and not yet destroyed: a Python object of the type
+    // whose __init__ never ran has storage, but no control in it.
+    static bool IsLive(const ScriptControl* control);
+    // Closes every live control (at the interpreter's exit: settings written, ports released).
+    // A control in the middle of a call in another thread is left as it is.
+    static void CloseAll();
+
 private:
     struct Session;
     class CallScope;

@@ -33,6 +33,19 @@ const std::string kWriteFailed =
     "error 0x800A0039: Function failed in writing the communicaiton port.\n";
 const std::string kFileAccess = "error 0x800A004B: Access failed on read/write file.\n";
 const std::string kAnyMessage = "*";
+// Rows run another program in the session when their arguments start with one of these.
+const std::string kTool = "<zr47xcl-tool>";
+const std::string kPython = "<python>"; // the script follows as the one argument
+// A control kept alive only by its own callback, with a setting of its own; then a second
+// control, which is online only when the first let the port go, and sees that setting.
+const std::string kInCycle = "import gc, zr47xcl\nc = zr47xcl.Control()\nc.EEPROMArea = 2\n"
+                             "c.connect('OnlineStatusChanged', lambda: c.ModelName)\n";
+const std::string kAgain =
+    "import zr47xcl\nd = zr47xcl.Control()\nprint(d.CheckOnline(), d.EEPROMArea)\n";
+const std::string kNotPutBack =
+    "error 0x800A0039: The camera's settings could not be put back.\nThe camera keeps the "
+    "settings of an EEPROM area; check the camera and its cable, then write the settings "
+    "again.\n";
 const std::string kNoCameraAtStart = "Unable to use communication port.\nMake sure that no other "
                                      "programs are connected to this port.\n\nUnable to find a "
                                      "camera model.\nStart with the default model.\n";
@@ -42,6 +55,8 @@ enum class Setting {
     Garbage, // binary junk before the [Comm] section
     Folder,  // a folder where the file belongs: unreadable
     Link,    // a symbolic link to a file not there yet
+    // The component registered as a copy of its library cut short (a half-copied installation)
+    CutLibrary,
 };
 
 struct FaultCase {
@@ -120,6 +135,36 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
          {"--offline", "set", "IMG1ShutterSpeed=7"}, 4, "", {kAnyMessage}, {}},
         {"settings file a link to a file not there yet", {}, 0, false, Setting::Link, 0,
          {"--offline", "set", "IMG1ShutterSpeed=7"}, 0, "", {""}, {}},
+        // The window program on a display that is not there, and its pictures, which need
+        // none (no component registered: only the main window's).
+        {"tool on a display that is not there", {}, 0, false, Setting::Plain, 0,
+         {kTool}, 1, "", {"zr47xcl-tool: cannot open the X display \":1999\" (DISPLAY): no X "
+                         "server answers there, or it refused the connection\n"}, {}},
+        {"tool whose registered library is cut short", {}, 0, false, Setting::CutLibrary, 0,
+         {kTool, "--screenshot", "@/shots"}, 1, "",
+         {"zr47xcl-tool: no control, so only Main.png is written (cannot load *"},
+         {"shots", "shots/Main.png"}},
+        {"tool pictures with a display that is not there", {}, 0, false, Setting::Plain, 0,
+         {kTool, "--screenshot", "@/shots"}, 1, "",
+         {"zr47xcl-tool: no control, so only Main.png is written*"}, {"shots", "shots/Main.png"}},
+        // A script whose control is referred to by its own callback: the garbage collection,
+        // and else the interpreter's exit, close it (port released, settings written).
+        {"script control in a cycle, collected", {"delay=0"}, 0, false, Setting::Plain, 0,
+         {kPython, kInCycle + "del c\ngc.collect()\n" + kAgain}, 0, "True 2\n", {""}, {}},
+        {"script control in a cycle at the interpreter's exit", {"delay=0"}, 0, false,
+         Setting::Plain, 0,
+         {kPython, "import subprocess, sys\nsubprocess.run([sys.executable, '-c', '''" + kInCycle +
+                       "'''], check=True)\n" + kAgain},
+         0, "True 2\n", {""}, {}},
+        {"script's data report while the line closes", {"close-after=2:SH1"}, 0, false,
+         Setting::Plain, 0,
+         {kPython, "import os, zr47xcl\nc = zr47xcl.Control()\ntry:\n"
+                   "    c.WriteCameraDataToFile(os.path.expanduser('~/r.txt'))\n"
+                   "except zr47xcl.ScriptError as error:\n    print(error)\n"},
+         0, kNotPutBack, {""}, {}},
+        {"line closed while the data report has an area loaded", {"close-after=2:SH1"}, 0, false,
+         Setting::Plain, 0, {"call", "WriteCameraDataToFile", "@/report.txt"}, 1, "",
+         {kNotPutBack}, {}},
     };
     // clang-format on
 
@@ -157,6 +202,18 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
             fs::create_symlink(session.dir.File("elsewhere.ini"), session.SettingsFile());
             settingsBefore.clear();
         }
+        if (c.setting == Setting::CutLibrary) {
+            std::string library =
+                test::TempDir::ReadFile(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so");
+            library.resize(4000);
+            const std::string cut = session.dir.File("cut.so");
+            ASSERT_TRUE(test::TempDir::WriteFile(cut, library));
+            fs::create_directories(session.dir.File("data/xkorvel"));
+            ASSERT_TRUE(test::TempDir::WriteFile(
+                session.dir.File("data/xkorvel/classes.ini"),
+                "[{1E99EA24-C476-4200-A535-94746DC568E6}]\r\nKind=Class\r\nLibrary=" + cut +
+                    "\r\n"));
+        }
         const auto filesBefore = Snapshot(folder);
 
         UniqueFd holder;
@@ -175,6 +232,23 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
         for (const std::string& arg : c.args)
             args.push_back(arg.starts_with("@") ? folder + arg.substr(1) : arg);
         std::string program = std::string(ZR_BIN_DIR) + "/zr47xcl";
+        test::EnvList environment = session.Environment();
+        if (args.front() == kTool) {
+            program = std::string(ZR_BIN_DIR) + "/zr47xcl-tool";
+            args.erase(args.begin());
+            environment.insert(environment.end(), {{"DISPLAY", ":1999"},
+                                                   {"WAYLAND_DISPLAY", ""},
+                                                   {"QT_QPA_PLATFORM", ""},
+                                                   {"XDG_RUNTIME_DIR", session.dir.Path()}});
+        } else if (args.front() == kPython) {
+#ifdef ZR_PYTHON_DIR
+            program = ZR_PYTHON;
+            args = {"-c", args.back()};
+            environment.emplace_back("PYTHONPATH", ZR_PYTHON_DIR);
+#else
+            continue; // this build has no Python module
+#endif
+        }
         if (c.sizeLimitKb > 0) {
             args.insert(args.begin(), program);
             args.insert(args.begin(), {"-c", "ulimit -f " + std::to_string(c.sizeLimitKb) +
@@ -182,7 +256,7 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
             program = "/bin/sh";
         }
         const auto start = std::chrono::steady_clock::now();
-        RunResult r = test::RunProgram(program, args, session.Environment(), 30000);
+        RunResult r = test::RunProgram(program, args, environment, 30000);
         const auto elapsed = std::chrono::steady_clock::now() - start;
         if (killer.joinable())
             killer.join();
@@ -193,8 +267,7 @@ TEST(FaultMatrix, EveryFaultGivesItsResultAndLosesNoFile)
             EXPECT_NE(r.err, "");
         else
             EXPECT_TRUE(std::any_of(c.err.begin(), c.err.end(), [&](const std::string& e) {
-                return e.ends_with('*') ? r.err.starts_with(e.substr(0, e.size() - 1))
-                                        : r.err == e;
+                return e.ends_with('*') ? r.err.starts_with(e.substr(0, e.size() - 1)) : r.err == e;
             })) << r.err;
         EXPECT_LT(elapsed, std::chrono::seconds(20)); // nothing hangs
 

@@ -1,13 +1,17 @@
 // The control's window with the real Qt user interface, as a host embeds it: the start-up
 // message rendered instead of waiting for a user, and pictures of every panel.
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "PanelTestBed.h"
 #include "panels/ControlWindow.h"
 #include "panels/PanelFactory.h"
+#include "panels/QtControlUi.h"
 #include "support/TempDir.h"
 
 namespace zr
@@ -54,6 +58,36 @@ TEST(ControlWindow, ScreenshotModeRendersMessagesAndEveryPanel)
     EXPECT_FALSE(control.HasWindow());
     EXPECT_EQ(control.GetPanel(PANEL_ABOUT), nullptr);
     EXPECT_EQ(bed.settings.GetInt("About", "Left", -1), 100);
+}
+
+TEST(ControlWindow, MessagesOfAProgramThatIsEndingGoToStandardError)
+{
+    // Ending on a signal, the tool has nobody left to answer a box: what the control still says
+    // (that the camera's settings could not be put back) must not be lost with it.
+    PanelEnvironment environment;
+    QWidget window;
+    QtControlUi ui(window, environment, QString());
+    QCoreApplication::instance()->setProperty(kProgramEndingProperty, true);
+    // A box that does show is closed after a while, and counted.
+    bool shown = false;
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box != nullptr && box->isVisible()) {
+                shown = true;
+                box->done(0);
+            }
+    });
+    closer.start(2000);
+    testing::internal::CaptureStderr();
+    ui.ShowMessageBox("Not put back.\r\nCheck the cable.", "XKorvelZR47xCL Control",
+                      MessageIcon::Stop);
+    const std::string err = testing::internal::GetCapturedStderr();
+    QCoreApplication::instance()->setProperty(kProgramEndingProperty, QVariant());
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(err, "XKorvelZR47xCL Control: Not put back.\nCheck the cable.\n");
 }
 
 } // namespace
