@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
-#include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <pthread.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/AtomicFile.h"
 #include "base/UniqueFd.h"
+#include "base/Utf16.h"
 
 namespace zr
 {
@@ -67,209 +65,6 @@ std::string_view Unquote(std::string_view value)
         value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
-}
-
-constexpr char32_t kMaxCodePoint = 0x10FFFF;
-
-bool IsSurrogate(char32_t c)
-{
-    return c >= 0xD800 && c <= 0xDFFF;
-}
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    auto byte = [&out](char32_t b) { out += static_cast<char>(b); };
-    if (c < 0x80) {
-        byte(c);
-    } else if (c < 0x800) {
-        byte(0xC0 | (c >> 6));
-        byte(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        byte(0xE0 | (c >> 12));
-        byte(0x80 | ((c >> 6) & 0x3F));
-        byte(0x80 | (c & 0x3F));
-    } else {
-        byte(0xF0 | (c >> 18));
-        byte(0x80 | ((c >> 12) & 0x3F));
-        byte(0x80 | ((c >> 6) & 0x3F));
-        byte(0x80 | (c & 0x3F));
-    }
-}
-
-// The code point of the UTF-8 sequence at `pos`, which moves past it; false for a sequence that
-// is cut short, overlong, a surrogate or beyond U+10FFFF.
-bool NextUtf8(std::string_view s, size_t& pos, char32_t& c)
-{
-    const auto lead = static_cast<unsigned char>(s[pos]);
-    size_t length = lead < 0x80           ? 1
-                    : (lead >> 5) == 0x6  ? 2
-                    : (lead >> 4) == 0xE  ? 3
-                    : (lead >> 3) == 0x1E ? 4
-                                          : 0;
-    if (length == 0 || s.size() - pos < length)
-        return false;
-    constexpr char32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    c = lead & kLeadMask[length];
-    for (size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(s[pos + i]);
-        if ((next & 0xC0) != 0x80)
-            return false;
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (c < kSmallest[length] || c > kMaxCodePoint || IsSurrogate(c))
-        return false;
-    pos += length;
-    return true;
-}
-
-bool IsUtf8(std::string_view s)
-{
-    char32_t c = 0;
-    for (size_t pos = 0; pos < s.size();)
-        if (!NextUtf8(s, pos, c))
-            return false;
-    return true;
-}
-
-// UTF-16 text (without its byte-order mark) as UTF-8; false for an odd number of bytes or a
-// surrogate without its partner.
-bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text)
-{
-    if (bytes.size() % 2 != 0)
-        return false;
-    auto unit = [&](size_t i) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    };
-    text.clear();
-    text.reserve(bytes.size() / 2 * 3);
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
-            const char32_t low = unit(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        if (IsSurrogate(c))
-            return false;
-        AppendUtf8(text, c);
-    }
-    return true;
-}
-
-// Valid UTF-8 text as UTF-16 with its byte-order mark.
-std::string EncodeUtf16(std::string_view text, bool bigEndian)
-{
-    std::string out;
-    out.reserve(2 + text.size() * 2);
-    auto unit = [&](char32_t u) {
-        const auto high = static_cast<char>(u >> 8);
-        const auto low = static_cast<char>(u & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    };
-    unit(0xFEFF);
-    char32_t c = 0;
-    for (size_t pos = 0; pos < text.size() && NextUtf8(text, pos, c);) {
-        if (c < 0x10000) {
-            unit(c);
-        } else {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        }
-    }
-    return out;
-}
-
-// Holds SIGXFSZ back from this thread while it writes a file, so that a file size limit makes
-// the write fail (EFBIG) instead of ending the process. A signal the writes raised is taken
-// back before the old mask returns; errno survives.
-class FileSizeSignalHold
-{
-public:
-    FileSizeSignalHold()
-    {
-        ::sigemptyset(&signal_);
-        ::sigaddset(&signal_, SIGXFSZ);
-        held_ = ::pthread_sigmask(SIG_BLOCK, &signal_, &oldMask_) == 0;
-        pendingBefore_ = held_ && IsPending();
-    }
-    ~FileSizeSignalHold()
-    {
-        if (!held_)
-            return;
-        const int savedErrno = errno;
-        if (!pendingBefore_ && IsPending()) {
-            const timespec now{};
-            while (::sigtimedwait(&signal_, nullptr, &now) < 0 && errno == EINTR) {
-            }
-        }
-        ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
-        errno = savedErrno;
-    }
-    FileSizeSignalHold(const FileSizeSignalHold&) = delete;
-    FileSizeSignalHold& operator=(const FileSizeSignalHold&) = delete;
-
-private:
-    static bool IsPending()
-    {
-        sigset_t pending;
-        return ::sigpending(&pending) == 0 && ::sigismember(&pending, SIGXFSZ) == 1;
-    }
-
-    sigset_t signal_{};
-    sigset_t oldMask_{};
-    bool held_ = false;
-    bool pendingBefore_ = false;
-};
-
-bool WriteAll(int fd, const std::string& data)
-{
-    FileSizeSignalHold hold;
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            if (n == 0)
-                errno = ENOSPC; // no progress, as on a full disk
-            return false;
-        }
-    }
-    return true;
-}
-
-// The file a save should replace: at the end of a chain of symbolic links (whose last target
-// need not exist yet), else the path itself. Empty, with errno set, for a loop of links.
-std::string ResolveTarget(const std::string& path)
-{
-    constexpr int kMaxLinks = 40;
-    std::string target = path;
-    for (int depth = 0; depth < kMaxLinks; ++depth) {
-        struct stat st {
-        };
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return target;
-        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
-        ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-        if (n <= 0 || static_cast<size_t>(n) >= link.size())
-            return target; // changed under us: let the rename below decide
-        link.resize(static_cast<size_t>(n));
-        size_t slash = target.rfind('/');
-        if (link.front() == '/' || slash == std::string::npos)
-            target = link;
-        else
-            target.resize(slash + 1), target += link;
-    }
-    errno = ELOOP;
-    return {};
 }
 
 } // namespace
@@ -538,86 +333,9 @@ std::string ProfileFile::Content() const
 
 bool ProfileFile::Save(const std::string& path)
 {
-    if (!ReplaceFile(path, Content()))
+    if (!AtomicFile::Replace(path, Content()))
         return false;
     modified_ = false;
-    return true;
-}
-
-bool ProfileFile::ReplaceFile(const std::string& path, const std::string& content)
-{
-    if (path.empty()) {
-        errno = ENOENT;
-        return false;
-    }
-    std::string target = ResolveTarget(path);
-    if (target.empty())
-        return false;
-    size_t slash = target.rfind('/');
-    std::string dir =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-
-    // A file the user made read-only stays as it is. The superuser passes access(), so the
-    // permission bits are looked at too. Only a regular file is replaced: renaming over a device
-    // or a pipe (a report saved to /dev/null, say) would put a plain file in its place.
-    struct stat existing {
-    };
-    if (::stat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode)) {
-            errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
-            return false;
-        }
-        if (::access(target.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0) {
-            errno = EACCES;
-            return false;
-        }
-    }
-
-    // A name of our own beside the target; O_EXCL makes sure no other file is reused.
-    UniqueFd fd;
-    std::string temp;
-    auto stamp = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    for (int attempt = 0; attempt < 100 && !fd.IsValid(); ++attempt) {
-        temp.assign(dir).append("/.").append(base).append(".");
-        temp.append(std::to_string(::getpid())).append("-");
-        temp.append(std::to_string(stamp + static_cast<unsigned long long>(attempt)))
-            .append(".tmp");
-        fd.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd.IsValid() && errno != EEXIST)
-            return false;
-    }
-    if (!fd.IsValid()) {
-        errno = EEXIST;
-        return false;
-    }
-
-    // A replaced file keeps its permissions; a new one gets 0666 less the umask from open().
-    // The first failing step's errno is what the caller sees.
-    int error = 0;
-    auto step = [&error](bool done) {
-        if (!done && error == 0)
-            error = errno != 0 ? errno : EIO;
-        return done;
-    };
-    struct stat old {
-    };
-    bool ok = step(WriteAll(fd.Get(), content));
-    if (ok && ::stat(target.c_str(), &old) == 0)
-        ok = step(::fchmod(fd.Get(), old.st_mode & 07777) == 0);
-    ok = ok && step(::fsync(fd.Get()) == 0);
-    ok = step(fd.Reset() == 0) && ok;
-    ok = ok && step(::rename(temp.c_str(), target.c_str()) == 0);
-    if (!ok) {
-        ::unlink(temp.c_str());
-        errno = error;
-        return false;
-    }
-    // Make the rename itself durable; failing here no longer endangers the content.
-    UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.IsValid())
-        ::fsync(dirFd.Get());
     return true;
 }
 

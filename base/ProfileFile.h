@@ -72,17 +72,9 @@ public:
     // The whole file as Save writes it (in UTF-16 with its mark for a UTF-16 file).
     std::string Content() const;
 
-    // Replaces the file atomically: writes a temporary file in the same folder, syncs it and
-    // renames it over `path` (symbolic links are followed, so the file they lead to is replaced,
-    // or created when it does not exist yet; the links stay).
-    // False, with errno set, when anything fails; the old file is then untouched and the
-    // temporary file removed. A file size limit makes it fail too, never ends the process.
+    // Replaces the file atomically with Content() (see AtomicFile): the old file stays whole
+    // until the new one is complete. False, with errno set, when anything fails.
     bool Save(const std::string& path);
-    // The same atomic replacement for any text: `content` is written to a temporary file beside
-    // `path` and renamed over it only once complete. A target without any write permission bit
-    // counts as read-only, even for the superuser, and stays as it is; so does an existing target
-    // that is not a regular file (a folder, device or pipe).
-    static bool ReplaceFile(const std::string& path, const std::string& content);
 
 private:
     enum class Kind { Other, Section, Entry };

@@ -26,8 +26,8 @@ public:
     bool IsValid() const { return fd_ >= 0; }
     int Get() const { return fd_; }
 
-    // Gives up ownership without closing.
-    int Release() { return std::exchange(fd_, -1); }
+    // Gives up ownership without closing; the caller owns the descriptor from now on.
+    [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
 
     // Closes the current descriptor (if any) and takes `fd`. The result of close() is returned
     // for callers that must know whether buffered data reached the file (0 when nothing was

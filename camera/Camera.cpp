@@ -457,7 +457,16 @@ int CCamera::Exchange(const ParameterEntry& row, size_t index, bool query, std::
 int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint32_t timeoutMs,
                         bool log)
 {
-    answer.clear();
+    if (const int status = ReadLine(answer, timeoutMs); status != 0)
+        return status;
+    if (log)
+        OnCommLog(answer, /*sent=*/false);
+    return CheckAnswer(answer, expectedMnemonic);
+}
+
+int CCamera::ReadLine(std::string& line, uint32_t timeoutMs)
+{
+    line.clear();
     CCommAbstract& link = ActiveLink();
     const uint32_t start = clock_.TickMs();
     // Bytes counted into the line, and the last of them: they still find the CR LF once the
@@ -473,16 +482,16 @@ int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint3
             const bool complete = length >= 1 && last == '\r' && byte == '\n';
             ++length;
             last = byte;
-            if (answer.size() < kMaxAnswerLength)
-                answer.push_back(byte);
+            if (line.size() < kMaxAnswerLength)
+                line.push_back(byte);
             if (complete) {
                 // A line cut at the limit still ends with its CR LF.
-                if (answer.size() < length) {
-                    if (answer.back() == '\r')
-                        answer.pop_back();
-                    answer += "\r\n";
+                if (line.size() < length) {
+                    if (line.back() == '\r')
+                        line.pop_back();
+                    line += "\r\n";
                 }
-                break;
+                return 0;
             }
         }
         // Unsigned difference: a wrap of the tick counter does no harm.
@@ -490,17 +499,11 @@ int CCamera::ReadAnswer(std::string& answer, const char* expectedMnemonic, uint3
             return CAMERA_TIMEOUT;
         clock_.SleepMs(1);
     }
+}
 
-    if (log)
-        OnCommLog(answer, /*sent=*/false);
-
-    std::string line;
-    line.reserve(answer.size());
-    for (char c : answer)
-        if (c != '\r' && c != '\n')
-            line.push_back(c);
-    answer = std::move(line);
-
+int CCamera::CheckAnswer(std::string& answer, const char* expectedMnemonic)
+{
+    std::erase_if(answer, [](char c) { return c == '\r' || c == '\n'; });
     if (answer.find(kUnknownCommand) != std::string::npos)
         return CAMERA_UNKNOWN_COMMAND;
     if (answer.find(kBadParameters) != std::string::npos)

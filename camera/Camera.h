@@ -142,6 +142,12 @@ public:
     // Reads one answer line (up to CR LF) within `timeoutMs`. With an expected mnemonic the
     // answer must read "MNEMONIC=value" and `answer` becomes the value part.
     int ReadAnswer(std::string& answer, const char* expectedMnemonic, uint32_t timeoutMs, bool log);
+    // Reads bytes up to and including CR LF, NULs skipped; a line longer than kMaxAnswerLength
+    // keeps its start and its CR LF. CAMERA_TIMEOUT when no line end came within `timeoutMs`.
+    int ReadLine(std::string& line, uint32_t timeoutMs);
+    // Takes the line end off an answer line and checks it: the camera's two error answers, and
+    // with an expected mnemonic "MNEMONIC=value", which leaves the value part in `answer`.
+    static int CheckAnswer(std::string& answer, const char* expectedMnemonic);
     // Unlocks the user-ID write with the access code, then sends the new user ID.
     int SetUserID(const std::string& text);
 

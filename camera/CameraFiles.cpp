@@ -7,6 +7,7 @@
 #include <limits>
 #include <new>
 
+#include "base/AtomicFile.h"
 #include "base/ProfileFile.h"
 #include "camera/AnswerNumber.h"
 #include "camera/CameraError.h"
@@ -259,7 +260,7 @@ int CollectAndWriteReport(CCamera& camera, const std::string& path, int32_t& row
             report += Line(RowLabel(index), fields[static_cast<size_t>(index)]);
 
     // Written beside the target and renamed over it only once complete.
-    return ProfileFile::ReplaceFile(path, report) ? 0 : CAMERA_FILE_ACCESS;
+    return AtomicFile::Replace(path, report) ? 0 : CAMERA_FILE_ACCESS;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <iterator>
 
 #include "cli/CommandTable.h"
 
@@ -162,6 +164,17 @@ bool ApplyPort(CommandLine& line, const std::string* value, std::string& error)
     return true;
 }
 
+bool ApplyAttach(CommandLine& line, const std::string* value, std::string& error)
+{
+    line.attach = true;
+    if (value == nullptr)
+        return true;
+    line.port = ParsePort(*value);
+    if (!line.port)
+        error = "--attach takes COM1..COM16 or CL:N, got " + Quoted(*value);
+    return line.port.has_value();
+}
+
 // clang-format off
 constexpr VerbRow kVerbRows[] = {
     {"get", Verb::Get, Operands::Member, MemberKind::Property, true, "get NAME",
@@ -187,6 +200,10 @@ constexpr VerbRow kVerbRows[] = {
      "list every communication class and its ports: each COM port with its device\n"
      "and whether it is present, the Camera Link ports as CL:N with their names;\n"
      "alone, it makes no connection attempt"},
+    {"serve", Verb::Serve, Operands::None, MemberKind::Property, true, "serve",
+     "run the control without a window and publish it on the session bus until\n"
+     "SIGTERM or SIGINT (prints its bus name first); runs alone, with --port,\n"
+     "--offline and --log"},
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -204,12 +221,24 @@ constexpr OptionRow kOptionRows[] = {
      "index N of the Camera Link class, or the device path of a COM port (the port\n"
      "the module settings map to it); remembered at exit like StartCommunication",
      "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
+    {"--attach", "", OptionValue::Trailing, nullptr, ApplyAttach, true, "--attach [PORT]",
+     "run the verbs on the control another program publishes on the session bus\n"
+     "(zr47xcl-tool, zr47xcl serve): the one holding PORT, or the only one",
+     "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
     {"--help", "-h", OptionValue::None, &CommandLine::help, nullptr, false, "--help",
      "show this text", ""},
     {"--version", "", OptionValue::None, &CommandLine::version, nullptr, false, "--version",
      "show the version", ""},
 };
 // clang-format on
+
+// The first row of the table that `match` accepts, or nullptr.
+template <typename Row, size_t N, typename Match>
+const Row* FindRow(const Row (&rows)[N], Match match)
+{
+    const auto* found = std::find_if(std::begin(rows), std::end(rows), match);
+    return found != std::end(rows) ? found : nullptr;
+}
 
 // The command line's tokens, read front to back.
 class Tokens
@@ -354,9 +383,12 @@ bool ReadOption(const std::string& token, Tokens& tokens, CommandLine& line, std
         return true;
     }
     const std::string* value = nullptr;
+    // A trailing value is the next token unless that starts the next verb or option.
+    const bool trailing = row->value == OptionValue::Trailing && tokens.Peek() != nullptr &&
+                          !EndsArguments(*tokens.Peek());
     if (inlineValue)
         value = &*inlineValue;
-    else if (row->value == OptionValue::Required)
+    else if (row->value == OptionValue::Required || trailing)
         value = tokens.Next();
     return row->apply(line, value, error);
 }
@@ -375,26 +407,19 @@ std::span<const OptionRow> OptionRows()
 
 const VerbRow* FindVerbRow(std::string_view word)
 {
-    for (const VerbRow& row : kVerbRows)
-        if (row.word == word)
-            return &row;
-    return nullptr;
+    return FindRow(kVerbRows, [word](const VerbRow& row) { return row.word == word; });
 }
 
 const VerbRow* FindVerbRow(Verb verb)
 {
-    for (const VerbRow& row : kVerbRows)
-        if (row.verb == verb)
-            return &row;
-    return nullptr;
+    return FindRow(kVerbRows, [verb](const VerbRow& row) { return row.verb == verb; });
 }
 
 const OptionRow* FindOptionRow(std::string_view name)
 {
-    for (const OptionRow& row : kOptionRows)
-        if (row.name == name || (!row.alias.empty() && row.alias == name))
-            return &row;
-    return nullptr;
+    return FindRow(kOptionRows, [name](const OptionRow& row) {
+        return row.name == name || (!row.alias.empty() && row.alias == name);
+    });
 }
 
 bool CommandLine::NeedsControl() const
@@ -403,6 +428,12 @@ bool CommandLine::NeedsControl() const
         const VerbRow* row = FindVerbRow(step.verb);
         return row != nullptr && row->needsControl;
     });
+}
+
+bool CommandLine::Serves() const
+{
+    return std::any_of(steps.begin(), steps.end(),
+                       [](const Step& step) { return step.verb == Verb::Serve; });
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error)
@@ -416,6 +447,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     }
     if (line.steps.empty() && !line.help && !line.version) {
         error = "no verb given (see zr47xcl --help)";
+        return false;
+    }
+    if (line.Serves() && (line.steps.size() > 1 || line.attach)) {
+        error = "serve runs alone: no other verb and no --attach beside it";
         return false;
     }
     return true;

@@ -12,7 +12,7 @@
 namespace zr::cli
 {
 
-enum class Verb { Get, Set, Call, List, Describe, Dump, Ports };
+enum class Verb { Get, Set, Call, List, Describe, Dump, Ports, Serve };
 
 // One verb of the command line, checked against the member table.
 struct Step {
@@ -33,6 +33,9 @@ struct CommandLine {
     bool log = false;
     bool events = false;
     bool strict = false;
+    // --attach: the verbs run on a control published on the session bus (the one holding
+    // `port` when given) instead of one of this program's own.
+    bool attach = false;
     std::optional<PortChoice> port;
     // --port with a device path: resolved to its COM port through the module settings before
     // the start-up (port is then set).
@@ -41,6 +44,8 @@ struct CommandLine {
 
     // Whether a verb needs the control object (list works on the member table alone).
     bool NeedsControl() const;
+    // Whether the verb is serve, which runs alone.
+    bool Serves() const;
 };
 
 // Parses the whole command line before anything runs, so a usage error leaves the camera

@@ -30,9 +30,9 @@ struct VerbRow {
     std::string_view help;  // its description, lines separated by '\n'
 };
 
-// Whether an option takes a value: never, always (the next token or "--name=VALUE"), or only
-// when written "--name=VALUE".
-enum class OptionValue { None, Required, Optional };
+// Whether an option takes a value: never, always (the next token or "--name=VALUE"), only when
+// written "--name=VALUE", or also as the next token when that is neither a verb nor an option.
+enum class OptionValue { None, Required, Optional, Trailing };
 
 // One option of the command line, read like the verb rows.
 struct OptionRow {

@@ -11,6 +11,7 @@
 
 #include "automation/CameraUse.h"
 #include "camera/CameraError.h"
+#include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptGuard.h"
@@ -242,6 +243,24 @@ bool IsOnline(IXKorvelCamObject& object)
            online.ToBool().value_or(false);
 }
 
+// When a control published on the session bus holds the port the start-up tried: a line naming
+// it and --attach; else empty.
+std::string PublishedHolder(IXKorvelCamObject& object)
+{
+    const AutomationMember* classMember =
+        FindSpecialMember(MemberKind::Property, SpecialOp::CommClass);
+    const AutomationMember* portMember =
+        FindSpecialMember(MemberKind::Property, SpecialOp::CommPort);
+    Variant commClass;
+    Variant port;
+    if (object.Invoke(classMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &commClass) !=
+            hresult::kOk ||
+        object.Invoke(portMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &port) !=
+            hresult::kOk)
+        return {};
+    return cli::HeldByPublishedControl(commClass.ToI4().value_or(-1), port.ToI4().value_or(-1));
+}
+
 using ObjectPtr = std::unique_ptr<IXKorvelCamObject, ReleaseObject>;
 
 // The control object, made through the component's class factory as a host makes it.
@@ -343,7 +362,21 @@ int main(int argc, char** argv)
     if (!line.NeedsControl())
         return RunSteps(nullptr, line, err);
 
-    ObjectPtr object = CreateControl();
+    if (line.Serves())
+        return cli::RunServe(line.port, line.offline, line.log);
+
+    ObjectPtr object;
+    if (line.attach) {
+        // The published control is started already and keeps its own settings: the same verbs
+        // run on it below, Start and Close leave it as it is.
+        object.reset(cli::AttachToPublished(line.port, error));
+        if (!object) {
+            WriteLine(stderr, "zr47xcl: --attach: " + error);
+            return kExitScriptError;
+        }
+    } else {
+        object = CreateControl();
+    }
     if (!object) {
         WriteLine(stderr, "zr47xcl: the control object could not be created");
         return kExitScriptError;
@@ -364,6 +397,9 @@ int main(int argc, char** argv)
             const std::string why = object->ConnectionFailure();
             if (!why.empty())
                 err.Line("zr47xcl: " + why);
+            const std::string held = line.attach ? std::string() : PublishedHolder(*object);
+            if (!held.empty())
+                err.Line("zr47xcl: " + held);
         }
         exitCode = RunSteps(object.get(), line, err);
         object->SetProgress(nullptr);

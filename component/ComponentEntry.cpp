@@ -18,10 +18,6 @@ namespace
 
 using namespace zr;
 
-// The module object of this library, as the framework keeps one per loaded module. Factories and
-// objects hold it while they live; DllCanUnloadNow says no until all are gone.
-ComponentModule gModule;
-
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -60,7 +56,9 @@ std::string ModulePath()
 class ControlFactory final : public IXKorvelCamClassFactory
 {
 public:
-    ControlFactory() : hold_(gModule) {}
+    // Factories and objects hold the module while they live; DllCanUnloadNow says no until
+    // all are gone.
+    ControlFactory() : hold_(EntryModule()) {}
     ControlFactory(const ControlFactory&) = delete;
     ControlFactory& operator=(const ControlFactory&) = delete;
 
@@ -70,7 +68,7 @@ public:
             return hresult::kPointer;
         *object = nullptr;
         try {
-            *object = new CXKorvelCamObject(gModule);
+            *object = new CXKorvelCamObject(hold_.Module());
         } catch (const std::bad_alloc&) {
             return hresult::kOutOfMemory;
         }
@@ -119,7 +117,7 @@ int32_t DllGetClassObject(const char* clsid, const char* iid, void** object)
 
 int32_t DllCanUnloadNow()
 {
-    return gModule.CanUnload() ? hresult::kOk : hresult::kFalse;
+    return EntryModule().CanUnload() ? hresult::kOk : hresult::kFalse;
 }
 
 } // extern "C"

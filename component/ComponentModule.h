@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "control/ControlWindow.h"
 #include "control/XKorvelCamApp.h"
 
 namespace zr
@@ -14,7 +15,8 @@ namespace zr
 class ComponentModule
 {
 public:
-    ComponentModule() = default;
+    // `windows` makes the control's windows; nullptr for a component without windows.
+    explicit ComponentModule(ControlWindowFactory* windows = nullptr) : windows_(windows) {}
     ComponentModule(const ComponentModule&) = delete;
     ComponentModule& operator=(const ComponentModule&) = delete;
 
@@ -25,6 +27,8 @@ public:
 
     // The module settings; only while locked.
     ModuleSettings& Settings();
+    // The factory of the control's windows this build of the component carries, or nullptr.
+    ControlWindowFactory* WindowFactory() const { return windows_; }
 
     // Holds the module for the lifetime of the object that owns it.
     class Hold
@@ -43,7 +47,14 @@ public:
 
 private:
     CXKorvelCamApp app_;
+    ControlWindowFactory* windows_;
     int32_t locks_ = 0;
 };
+
+// The module behind the component's entry points (ComponentEntry.cpp), as the framework keeps one
+// per loaded module. Each build of the component defines it with its window factory:
+// HeadlessComponent.cpp without windows (zr47xcl-component-headless, which zr47xcl links to make
+// its control in-process), WindowedComponent.cpp with the panels' (the shared library).
+ComponentModule& EntryModule();
 
 } // namespace zr

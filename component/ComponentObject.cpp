@@ -1,5 +1,4 @@
 #include "component/ComponentObject.h"
-#include "component/ComponentWindows.h"
 
 #include <algorithm>
 #include <exception>
@@ -7,12 +6,6 @@
 
 namespace zr
 {
-
-// A component built without windows; the shared library links the window layer's definition.
-__attribute__((weak)) ControlWindowFactory* ComponentWindowFactory()
-{
-    return nullptr;
-}
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
     : hold_(module), session_(std::make_unique<Session>(module.Settings()))
@@ -38,7 +31,9 @@ int32_t CXKorvelCamObject::Close()
             session_->control.commLog.Disconnect(r.log);
         }
         receivers_.clear();
-        window_.reset(); // the panels go while the control still exists
+        watch_.reset();
+        publication_.reset(); // off the bus before the windows go
+        window_.reset();      // the panels go while the control still exists
         if (session_->control.HasWindow())
             session_->control.OnDestroy();
         session_.reset(); // the control's shut-down writes the module settings
@@ -85,16 +80,31 @@ void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
 {
     if (window_)
         return window_->Handle();
-    ControlWindowFactory* factory = ComponentWindowFactory();
+    ControlWindowFactory* factory = hold_.Module().WindowFactory();
     if (factory == nullptr || !session_ || session_->control.HasWindow())
         return nullptr;
     // Nothing may unwind into the host's event loop or through the boundary.
     try {
         window_ = factory->Create(session_->control, parentWidget, screenshotFolder_);
+        if (window_)
+            Publish();
     } catch (const std::exception&) {
+        watch_.reset();
+        publication_.reset();
         window_.reset();
     }
     return window_ ? window_->Handle() : nullptr;
+}
+
+void CXKorvelCamObject::Publish()
+{
+    // Without a session bus the control simply stays unpublished.
+    std::string error;
+    publication_ = bus::BusPublication::Publish(session_->control, session_->dispatch, error);
+    if (publication_)
+        watch_ = window_->Watch(*publication_);
+    if (!watch_)
+        publication_.reset(); // nothing would serve it
 }
 
 void CXKorvelCamObject::SetScreenshotFolder(const char* dir)

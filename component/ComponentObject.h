@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "automation/Dispatch.h"
+#include "bus/BusPublication.h"
 #include "component/ComponentInterface.h"
 #include "component/ComponentModule.h"
 #include "control/ControlWindow.h"
@@ -59,6 +60,8 @@ private:
     };
 
     ~CXKorvelCamObject() override;
+    // Publishes the windowed control on the session bus, served from the window's event loop.
+    void Publish();
 
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold_;
@@ -69,6 +72,9 @@ private:
     std::string screenshotFolder_;
     // Declared last, destroyed first: the window tears the panels down while the control lives.
     std::unique_ptr<ControlWindow> window_;
+    // The windowed control on the session bus, and what serves it; they go before the window.
+    std::unique_ptr<bus::BusPublication> publication_;
+    std::unique_ptr<EventSourceWatch> watch_;
 };
 
 } // namespace zr

@@ -1,15 +1,21 @@
-// Compiled only into the shared component library, together with the window layer: the
-// control's windows are those of the panels.
+// The shared component library's module: the control's windows are those of the panels.
 
-#include "component/ComponentWindows.h"
+#include "component/ComponentModule.h"
 #include "panels/PanelWindowFactory.h"
 
 namespace zr
 {
 
-ControlWindowFactory* ComponentWindowFactory()
+namespace
 {
-    return &PanelWindowFactory();
+
+ComponentModule gModule(&PanelWindowFactory());
+
+} // namespace
+
+ComponentModule& EntryModule()
+{
+    return gModule;
 }
 
 } // namespace zr

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "base/EventSource.h"
+
 // The control's window as the component sees it. The component's object creates it through a
 // factory so that the component layer itself stays free of any window system: a build without
 // windows has no factory, and the shared component library installs the window layer's.
@@ -22,6 +24,10 @@ public:
     // Renders every panel (shown or not), the progress window and the property page to
     // `folder`/<settings section>.png. 0 when every picture was written.
     virtual int SaveScreenshots(const std::string& folder) = 0;
+    // Serves `source` from the window system's event loop, on the control's thread, for as long
+    // as the returned watch lives; the source is busy while an operation of the window holds
+    // the control. nullptr when the window cannot serve it.
+    virtual std::unique_ptr<EventSourceWatch> Watch(EventSource& source) = 0;
 };
 
 class ControlWindowFactory

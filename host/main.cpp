@@ -18,7 +18,7 @@
 
 #include "control/ControlUi.h"
 #include "host/ControlDialog.h"
-#include "host/DisplayCheck.h"
+#include "host/DisplayProbe.h"
 #include "host/LongOperationPump.h"
 #include "host/TerminationSignals.h"
 
@@ -242,12 +242,14 @@ int main(int argc, char** argv)
                    stderr);
         return kExitFailure;
     }
-    if (const std::string missing = zr::UnreachableDisplay(argc, argv); !missing.empty()) {
-        std::fprintf(stderr, "zr47xcl-tool: %s\n", missing.c_str());
+    zr::DisplayProbe display(argc, argv);
+    if (!display.Error().empty()) {
+        std::fprintf(stderr, "zr47xcl-tool: %s\n", display.Error().c_str());
         return kExitFailure;
     }
 
     QApplication application(argc, argv);
+    display.Release();
     application.setApplicationName("zr47xcl-tool");
     application.setApplicationVersion(ZR_VERSION);
     // The desktop entry's name: the shell matches the window to its menu entry and icon.

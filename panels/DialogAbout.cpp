@@ -11,6 +11,7 @@
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
 #include "panels/Label.h"
+#include "panels/PanelToolTip.h"
 
 namespace zr
 {
@@ -57,6 +58,7 @@ constexpr ControlSpec kControls[] = {
 constexpr const char* kFamily = "ZR-47xCL";
 constexpr int kVersionMajor = 1;
 constexpr int kVersionMinor = 30;
+constexpr int kTipWidth = 200;
 
 } // namespace
 
@@ -71,6 +73,8 @@ CDialogAbout::CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
     : CDialogOCXBase(panelSpec, owner, environment, Layout(), parent)
 {
     Controls().Get<QLabel>(kPicture)->setPixmap(QIcon(":/pictures/component.svg").pixmap(32, 32));
+    // The about panel's tips wrap at half the other panels' width.
+    Controls().ToolTip()->SetMaximumWidth(kTipWidth);
 
     // Both links: blue, underlined, a pointing hand, and they take clicks. The web link opens
     // its own text, the manual link the download page.

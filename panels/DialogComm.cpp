@@ -1,14 +1,16 @@
 #include "panels/DialogComm.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <optional>
+#include <string_view>
 
+#include "base/AtomicFile.h"
 #include "camera/CameraError.h"
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
@@ -372,12 +374,13 @@ void CDialogComm::RunCameraOperation(const Operation& operation)
         FlagScope busy(busy_, busy_ || operation.busy);
         code = CallControl(operation.button, path, row);
     }
+    // A failure other than offline shows the control's message box and ends the handling here.
+    Owner().ReportResult(row, code);
     if (operation.examined) {
         if (code == CAMERA_OFFLINE)
             AddMessage(kOfflineLine);
-        ShowFailure(code != 0);
+        ShowFailure(code == CAMERA_OFFLINE);
     }
-    Owner().ReportResult(row, code);
 }
 
 int CDialogComm::CallControl(int button, const std::string& path, int32_t& row)
@@ -423,19 +426,16 @@ bool CDialogComm::WriteMessages(const QString& path) const
 {
     // Written beside the target and renamed over it once complete: a failed write (a full disk,
     // a folder of that name) leaves no partial file behind.
-    // Unbuffered, so that a short write is seen at the line that failed.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    AtomicFile file(QFile::encodeName(path).toStdString());
+    if (!file.IsOpen())
         return false;
     const QListWidget* list = Messages();
     for (int i = list->count() - 1; i >= 0; --i) {
         const QByteArray line = list->item(i)->text().toLocal8Bit() + "\r\n";
-        if (file.write(line) != line.size()) {
-            file.cancelWriting();
+        if (!file.Write(std::string_view(line.constData(), static_cast<size_t>(line.size()))))
             return false;
-        }
     }
-    return file.commit();
+    return file.Commit();
 }
 
 void CDialogComm::WriteLog()

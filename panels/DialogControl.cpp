@@ -115,7 +115,9 @@ void CDialogControl::OnParameterChanged(int32_t parameter, bool interactive, boo
                     Owner().SetParameterIndex(row, output - kDualTenBit);
             }
         }
-        if (parameter == P_HF && value == 1 && Owner().GetParameterValue(P_IS) != 0)
+        // Sent every time: the mirror may hold a value the camera no longer has, since nothing is
+        // read from it at start-up.
+        if (parameter == P_HF && value == 1)
             Owner().SetParameterValue(P_IS, 0);
     });
 }

@@ -110,6 +110,7 @@ void CDialogControlBase::FillList(int32_t row)
         const int32_t count = Owner().AskIndexRange(row, 1) + 1;
         for (int32_t k = 0; k < count && Owner().CountEnabledItems(row) > 0; ++k)
             list->addItem(QString::fromLocal8Bit(Owner().AskItemString(row, k)));
+        DialogControls::FitItems(*list);
     }
 }
 

@@ -10,6 +10,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <algorithm>
 
 #include "panels/DialogMetrics.h"
@@ -17,6 +20,7 @@
 #include "panels/NiEdit.h"
 #include "panels/NuEdit.h"
 #include "panels/OnlineStrip.h"
+#include "panels/PanelToolTip.h"
 #include "panels/SpinButton.h"
 
 namespace zr
@@ -69,6 +73,65 @@ QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& panelSpec)
     }
 }
 
+// A new control of `panelSpec`'s kind in `dialog`; `previous` is the control laid out before it.
+QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* previous)
+{
+    switch (panelSpec.kind) {
+    case ControlKind::Text:
+    case ControlKind::TextNoWrap:
+    case ControlKind::TextRight:
+    case ControlKind::TextCentre:
+        return MakeText(dialog, panelSpec);
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit: {
+        auto* edit = new QLineEdit(&dialog);
+        edit->setReadOnly(panelSpec.kind == ControlKind::ReadOnlyEdit);
+        return edit;
+    }
+    case ControlKind::SignedNumber:
+    case ControlKind::UnsignedNumber: {
+        CNEdit* field = panelSpec.kind == ControlKind::SignedNumber
+                            ? static_cast<CNEdit*>(new CNiEdit(&dialog))
+                            : static_cast<CNEdit*>(new CNuEdit(&dialog));
+        field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return field;
+    }
+    case ControlKind::Spin: {
+        auto* spin = new CSpinButton(&dialog);
+        // The up-down button belongs to the number field laid out just before it.
+        if (auto* buddy = qobject_cast<CNEdit*>(previous))
+            spin->SetBuddy(buddy);
+        return spin;
+    }
+    case ControlKind::Button:
+    case ControlKind::CheckBox:
+    case ControlKind::PushCheckBox:
+    case ControlKind::RadioFirst:
+    case ControlKind::Radio:
+        return MakeButton(dialog, panelSpec);
+    case ControlKind::Group:
+        return new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+    case ControlKind::DropDown:
+        return new QComboBox(&dialog);
+    case ControlKind::List:
+        return new QListWidget(&dialog);
+    case ControlKind::Progress: {
+        auto* bar = new QProgressBar(&dialog);
+        bar->setTextVisible(false);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        return bar;
+    }
+    case ControlKind::Picture:
+        return new QLabel(&dialog);
+    case ControlKind::Link:
+        return new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+    case ControlKind::Strip:
+        return new OnlineStrip(&dialog);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
@@ -78,97 +141,105 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
     dialog.setWindowTitle(QString::fromLocal8Bit(layout.title));
     dialog.setFixedSize(metrics.Size(layout.width, layout.height));
 
+    QStyle* look = CreateLook(dialog);
+    tips_ = new PanelToolTip(dialog, metrics.Font());
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
     for (const ControlSpec& panelSpec : layout.controls) {
-        QWidget* widget = nullptr;
-        switch (panelSpec.kind) {
-        case ControlKind::Text:
-        case ControlKind::TextNoWrap:
-        case ControlKind::TextRight:
-        case ControlKind::TextCentre:
-            widget = MakeText(dialog, panelSpec);
-            break;
-        case ControlKind::Edit:
-        case ControlKind::ReadOnlyEdit: {
-            auto* edit = new QLineEdit(&dialog);
-            edit->setReadOnly(panelSpec.kind == ControlKind::ReadOnlyEdit);
-            widget = edit;
-            break;
-        }
-        case ControlKind::SignedNumber:
-            widget = new CNiEdit(&dialog);
-            break;
-        case ControlKind::UnsignedNumber:
-            widget = new CNuEdit(&dialog);
-            break;
-        case ControlKind::Spin: {
-            auto* spin = new CSpinButton(&dialog);
-            // The up-down button belongs to the number field laid out just before it.
-            if (auto* buddy = qobject_cast<CNEdit*>(previous))
-                spin->SetBuddy(buddy);
-            widget = spin;
-            break;
-        }
-        case ControlKind::Button:
-        case ControlKind::CheckBox:
-        case ControlKind::PushCheckBox:
-        case ControlKind::RadioFirst:
-        case ControlKind::Radio: {
-            QAbstractButton* button = MakeButton(dialog, panelSpec);
-            if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
-                if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
-                    group = new QButtonGroup(&dialog);
-                    group->setExclusive(true);
-                }
-                group->addButton(button, static_cast<int>(group->buttons().size()));
-                groups_[panelSpec.id] = group;
+        QWidget* widget = MakeControl(dialog, panelSpec, previous);
+        if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
+            if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
+                group = new QButtonGroup(&dialog);
+                group->setExclusive(true);
             }
-            widget = button;
-            break;
+            group->addButton(static_cast<QAbstractButton*>(widget),
+                             static_cast<int>(group->buttons().size()));
+            groups_[panelSpec.id] = group;
         }
-        case ControlKind::Group:
-            widget = new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""),
-                                   &dialog);
-            break;
-        case ControlKind::DropDown:
-            widget = new QComboBox(&dialog);
-            break;
-        case ControlKind::List:
-            widget = new QListWidget(&dialog);
-            break;
-        case ControlKind::Progress: {
-            auto* bar = new QProgressBar(&dialog);
-            bar->setTextVisible(false);
-            bar->setRange(0, 100);
-            bar->setValue(0);
-            widget = bar;
-            break;
-        }
-        case ControlKind::Picture:
-            widget = new QLabel(&dialog);
-            break;
-        case ControlKind::Link:
-            widget =
-                new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
-            break;
-        case ControlKind::Strip:
-            widget = new OnlineStrip(&dialog);
-            break;
-        }
+        widget->setFont(metrics.Font());
+        if (look != nullptr)
+            widget->setStyle(look);
         QRect rect = metrics.Rect(panelSpec.x, panelSpec.y, panelSpec.width, panelSpec.height);
+        FitText(*widget, panelSpec.kind, rect);
         // A drop-down list's height is that of the open list; the closed box is one line.
         if (panelSpec.kind == ControlKind::DropDown)
             rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
+        // An up-down button sits on the right edge of its field, which narrows by its width.
+        if (panelSpec.kind == ControlKind::Spin && previous != nullptr &&
+            qobject_cast<CNEdit*>(previous) != nullptr) {
+            const QRect field = previous->geometry();
+            rect =
+                QRect(field.right() + 1 - rect.width(), field.top(), rect.width(), field.height());
+            previous->resize(field.width() - rect.width(), field.height());
+        }
         widget->setGeometry(rect);
-        if (panelSpec.tooltip != nullptr)
+        if (panelSpec.tooltip != nullptr) {
             widget->setToolTip(QString::fromLocal8Bit(panelSpec.tooltip));
+            tips_->Watch(*widget);
+        }
         widgets_[panelSpec.id] = widget;
         // Group frames stay behind the controls they enclose.
         if (panelSpec.kind == ControlKind::Group)
             widget->lower();
         previous = widget;
     }
+    // The parts the controls made of their own (arrows, list views) take the same look.
+    if (look != nullptr)
+        for (QWidget* child : dialog.findChildren<QWidget*>())
+            child->setStyle(look);
+}
+
+void DialogControls::FitItems(QComboBox& list)
+{
+    QFont font = list.parentWidget() != nullptr ? list.parentWidget()->font() : list.font();
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    const int room =
+        list.style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list)
+            .width();
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (int i = 0; i < list.count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(list.itemText(i)));
+    // The stretch is a percentage of the normal width; one point more is taken off for the
+    // rounding of the narrowed glyphs.
+    if (widest > room && room > 0)
+        font.setStretch(std::max(50, room * 100 / widest - 1));
+    list.setFont(font);
+}
+
+QStyle* DialogControls::CreateLook(QWidget& dialog)
+{
+    // The look the layouts were drawn for: group titles inside the frame's top edge, sunken
+    // fields with narrow margins. Set on this dialog's widgets only; the application's style
+    // belongs to whoever embeds the control. The dialog owns its style object.
+    QStyle* look = QStyleFactory::create("Windows");
+    if (look == nullptr)
+        return nullptr;
+    look->setParent(&dialog);
+    dialog.setStyle(look);
+    return look;
+}
+
+void DialogControls::FitText(const QWidget& widget, ControlKind kind, QRect& rect)
+{
+    // A one-line text, check box or radio button whose text is wider than its layout rectangle
+    // (the text is measured in this font, which may run wider than the one the layout was drawn
+    // with) grows away from its alignment edge instead of cutting the text off.
+    const bool fits = kind == ControlKind::TextNoWrap || kind == ControlKind::TextRight ||
+                      kind == ControlKind::TextCentre || kind == ControlKind::CheckBox ||
+                      kind == ControlKind::RadioFirst || kind == ControlKind::Radio;
+    const int needed = widget.sizeHint().width();
+    if (!fits || needed <= rect.width())
+        return;
+    const int extra = needed - rect.width();
+    if (kind == ControlKind::TextRight)
+        rect.setLeft(rect.left() - extra);
+    else if (kind == ControlKind::TextCentre)
+        rect.adjust(-extra / 2, 0, extra - extra / 2, 0);
+    else
+        rect.setWidth(needed);
 }
 
 QWidget* DialogControls::Widget(int id) const

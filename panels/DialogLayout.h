@@ -7,11 +7,14 @@
 #include <span>
 
 class QButtonGroup;
+class QComboBox;
+class QStyle;
 
 namespace zr
 {
 
 class DialogMetrics;
+class PanelToolTip;
 
 // What a control of a layout is.
 enum class ControlKind : uint8_t {
@@ -69,12 +72,22 @@ public:
 
     QWidget* Widget(int id) const;
     template <typename T> T* Get(int id) const { return qobject_cast<T*>(Widget(id)); }
+    // The panel's tooltip control (null before Build).
+    PanelToolTip* ToolTip() const { return tips_; }
     // The exclusive group a radio button belongs to (by the identifier of any of its buttons).
     QButtonGroup* RadioGroup(int id) const;
 
+    // Narrows the font of a drop-down list just enough for its widest item to show whole in the
+    // closed box; the dialog font again when every item fits.
+    static void FitItems(QComboBox& list);
+
 private:
+    static QStyle* CreateLook(QWidget& dialog);
+    static void FitText(const QWidget& widget, ControlKind kind, QRect& rect);
+
     std::map<int, QPointer<QWidget>> widgets_;
     std::map<int, QButtonGroup*> groups_;
+    PanelToolTip* tips_ = nullptr; // owned by the dialog
 };
 
 } // namespace zr

@@ -1,5 +1,6 @@
 #include "panels/DialogMain.h"
 
+#include <QContextMenuEvent>
 #include <QIcon>
 #include <QPushButton>
 
@@ -81,6 +82,11 @@ void CDialogMain::ShowPanel(int32_t index, bool show)
 {
     if (QPushButton* button = Button(index); button != nullptr && HasWindow())
         button->setChecked(show);
+}
+
+void CDialogMain::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->ignore();
 }
 
 QPushButton* CDialogMain::Button(int32_t panelIndex) const

@@ -36,6 +36,11 @@ public:
 
     // The toggle button of panel 1 to 5, or nullptr.
     QPushButton* Button(int32_t panelIndex) const;
+
+protected:
+    // Passed on to the window that carries the control: a right click anywhere on the panel,
+    // its buttons included, opens the host's context menu.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 } // namespace zr

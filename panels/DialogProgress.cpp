@@ -37,12 +37,13 @@ const DialogLayout& CDialogProgress::Layout()
 
 CDialogProgress::CDialogProgress(const std::string& caption, const DialogMetrics& metrics,
                                  QWidget* over)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(over != nullptr ? over->window() : nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
       over_(over), quitWatch_(new QuitWatch(this))
 {
-    // Not a child of the host's window: the search disables that window, and this one must stay
-    // usable for its Cancel.
+    // Owned by the host's window: it stays above that window, and a host that runs its window
+    // modally does not block it. The search disables the host's window alone (see Show).
     controls_.Build(*this, Layout(), metrics);
     setWindowTitle(QString::fromLocal8Bit(caption));
     Bar()->setRange(0, 100);
@@ -79,6 +80,8 @@ void CDialogProgress::Show()
         const QWidget* host = over_->window();
         move(host->frameGeometry().center() - rect().center());
     }
+    // A window of its own stays usable while the window that owns it is disabled.
+    setEnabled(true);
     show();
     raise();
     deferral_ = std::make_unique<InputDeferral>(*this);

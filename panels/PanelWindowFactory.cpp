@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "panels/ControlWindow.h"
+#include "panels/EventSourceWatch.h"
 #include "panels/PanelFactory.h"
 
 namespace zr
@@ -24,6 +25,10 @@ public:
     int SaveScreenshots(const std::string& folder) override
     {
         return window_ ? window_->SaveScreenshots(QString::fromLocal8Bit(folder)) : 1;
+    }
+    std::unique_ptr<EventSourceWatch> Watch(EventSource& source) override
+    {
+        return window_ ? WatchEventSource(source, window_.data()) : nullptr;
     }
 
 private:

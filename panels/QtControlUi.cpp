@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <cstdio>
+#include <vector>
 
 #include "panels/DialogProgress.h"
 #include "panels/PanelFactory.h"
@@ -73,7 +74,20 @@ bool QtControlUi::HasMainWindow() const
 void QtControlUi::EnableMainWindow(bool enable)
 {
     if (HasMainWindow())
-        controlWindow_->window()->setEnabled(enable);
+        EnableWindowAlone(*controlWindow_->window(), enable);
+}
+
+void QtControlUi::EnableWindowAlone(QWidget& window, bool enable)
+{
+    // Qt passes a window's disabling on to the windows it owns; they are enabled again.
+    std::vector<QWidget*> owned;
+    if (!enable)
+        for (QWidget* child : window.findChildren<QWidget*>())
+            if (child->isWindow() && child->isEnabled())
+                owned.push_back(child);
+    window.setEnabled(enable);
+    for (QWidget* child : owned)
+        child->setEnabled(true);
 }
 
 } // namespace zr

@@ -29,7 +29,10 @@ public:
     std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
     // The host's top-level window, when the control's window sits in one.
     bool HasMainWindow() const override;
+    // Disables or enables the host's window alone, not the floating panels and the progress
+    // window it owns.
     void EnableMainWindow(bool enable) override;
+    static void EnableWindowAlone(QWidget& window, bool enable);
 
     // Message boxes shown (or rendered) so far.
     int MessageCount() const { return messages_; }

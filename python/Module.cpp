@@ -11,6 +11,7 @@
 #include <pybind11/stl.h>
 
 #include "automation/AutomationMembers.h"
+#include "python/AttachedSession.h"
 #include "python/ScriptControl.h"
 #include "python/ValueConversion.h"
 
@@ -281,6 +282,8 @@ PYBIND11_MODULE(zr47xcl, module)
         Unwrap(self).Close();
         return false;
     });
+
+    zr::python::DefineAttach(module, scriptError);
 
     // Controls still alive when the interpreter ends (held by a global, or by a cycle the last
     // collection did not reach) are closed first, so their settings are written.

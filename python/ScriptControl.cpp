@@ -60,28 +60,34 @@ bool SameCallback(const py::object& a, py::handle b)
 
 } // namespace
 
-// The control and its dispatch, with the connections that bring their signals to Python.
-struct ScriptControl::Session {
-    explicit Session(ComponentModule& module)
+// A control of this process on the module settings, and its dispatch.
+class LocalSession final : public ScriptSession
+{
+public:
+    explicit LocalSession(ComponentModule& module)
         : hold(module), control(module.Settings()), dispatch(control)
     {
     }
-    ~Session()
+    ~LocalSession() override
     {
-        events.Reset();
-        log.Reset();
         if (control.HasWindow())
             control.OnDestroy();
     }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    LocalSession(const LocalSession&) = delete;
+    LocalSession& operator=(const LocalSession&) = delete;
+
+    DispatchResult Invoke(const AutomationMember& member, InvokeKind kind,
+                          std::vector<Variant>& args, Variant& result) override
+    {
+        return dispatch.Invoke(member.dispid, kind, args, result);
+    }
+    Signal<const AutomationMember&>& Events() override { return dispatch.eventFired; }
+    Signal<const std::string&, bool>& Log() override { return control.commLog; }
 
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold;
     CXKorvelCamCtrl control;
     CXKorvelCamDispatch dispatch;
-    ScopedConnection<const AutomationMember&> events;
-    ScopedConnection<const std::string&, bool> log;
 };
 
 // One call into the control by the thread that owns it for the call's length. The callback
@@ -120,27 +126,38 @@ private:
 ScriptControl::ScriptControl(const Options& options, py::object scriptError,
                              py::object offlineError)
     : scriptError_(std::move(scriptError)), offlineError_(std::move(offlineError)),
-      strict_(options.strict), module_(std::make_unique<ComponentModule>()),
-      session_(std::make_unique<Session>(*module_))
+      strict_(options.strict), module_(std::make_unique<ComponentModule>())
 {
-    session_->events = ScopedConnection<const AutomationMember&>(
-        session_->dispatch.eventFired, [this](const AutomationMember& e) { DeliverEvent(e); });
-    session_->log = ScopedConnection<const std::string&, bool>(
-        session_->control.commLog,
-        [this](const std::string& line, bool sent) { DeliverLog(line, sent); });
+    auto local = std::make_unique<LocalSession>(*module_);
     if (options.port) {
         std::string error;
         const std::optional<PortChoice> choice =
-            ResolvePort(*options.port, ComPortMap(session_->control.Settings()), error);
+            ResolvePort(*options.port, ComPortMap(local->control.Settings()), error);
         if (!choice)
             throw py::value_error(error);
-        session_->control.SelectCommPort(choice->commClass, choice->port);
+        local->control.SelectCommPort(choice->commClass, choice->port);
     }
     if (options.connect) {
         // Nothing is connected to the signals yet: the start-up needs no Python.
         py::gil_scoped_release release;
-        session_->control.OnCreate();
+        local->control.OnCreate();
     }
+    session_ = std::move(local);
+    ConnectSession();
+}
+
+ScriptControl::ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError)
+    : scriptError_(std::move(scriptError)), session_(std::move(session))
+{
+    ConnectSession();
+}
+
+void ScriptControl::ConnectSession()
+{
+    events_ = ScopedConnection<const AutomationMember&>(
+        session_->Events(), [this](const AutomationMember& e) { DeliverEvent(e); });
+    log_ = ScopedConnection<const std::string&, bool>(
+        session_->Log(), [this](const std::string& line, bool sent) { DeliverLog(line, sent); });
     LiveControls().push_back(this);
 }
 
@@ -207,6 +224,8 @@ void ScriptControl::Close()
     CheckUsable();
     if (depth_ > 0)
         throw std::runtime_error("the control cannot be closed from inside one of its own calls");
+    events_.Reset();
+    log_.Reset();
     session_.reset();
     // The callbacks may refer to this control: let them go so nothing keeps the other alive.
     eventReceivers_.clear();
@@ -221,7 +240,7 @@ py::object ScriptControl::Invoke(const AutomationMember& member, InvokeKind kind
     DispatchResult outcome;
     {
         py::gil_scoped_release release;
-        outcome = session_->dispatch.Invoke(member.dispid, kind, args, result);
+        outcome = session_->Invoke(member, kind, args, result);
     }
     if (std::optional<py::error_already_set> error = scope.TakeCallbackError())
         throw std::move(*error);
@@ -238,7 +257,7 @@ void ScriptControl::CheckStrict(const AutomationMember& member, InvokeKind kind,
     if (!NeedsCamera(member, kind))
         return;
     const std::string name(member.Name());
-    if (!session_->control.CheckOnline()) {
+    if (!SessionOnline()) {
         const std::string what = kind == InvokeKind::PropertyPut ? " kept in the mirror only"
                                                                  : " did not reach the camera";
         RaiseOffline(kOfflineResult, "camera offline: " + name + what);
@@ -246,6 +265,18 @@ void ScriptControl::CheckStrict(const AutomationMember& member, InvokeKind kind,
     const int32_t code = ReturnsResultCode(member) ? result.ToI4().value_or(0) : 0;
     if (code != 0)
         RaiseOffline(code, name + " returned result code " + std::to_string(code));
+}
+
+bool ScriptControl::SessionOnline() const
+{
+    // Through the dispatch, so a control on the session bus answers as one of this process.
+    const AutomationMember* checkOnline =
+        FindSpecialMember(MemberKind::Method, SpecialOp::CheckOnline);
+    std::vector<Variant> none;
+    Variant online;
+    return checkOnline != nullptr &&
+           session_->Invoke(*checkOnline, InvokeKind::Method, none, online).Succeeded() &&
+           online.ToBool().value_or(false);
 }
 
 void ScriptControl::RaiseOffline(int32_t code, const std::string& description) const

@@ -9,6 +9,8 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/Dispatch.h"
+#include "base/Signal.h"
+#include "python/ScriptSession.h"
 
 namespace zr
 {
@@ -54,6 +56,8 @@ public:
         bool strict = false;
     };
     ScriptControl(const Options& options, py::object scriptError, py::object offlineError);
+    // Drives `session` instead, such as a control published on the session bus.
+    ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;
@@ -92,7 +96,6 @@ public:
     static void CloseAll();
 
 private:
-    struct Session;
     class CallScope;
 
     struct EventReceiver {
@@ -101,6 +104,8 @@ private:
         py::object handler; // the handler object it came from, or None
     };
 
+    // Brings the session's events and log lines to DeliverEvent and DeliverLog.
+    void ConnectSession();
     // Raises unless this thread may use the control now.
     void CheckUsable() const;
     py::object Invoke(const AutomationMember& member, InvokeKind kind, std::vector<Variant>& args);
@@ -113,12 +118,17 @@ private:
     // Raises OfflineError after a call a strict control refuses to pass as done.
     void CheckStrict(const AutomationMember& member, InvokeKind kind, const Variant& result) const;
     [[noreturn]] void RaiseOffline(int32_t code, const std::string& description) const;
+    // Whether the control's camera is online, asked through its dispatch.
+    bool SessionOnline() const;
 
     py::object scriptError_;
     py::object offlineError_;
     bool strict_ = false;
     std::unique_ptr<ComponentModule> module_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<ScriptSession> session_;
+    // Declared after the session, so they let go of its signals before it goes.
+    ScopedConnection<const AutomationMember&> events_;
+    ScopedConnection<const std::string&, bool> log_;
     std::vector<EventReceiver> eventReceivers_;
     std::vector<py::object> logReceivers_;
 

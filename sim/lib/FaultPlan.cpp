@@ -98,14 +98,14 @@ std::string Upper(std::string_view text)
     return out;
 }
 
-} // namespace
-
-bool FaultPlan::Add(std::string_view text, std::string& error)
+// Reads the limits at the end of a fault: "@COUNT" (the first COUNT matching lines; -1 when
+// absent) and ":MNEMONIC" (one command word; empty when absent). `rest` becomes what stands
+// before them.
+bool ReadLimits(std::string_view text, std::string_view& rest, int32_t& count,
+                std::string& mnemonic, std::string& error)
 {
-    std::string_view rest = text;
-
-    // "@COUNT" at the very end limits a fault to the first COUNT matching lines.
-    int32_t count = -1;
+    rest = text;
+    count = -1;
     if (size_t at = rest.rfind('@'); at != std::string_view::npos) {
         if (!ParseNumber(rest.substr(at + 1), 1, kMaxCount, count)) {
             error = "bad count after '@' in fault \"" + std::string(text) + "\"";
@@ -114,8 +114,7 @@ bool FaultPlan::Add(std::string_view text, std::string& error)
         rest = rest.substr(0, at);
     }
 
-    // ":MNEMONIC" (2 to 4 letters and digits) limits a fault to one command word.
-    std::string mnemonic;
+    // MNEMONIC: 2 to 4 letters and digits.
     if (size_t colon = rest.rfind(':'); colon != std::string_view::npos) {
         std::string_view word = rest.substr(colon + 1);
         bool isWord = word.size() >= 2 && word.size() <= 4;
@@ -131,6 +130,18 @@ bool FaultPlan::Add(std::string_view text, std::string& error)
             rest = rest.substr(0, colon);
         }
     }
+    return true;
+}
+
+} // namespace
+
+bool FaultPlan::Add(std::string_view text, std::string& error)
+{
+    std::string_view rest;
+    int32_t count = -1;
+    std::string mnemonic;
+    if (!ReadLimits(text, rest, count, mnemonic, error))
+        return false;
 
     size_t eq = rest.find('=');
     std::string_view kind = rest.substr(0, eq);

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "base/ProfileFile.h"
 #include "support/TempDir.h"
 
@@ -288,7 +286,7 @@ TEST(ProfileFileTest, SaveReplacesAtomically)
     // A pipe (or a device) at the path stays what it is; writing there is not a replacement.
     std::string fifo = dir.File("pipe.cam");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
-    EXPECT_FALSE(ProfileFile::ReplaceFile(fifo, "report\r\n"));
+    EXPECT_FALSE(AtomicFile::Replace(fifo, "report\r\n"));
     ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
@@ -302,32 +300,6 @@ TEST(ProfileFileTest, SaveReplacesAtomically)
                                                      "new-link.cam", "pipe.cam", "setup.cam"}));
     EXPECT_TRUE(file.Save(path));
     EXPECT_EQ(ProfileFile(path).GetString("General", "Padding", ""), std::string(255, 'p'));
-}
-
-// Under a file size limit a save fails with EFBIG like any other write error: the limit's signal
-// does not end the process, and no temporary file stays behind.
-TEST(ProfileFileTest, FileSizeLimitFailsTheSaveNotTheProcess)
-{
-    TempDir dir;
-    const std::string path = dir.File("limited.cam");
-    ASSERT_TRUE(TempDir::WriteFile(path, "[General]\r\n"));
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_DFL); // as in a shell under "ulimit -f"
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 1024;
-        const bool failed = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-                            !ProfileFile::ReplaceFile(path, std::string(5000, 'x')) &&
-                            errno == EFBIG &&
-                            !ProfileFile::ReplaceFile(path, std::string(5000, 'y'));
-        ::_exit(failed ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(TempDir::ReadFile(path), "[General]\r\n");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"limited.cam"});
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST(Signal, ScopedConnectionDisconnectsWhenItGoes)
     int calls = 0;
     {
         ScopedConnection<const std::string&, bool> a(signal,
-                                                      [&](const std::string&, bool) { ++calls; });
+                                                     [&](const std::string&, bool) { ++calls; });
         ScopedConnection<const std::string&, bool> moved = std::move(a);
         signal.Emit("x", true);
         EXPECT_EQ(signal.Count(), 1u);

@@ -11,6 +11,7 @@
 #include "control/ControlTestBed.h"
 #include "control/ControlUi.h"
 #include "panels/PanelEnvironment.h"
+#include "panels/QtControlUi.h"
 
 namespace zr
 {
@@ -54,7 +55,7 @@ public:
     void EndWaitCursor() override { bed.ui.EndWaitCursor(); }
     std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
     bool HasMainWindow() const override { return true; }
-    void EnableMainWindow(bool enable) override { host.setEnabled(enable); }
+    void EnableMainWindow(bool enable) override { QtControlUi::EnableWindowAlone(host, enable); }
 
     // Called with each progress window as it is created; the titles it is given are collected.
     std::function<void(CDialogProgress&)> onProgress;

@@ -50,8 +50,16 @@ TEST(ProgressWindow, TitleCountsTheCandidatesAndCancelEndsTheSearch)
     int32_t commClass = -7;
     int32_t port = -7;
     int bars = 0;
+    // While the search runs the host's window alone is disabled: the progress window it owns
+    // (and so stays above it) keeps its Cancel usable.
+    int ownedAndUsable = 0;
     panels.onProgress = [&](CDialogProgress& window) {
-        QObject::connect(window.Bar(), &QProgressBar::valueChanged, [&](int) { ++bars; });
+        QObject::connect(window.Bar(), &QProgressBar::valueChanged, [&](int) {
+            ++bars;
+            if (window.parentWidget() == &panels.host && window.isEnabled() &&
+                window.CancelButton()->isEnabled() && !panels.host.isEnabled())
+                ++ownedAndUsable;
+        });
     };
     EXPECT_EQ(control.AutoSelectCommunication(commClass, port, true), 0);
     EXPECT_EQ(commClass, -7);
@@ -60,6 +68,7 @@ TEST(ProgressWindow, TitleCountsTheCandidatesAndCancelEndsTheSearch)
     EXPECT_EQ(panels.progressTitles.back(), "In Progress (100.0%)");
     EXPECT_EQ(panels.progressTitles[0], Title(1, candidates));
     EXPECT_EQ(bars, candidates);
+    EXPECT_EQ(ownedAndUsable, candidates);
     EXPECT_TRUE(panels.host.isEnabled());
 
     // Cancel, pressed while the window is up, is seen at the next candidate.

@@ -1,4 +1,4 @@
-#include "host/DisplayCheck.h"
+#include "host/DisplayProbe.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -18,13 +18,13 @@ std::string Environment(const char* name)
 
 } // namespace
 
-std::string UnreachableDisplay(int argc, char** argv)
+DisplayProbe::DisplayProbe(int argc, char** argv)
 {
     std::string display = Environment("DISPLAY");
     std::string origin = "DISPLAY";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-platform") == 0)
-            return {};
+            return;
         if (std::strcmp(argv[i], "-display") == 0 && i + 1 < argc) {
             display = argv[i + 1];
             origin = "-display";
@@ -33,14 +33,20 @@ std::string UnreachableDisplay(int argc, char** argv)
     const std::string platform = Environment("QT_QPA_PLATFORM");
     if ((!platform.empty() && !platform.starts_with("xcb")) ||
         (platform.empty() && !Environment("WAYLAND_DISPLAY").empty()) || display.empty())
-        return {};
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const int error = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    if (error == 0)
-        return {};
-    return "cannot open the X display \"" + display + "\" (" + origin +
-           "): no X server answers there, or it refused the connection";
+        return;
+    connection_ = xcb_connect(display.c_str(), nullptr);
+    if (xcb_connection_has_error(connection_) == 0)
+        return;
+    Release();
+    error_ = "cannot open the X display \"" + display + "\" (" + origin +
+             "): no X server answers there, or it refused the connection";
+}
+
+void DisplayProbe::Release()
+{
+    if (connection_ != nullptr)
+        xcb_disconnect(connection_);
+    connection_ = nullptr;
 }
 
 } // namespace zr

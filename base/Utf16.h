@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zr
+{
+
+// Whether the text is valid UTF-8: no sequence cut short or overlong, no surrogate, nothing
+// beyond U+10FFFF.
+bool IsUtf8(std::string_view text);
+
+// UTF-16 text (without its byte-order mark) as UTF-8; false for an odd number of bytes or a
+// surrogate without its partner.
+bool DecodeUtf16(std::string_view bytes, bool bigEndian, std::string& text);
+
+// Valid UTF-8 text as UTF-16 with its byte-order mark; conversion stops at the first invalid
+// sequence.
+std::string EncodeUtf16(std::string_view text, bool bigEndian);
+
+} // namespace zr

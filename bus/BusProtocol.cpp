@@ -1,0 +1,147 @@
+#include "bus/BusProtocol.h"
+
+#include <cstdio>
+
+namespace zr::bus
+{
+
+const char* BusType(VarType type)
+{
+    switch (type) {
+    case VarType::I4:
+    case VarType::PtrI4:
+        return "i";
+    case VarType::Bool:
+        return "b";
+    case VarType::BStr:
+        return "s";
+    case VarType::Void:
+        break;
+    }
+    return "";
+}
+
+std::string InputSignature(const AutomationMember& method)
+{
+    std::string signature;
+    for (const AutomationArgument& argument : method.Arguments())
+        if (argument.type != VarType::PtrI4)
+            signature += BusType(argument.type);
+    return signature;
+}
+
+std::string OutputSignature(const AutomationMember& method)
+{
+    std::string signature = BusType(method.type);
+    for (const AutomationArgument& argument : method.Arguments())
+        if (argument.type == VarType::PtrI4)
+            signature += BusType(argument.type);
+    return signature;
+}
+
+std::string ErrorName(int32_t status)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "E%08X", static_cast<unsigned>(status));
+    return kErrorPrefix + std::string(code);
+}
+
+std::optional<int32_t> StatusOfErrorName(std::string_view name)
+{
+    const std::string_view prefix = kErrorPrefix;
+    if (!name.starts_with(prefix) || name.size() != prefix.size() + 9 || name[prefix.size()] != 'E')
+        return std::nullopt;
+    uint32_t status = 0;
+    for (char c : name.substr(prefix.size() + 1)) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return std::nullopt;
+        status = status * 16 + static_cast<uint32_t>(digit);
+    }
+    return static_cast<int32_t>(status);
+}
+
+std::string BusName(int64_t pid, int index)
+{
+    std::string name = kNamePrefix + std::string("p") + std::to_string(pid);
+    if (index > 1)
+        name += "_" + std::to_string(index);
+    return name;
+}
+
+namespace
+{
+
+void AppendArg(std::string& xml, const char* type, const char* name, const char* direction)
+{
+    xml += "   <arg type=\"";
+    xml += type;
+    xml += "\"";
+    if (name != nullptr) {
+        xml += " name=\"";
+        xml += name;
+        xml += "\"";
+    }
+    if (direction != nullptr) {
+        xml += " direction=\"";
+        xml += direction;
+        xml += "\"";
+    }
+    xml += "/>\n";
+}
+
+void AppendMember(std::string& xml, const AutomationMember& m)
+{
+    const std::string name(m.Name());
+    if (m.kind == MemberKind::Property) {
+        xml += "  <property name=\"" + name + "\" type=\"" + BusType(m.type) + "\" access=\"" +
+               (m.readOnly ? "read" : "readwrite") + "\"";
+        // The visibility flags change without a notification the bus could follow.
+        if (m.special == SpecialOp::PanelVisibility)
+            xml += ">\n   <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
+                   "value=\"false\"/>\n  </property>\n";
+        else
+            xml += "/>\n";
+        return;
+    }
+    if (m.kind == MemberKind::Event) {
+        xml += "  <signal name=\"" + name + "\">\n  </signal>\n";
+        return;
+    }
+    xml += "  <method name=\"" + name + "\">\n";
+    for (const AutomationArgument& a : m.Arguments())
+        if (a.type != VarType::PtrI4)
+            AppendArg(xml, BusType(a.type), a.name, "in");
+    if (m.type != VarType::Void)
+        AppendArg(xml, BusType(m.type), "result", "out");
+    for (const AutomationArgument& a : m.Arguments())
+        if (a.type == VarType::PtrI4)
+            AppendArg(xml, BusType(a.type), a.name, "out");
+    xml += "  </method>\n";
+}
+
+} // namespace
+
+std::string InterfaceXml()
+{
+    std::string xml = " <interface name=\"" + std::string(kInterface) + "\">\n";
+    for (const AutomationMember& m : AutomationMembers())
+        AppendMember(xml, m);
+    xml += "  <method name=\"" + std::string(kStopMethod) + "\">\n  </method>\n";
+    xml += "  <signal name=\"" + std::string(kLogSignal) + "\">\n";
+    AppendArg(xml, "s", "line", nullptr);
+    AppendArg(xml, "b", "sent", nullptr);
+    xml += "  </signal>\n";
+    xml += "  <signal name=\"" + std::string(kProgressSignal) + "\">\n";
+    AppendArg(xml, "s", "operation", nullptr);
+    AppendArg(xml, "i", "done", nullptr);
+    AppendArg(xml, "i", "total", nullptr);
+    xml += "  </signal>\n </interface>\n";
+    return xml;
+}
+
+} // namespace zr::bus

@@ -1,0 +1,221 @@
+// The desktop program's control on a private session bus: a value that another program sets
+// through the bus reaches the panels through the control's own notifications, the message list
+// shows the exchange, and the tool saves it at the end as usual.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QWidget>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "ChildProcess.h"
+#include "base/ProfileFile.h"
+#include "bus/BusClient.h"
+#include "host/ControlDialog.h"
+#include "sim/lib/PtyServer.h"
+#include "sim/lib/SimCamera.h"
+#include "support/SessionBus.h"
+#include "support/TempDir.h"
+
+namespace zr
+{
+namespace
+{
+
+QWidget* VisibleWindow(const QString& prefix)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowTitle().startsWith(prefix))
+            return widget;
+    }
+    return nullptr;
+}
+
+bool ShowsChoice(QWidget* panel, const QString& text)
+{
+    for (QComboBox* box : panel->findChildren<QComboBox*>())
+        if (box->currentText() == text)
+            return true;
+    return false;
+}
+
+QStringList Messages(QWidget* panel)
+{
+    QStringList lines;
+    for (QListWidget* list : panel->findChildren<QListWidget*>())
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+    return lines;
+}
+
+TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAndSaves)
+{
+    test::PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    test::TempDir dir;
+    sim::PtyServer camera(sim::SimOptions{});
+    ASSERT_TRUE(camera.IsServing());
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
+    std::filesystem::create_directories(dir.File("messages"));
+    const std::string settingsFile =
+        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
+    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera.DevicePath() +
+                                                           "\r\nClass=0\r\nPort=0\r\n"));
+    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
+                              dir.File("regsvr.log"));
+    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+
+    CXKorvelZR47xCL control =
+        CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPath());
+    ASSERT_TRUE(control.HasControl()) << control.Failure();
+    control.SetScreenshotFolder(dir.File("messages"));
+    auto dialog = std::make_unique<CControlDialog>(std::move(control),
+                                                   [](QWidget*, const QString&) { return true; });
+    dialog->show();
+    QWidget* imager1 = VisibleWindow("Imager 1 - ");
+    QWidget* communication = VisibleWindow("Communication");
+    ASSERT_NE(imager1, nullptr);
+    ASSERT_NE(communication, nullptr);
+    ASSERT_FALSE(ShowsChoice(imager1, "1/1000"));
+
+    // The script runs while the tool's event loop runs, as in a desktop session.
+    test::ChildProcess script({std::string(ZR_BIN_DIR) + "/zr47xcl", "--attach", "set",
+                               "IMG1ShutterSpeed=6", "get", "IMG1ShutterSpeedString"},
+                              dir.File("script.log"));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (script.Running() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(script.Wait(1000), 0) << test::TempDir::ReadFile(dir.File("script.log"));
+    EXPECT_EQ(test::TempDir::ReadFile(dir.File("script.log")), "1/1000\n");
+
+    // Shown at once: the script's set returned after the panels had been notified.
+    EXPECT_TRUE(ShowsChoice(imager1, "1/1000"));
+    const QStringList lines = Messages(communication);
+    EXPECT_TRUE(lines.contains("SH1=6")) << lines.join(" | ").toStdString();
+    EXPECT_TRUE(lines.contains("COMPLETE")) << lines.join(" | ").toStdString();
+    EXPECT_EQ(camera.Camera().Value("SH1"), 6);
+
+    // While an operation of the window holds the control (its wait cursor is up), a script's
+    // call waits, and goes through once the operation is over.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    test::ChildProcess waiting(
+        {std::string(ZR_BIN_DIR) + "/zr47xcl", "--attach", "set", "IMG1ShutterSpeed=4"},
+        dir.File("waiting.log"));
+    const auto held = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < held)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(waiting.Running()) << test::TempDir::ReadFile(dir.File("waiting.log"));
+    EXPECT_EQ(camera.Camera().Value("SH1"), 6);
+    QApplication::restoreOverrideCursor();
+    const auto released = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (waiting.Running() && std::chrono::steady_clock::now() < released)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(waiting.Wait(1000), 0) << test::TempDir::ReadFile(dir.File("waiting.log"));
+    EXPECT_EQ(camera.Camera().Value("SH1"), 4);
+    EXPECT_TRUE(ShowsChoice(imager1, "1/250"));
+
+    EXPECT_TRUE(dialog->close());
+    dialog.reset();
+    EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 4);
+}
+
+// An X server on the first free display of :50 to :59, ready once it has written its display
+// number; empty Display() when none started.
+class XServerOnFreeDisplay
+{
+public:
+    explicit XServerOnFreeDisplay(const std::string& logFile)
+    {
+        for (int number = 50; number <= 59 && display_.empty(); ++number) {
+            int fds[2];
+            if (::pipe2(fds, O_CLOEXEC) != 0)
+                return;
+            server_ = std::make_unique<test::ChildProcess>(
+                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-displayfd", "3",
+                                         "-nolisten", "tcp", "-screen", "0", "1280x1024x24"},
+                logFile, fds[1]);
+            ::close(fds[1]);
+            std::string written;
+            char c = 0;
+            pollfd readable{fds[0], POLLIN, 0};
+            while (::poll(&readable, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+                written += c;
+            ::close(fds[0]);
+            if (!server_->Started())
+                return;
+            if (c == '\n' && written == std::to_string(number))
+                display_ = ":" + written;
+        }
+    }
+    bool Installed() const { return server_ && server_->Started(); }
+    const std::string& Display() const { return display_; }
+
+private:
+    std::unique_ptr<test::ChildProcess> server_;
+    std::string display_;
+};
+
+TEST(ToolOnTheBus, TheToolOnAnXServerServesAScriptAndSavesWhatItSet)
+{
+    test::PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    test::TempDir dir;
+    XServerOnFreeDisplay server(dir.File("xvfb.log"));
+    if (!server.Installed())
+        GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_FALSE(server.Display().empty()) << test::TempDir::ReadFile(dir.File("xvfb.log"));
+    sim::PtyServer camera(sim::SimOptions{});
+    ASSERT_TRUE(camera.IsServing());
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
+    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
+    const std::string settingsFile =
+        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
+    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera.DevicePath() +
+                                                           "\r\nClass=0\r\nPort=0\r\n"));
+    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
+                              dir.File("regsvr.log"));
+    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+
+    test::ScopedEnv displayName("DISPLAY", server.Display());
+    test::ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+    test::ChildProcess tool({std::string(ZR_BIN_DIR) + "/zr47xcl-tool"}, dir.File("tool.log"));
+    auto log = [&] { return "tool output:\n" + test::TempDir::ReadFile(dir.File("tool.log")); };
+    // The tool publishes its control once its window is up and connected.
+    std::string error;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::vector<bus::PublishedControl> published;
+    while ((published = bus::BusClient::List(error)).empty() && tool.Running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(published.size(), 1u) << error << log();
+    EXPECT_TRUE(published[0].online);
+
+    test::ChildProcess script({std::string(ZR_BIN_DIR) + "/zr47xcl", "--attach", "COM1", "set",
+                               "IMG1ShutterSpeed=6", "get", "IMG1ShutterSpeedString"},
+                              dir.File("script.log"));
+    EXPECT_EQ(script.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("script.log"));
+    EXPECT_EQ(test::TempDir::ReadFile(dir.File("script.log")), "1/1000\n");
+    EXPECT_EQ(camera.Camera().Value("SH1"), 6);
+
+    // Ended like a confirmed close, the tool saves what the script set.
+    tool.Signal(SIGTERM);
+    EXPECT_EQ(tool.Wait(20000), 130) << log();
+    EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
+}
+
+} // namespace
+} // namespace zr
