@@ -117,6 +117,21 @@ std::string MemberNames(MemberKind kind, bool writableOnly)
     return names;
 }
 
+// The methods that take a file name: their argument is named as a file name is.
+std::string FileMethodNames()
+{
+    std::string names;
+    for (const AutomationMember& m : AutomationMembers()) {
+        if (m.kind != MemberKind::Method)
+            continue;
+        for (const AutomationArgument& argument : m.Arguments())
+            if (argument.type == VarType::BStr &&
+                std::string_view(argument.name).ends_with("FileName"))
+                names += (names.empty() ? "" : " ") + std::string(m.Name());
+    }
+    return names;
+}
+
 } // namespace
 
 std::string UsageText()
@@ -145,29 +160,51 @@ std::string CompletionScript()
     out += "_zr47xcl_properties=\"" + MemberNames(MemberKind::Property, false) + "\"\n";
     out += "_zr47xcl_writable=\"" + MemberNames(MemberKind::Property, true) + "\"\n";
     out += "_zr47xcl_methods=\"" + MemberNames(MemberKind::Method, false) + "\"\n";
+    out += "_zr47xcl_file_methods=\"" + FileMethodNames() + "\"\n";
+    out += "\n# The words of $1 that start with the word being completed in any letter case, each "
+           "with\n"
+           "# $2 appended: member names match as the program matches them.\n"
+           "_zr47xcl_match()\n{\n"
+           "    local word lower=${cur,,}\n"
+           "    for word in $1; do\n"
+           "        [[ ${word,,} == \"$lower\"* ]] && COMPREPLY+=(\"$word$2\")\n"
+           "    done\n}\n";
     out += "\n_zr47xcl()\n{\n"
            "    local cur=${COMP_WORDS[COMP_CWORD]}\n"
            "    local prev=${COMP_WORDS[COMP_CWORD-1]}\n"
            "    COMPREPLY=()\n"
+           "    # A file name after a method that takes one (call WriteAllToFile FILE).\n"
+           "    if [[ $COMP_CWORD -ge 2 && ${COMP_WORDS[COMP_CWORD-2],,} == call &&\n"
+           "          \" ${_zr47xcl_file_methods,,} \" == *\" ${prev,,} \"* ]]; then\n"
+           "        compopt -o filenames 2>/dev/null\n"
+           "        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+           "        return\n"
+           "    fi\n"
            "    case $prev in\n";
     for (const VerbCompletion& group : VerbCompletions()) {
         out += "    " + group.words + ")\n";
         if (group.assignment)
             out += "        # NAME=VALUE: complete the name and its equals sign, then let the "
                    "value be typed.\n"
-                   "        COMPREPLY=($(compgen -S = -W \"$_zr47xcl_" +
-                   group.list + "\" -- \"$cur\"))\n        compopt -o nospace 2>/dev/null\n";
+                   "        _zr47xcl_match \"$_zr47xcl_" +
+                   group.list + "\" =\n        compopt -o nospace 2>/dev/null\n";
         else
-            out +=
-                "        COMPREPLY=($(compgen -W \"$_zr47xcl_" + group.list + "\" -- \"$cur\"))\n";
+            out += "        _zr47xcl_match \"$_zr47xcl_" + group.list + "\"\n";
         out += "        return ;;\n";
     }
     std::string options;
     for (const OptionRow& row : OptionRows()) {
         options += (options.empty() ? "" : " ") + std::string(row.name);
+        // A value that starts with a slash is a path (a port's device).
         if (!row.valueWords.empty())
-            out += "    " + std::string(row.name) + ")\n        COMPREPLY=($(compgen -W \"" +
-                   std::string(row.valueWords) + "\" -- \"$cur\"))\n        return ;;\n";
+            out += "    " + std::string(row.name) +
+                   ")\n        if [[ $cur == /* ]]; then\n"
+                   "            compopt -o filenames 2>/dev/null\n"
+                   "            COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+                   "            return\n"
+                   "        fi\n"
+                   "        _zr47xcl_match \"" +
+                   std::string(row.valueWords) + "\"\n        return ;;\n";
     }
     std::string verbs;
     for (const VerbRow& row : VerbRows())

@@ -6,7 +6,6 @@
 #include <iterator>
 
 #include "cli/CommandTable.h"
-#include "comm/ComPortMap.h"
 
 namespace zr::cli
 {
@@ -38,16 +37,6 @@ size_t EditDistance(const std::string& a, const std::string& b)
         }
     }
     return row[b.size()];
-}
-
-// A non-negative decimal number, the whole text.
-std::optional<int32_t> ParseIndex(std::string_view text)
-{
-    int32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
-        return std::nullopt;
-    return value;
 }
 
 bool IsOption(const std::string& token)
@@ -128,20 +117,7 @@ const AutomationMember* FindOfKind(const std::string& name, MemberKind kind, std
 
 std::optional<PortChoice> ParsePort(const std::string& text)
 {
-    const std::string lower = Lower(text);
-    if (lower.starts_with("com")) {
-        std::optional<int32_t> number = ParseIndex(std::string_view(lower).substr(3));
-        if (!number || *number < 1 || *number > ComPortMap::kPortCount)
-            return std::nullopt;
-        return PortChoice{0, *number - 1};
-    }
-    if (lower.starts_with("cl:")) {
-        std::optional<int32_t> index = ParseIndex(std::string_view(lower).substr(3));
-        if (!index)
-            return std::nullopt;
-        return PortChoice{1, *index};
-    }
-    return std::nullopt;
+    return ParsePortName(text);
 }
 
 std::vector<std::string> SuggestMembers(const std::string& name, MemberKind kind)
@@ -171,12 +147,18 @@ namespace
 bool ApplyPort(CommandLine& line, const std::string* value, std::string& error)
 {
     if (value == nullptr) {
-        error = "--port needs COM1..COM16 or CL:N";
+        error = "--port needs COM1..COM16, CL:N or a device path";
         return false;
+    }
+    line.port.reset();
+    line.portDevice.clear();
+    if (value->starts_with('/')) {
+        line.portDevice = *value;
+        return true;
     }
     line.port = ParsePort(*value);
     if (!line.port) {
-        error = "--port needs COM1..COM16 or CL:N, got " + Quoted(*value);
+        error = "--port needs COM1..COM16, CL:N or a device path, got " + Quoted(*value);
         return false;
     }
     return true;
@@ -214,6 +196,10 @@ constexpr VerbRow kVerbRows[] = {
     {"dump", Verb::Dump, Operands::None, MemberKind::Property, true, "dump",
      "read all settings from the camera, then print every camera setting as\n"
      "NAME=VALUE (TEXT), in table order (with --offline: the mirror as it is)"},
+    {"ports", Verb::Ports, Operands::None, MemberKind::Property, true, "ports",
+     "list every communication class and its ports: each COM port with its device\n"
+     "and whether it is present, the Camera Link ports as CL:N with their names;\n"
+     "alone, it makes no connection attempt"},
     {"serve", Verb::Serve, Operands::None, MemberKind::Property, true, "serve",
      "run the control without a window and publish it on the session bus until\n"
      "SIGTERM or SIGINT (prints its bus name first); runs alone, with --port,\n"
@@ -231,8 +217,9 @@ constexpr OptionRow kOptionRows[] = {
      "fail (exit status 3) when a verb ran while the camera was offline or a method\n"
      "returned a non-zero result code; later verbs do not run", ""},
     {"--port", "", OptionValue::Required, nullptr, ApplyPort, true, "--port PORT",
-     "start up on PORT instead of the remembered port: COM1..COM16, or CL:N for port\n"
-     "index N of the Camera Link class; remembered at exit like StartCommunication",
+     "start up on PORT instead of the remembered port: COM1..COM16, CL:N for port\n"
+     "index N of the Camera Link class, or the device path of a COM port (the port\n"
+     "the module settings map to it); remembered at exit like StartCommunication",
      "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
     {"--attach", "", OptionValue::Trailing, nullptr, ApplyAttach, true, "--attach [PORT]",
      "run the verbs on the control another program publishes on the session bus\n"
@@ -240,6 +227,8 @@ constexpr OptionRow kOptionRows[] = {
      "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
     {"--help", "-h", OptionValue::None, &CommandLine::help, nullptr, false, "--help",
      "show this text", ""},
+    {"--version", "", OptionValue::None, &CommandLine::version, nullptr, false, "--version",
+     "show the version", ""},
 };
 // clang-format on
 
@@ -456,7 +445,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         if (!read)
             return false;
     }
-    if (line.steps.empty() && !line.help) {
+    if (line.steps.empty() && !line.help && !line.version) {
         error = "no verb given (see zr47xcl --help)";
         return false;
     }

@@ -7,11 +7,12 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/AutomationTypes.h"
+#include "comm/PortName.h"
 
 namespace zr::cli
 {
 
-enum class Verb { Get, Set, Call, List, Describe, Dump, Serve };
+enum class Verb { Get, Set, Call, List, Describe, Dump, Ports, Serve };
 
 // One verb of the command line, checked against the member table.
 struct Step {
@@ -23,13 +24,11 @@ struct Step {
 };
 
 // A communication class and port chosen on the command line.
-struct PortChoice {
-    int32_t commClass = 0;
-    int32_t port = 0;
-};
+using PortChoice = zr::PortChoice;
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     bool offline = false;
     bool log = false;
     bool events = false;
@@ -38,6 +37,9 @@ struct CommandLine {
     // `port` when given) instead of one of this program's own.
     bool attach = false;
     std::optional<PortChoice> port;
+    // --port with a device path: resolved to its COM port through the module settings before
+    // the start-up (port is then set).
+    std::string portDevice;
     std::vector<Step> steps;
 
     // Whether a verb needs the control object (list works on the member table alone).
@@ -52,7 +54,7 @@ struct CommandLine {
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
 
 // "COM1".."COM16" (class 0, port 0..15, any letter case) or "CL:N" (class 1, port index N);
-// nothing for anything else.
+// nothing for anything else (a device path is resolved later, with the module settings).
 std::optional<PortChoice> ParsePort(const std::string& text);
 
 // Up to three member names of that kind closest to `name` in spelling, nearest first; empty

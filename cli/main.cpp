@@ -1,5 +1,6 @@
 // zr47xcl: drives one ZR-47xCL control object through its automation interface.
 
+#include <algorithm>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
@@ -8,16 +9,20 @@
 #include <unistd.h>
 #include <vector>
 
+#include "automation/CameraUse.h"
 #include "camera/CameraError.h"
-#include "camera/ParameterTable.h"
 #include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptGuard.h"
+#include "cli/PortsReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
+#include "comm/ComPortMap.h"
+#include "comm/PortName.h"
 #include "component/ComponentInterface.h"
 #include "control/Identities.h"
+#include "control/ModuleSettings.h"
 
 namespace
 {
@@ -68,39 +73,6 @@ private:
     bool log_;
 };
 
-// How the camera figures in a method with a behaviour of its own: whether it needs the camera
-// to do anything, and whether its result is a result code (0 for success).
-struct CameraUse {
-    SpecialOp op;
-    bool needsCamera;
-    bool resultCode;
-};
-constexpr CameraUse kCameraUses[] = {
-    {SpecialOp::ReadCurrentArea, true, false},
-    {SpecialOp::ReadCurrentAreaString, true, false},
-    {SpecialOp::LoadSettings, true, true},
-    {SpecialOp::StoreSettings, true, true},
-    {SpecialOp::ReadAllFromCamera, true, true},
-    {SpecialOp::WriteAllToCamera, true, true},
-    {SpecialOp::ReadAllFromFile, true, true},
-    {SpecialOp::WriteAllToFile, false, true},
-    {SpecialOp::WriteCameraDataToFile, true, true},
-    {SpecialOp::StartCommunication, true, true},
-    {SpecialOp::AutoSelectCommunication, true, false},
-    {SpecialOp::OnePushBalance, true, true},
-    {SpecialOp::ShadingRecalibration, true, true},
-};
-
-const CameraUse* FindCameraUse(const AutomationMember& member)
-{
-    if (member.kind != MemberKind::Method || member.behaviour != MemberBehaviour::Special)
-        return nullptr;
-    for (const CameraUse& use : kCameraUses)
-        if (use.op == member.special)
-            return &use;
-    return nullptr;
-}
-
 // Whether the verb would have had to reach the camera: a write of a row the camera holds, a
 // method that talks to the camera, a dump (its read-all).
 bool NeedsCamera(const Step& step)
@@ -109,17 +81,10 @@ bool NeedsCamera(const Step& step)
         return true;
     if (step.member == nullptr)
         return false;
-    const AutomationMember& member = *step.member;
-    if (step.verb == Verb::Set) {
-        if (member.special == SpecialOp::UserId)
-            return true;
-        return member.row >= 0 && member.row < PARAMETER_COUNT &&
-               kParameterTable[static_cast<size_t>(member.row)].Has(PF_WRITE);
-    }
-    if (step.verb == Verb::Call) {
-        const CameraUse* use = FindCameraUse(member);
-        return use != nullptr && use->needsCamera;
-    }
+    if (step.verb == Verb::Set)
+        return zr::NeedsCamera(*step.member, InvokeKind::PropertyPut);
+    if (step.verb == Verb::Call)
+        return zr::NeedsCamera(*step.member, InvokeKind::Method);
     return false;
 }
 
@@ -213,6 +178,15 @@ StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
     return outcome;
 }
 
+StepOutcome RunPorts(IXKorvelCamObject* object, Step&, ProgressLine&)
+{
+    // The module settings as they are now: the [Comm] entries say which device each COM port is.
+    const ModuleSettings settings;
+    std::fputs(cli::PortsReport(*object, settings).c_str(), stdout);
+    std::fflush(stdout);
+    return {};
+}
+
 // get, set and call: one invocation of the member.
 StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
 {
@@ -232,8 +206,7 @@ StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
     if (step.verb == Verb::Get || member.type != VarType::Void)
         WriteLine(stdout, result.ToText());
     if (step.verb == Verb::Call) {
-        const CameraUse* use = FindCameraUse(member);
-        if (use != nullptr && use->resultCode)
+        if (ReturnsResultCode(member))
             outcome.resultCode = result.ToI4().value_or(0);
         auto arguments = member.Arguments();
         for (size_t i = 0; i < arguments.size(); ++i) {
@@ -249,8 +222,9 @@ struct VerbRunner {
     StepRunner run;
 };
 constexpr VerbRunner kVerbRunners[] = {
-    {Verb::Get, RunMember}, {Verb::Set, RunMember},        {Verb::Call, RunMember},
-    {Verb::List, RunList},  {Verb::Describe, RunDescribe}, {Verb::Dump, RunDump},
+    {Verb::Get, RunMember},  {Verb::Set, RunMember},        {Verb::Call, RunMember},
+    {Verb::List, RunList},   {Verb::Describe, RunDescribe}, {Verb::Dump, RunDump},
+    {Verb::Ports, RunPorts},
 };
 
 StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
@@ -349,6 +323,12 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
     return kExitOk;
 }
 
+bool OnlyPorts(const CommandLine& line)
+{
+    return std::all_of(line.steps.begin(), line.steps.end(),
+                       [](const Step& step) { return step.verb == Verb::Ports; });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -362,6 +342,20 @@ int main(int argc, char** argv)
     if (line.help) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return kExitOk;
+    }
+    if (line.version) {
+        WriteLine(stdout, std::string("zr47xcl ") + ZR_VERSION);
+        return kExitOk;
+    }
+    // A device path names the COM port the module settings map to it.
+    if (!line.portDevice.empty()) {
+        std::string why;
+        const ModuleSettings settings;
+        line.port = ResolvePort(line.portDevice, ComPortMap(settings), why);
+        if (!line.port) {
+            WriteLine(stderr, "zr47xcl: --port: " + why);
+            return kExitUsage;
+        }
     }
 
     ProgressLine err(::isatty(STDERR_FILENO) == 1);
@@ -396,8 +390,10 @@ int main(int argc, char** argv)
         InterruptGuard interrupts;
         if (line.port)
             object->SelectPort(line.port->commClass, line.port->port);
-        object->Start(!line.offline);
-        if (!line.offline && !IsOnline(*object)) {
+        // Listing the ports needs no camera: without another verb there is no connection attempt.
+        const bool connect = !line.offline && !OnlyPorts(line);
+        object->Start(connect);
+        if (connect && !IsOnline(*object)) {
             const std::string why = object->ConnectionFailure();
             if (!why.empty())
                 err.Line("zr47xcl: " + why);

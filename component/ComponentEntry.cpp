@@ -33,7 +33,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 }
 
 // The absolute path of the file this code was loaded from: the component library, or the
-// program when the code is linked into one.
+// program when the code is linked into one. The library's real file carries the full version
+// (libXKorvelZR47xCL.so.1.30); when the link named after its SONAME lies beside it and leads to
+// it, that link is the path, so a registration outlives an upgrade that replaces the real file.
 std::string ModulePath()
 {
     Dl_info info{};
@@ -43,7 +45,12 @@ std::string ModulePath()
     char resolved[PATH_MAX];
     if (::realpath(info.dli_fname, resolved) == nullptr)
         return {};
-    return resolved;
+    std::string path = resolved;
+    std::string soname = path.substr(0, path.rfind('/') + 1) + std::string(ZR_COMPONENT_SONAME);
+    char linked[PATH_MAX];
+    if (soname != path && ::realpath(soname.c_str(), linked) != nullptr && path == linked)
+        return soname;
+    return path;
 }
 
 class ControlFactory final : public IXKorvelCamClassFactory

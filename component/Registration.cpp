@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -130,6 +132,22 @@ bool SaveRegistry(ProfileFile& file, const std::string& path)
     return file.Save(path);
 }
 
+// A registration file that unregistering has left without any entry goes, and with it its
+// folder when nothing else is in it, so an installation removed leaves nothing behind.
+void RemoveIfEmpty(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    if (text.find_first_not_of(" \t\r\n") != std::string::npos)
+        return;
+    std::error_code ec;
+    if (std::filesystem::remove(path, ec))
+        std::filesystem::remove(std::filesystem::path(path).parent_path(), ec); // only if empty
+}
+
 // Whether two library paths name one file: the same text, or two names of one existing file.
 bool SameLibrary(const std::string& registered, const std::string& library)
 {
@@ -196,6 +214,7 @@ int32_t UnregisterComponent(const std::string& registryPath, const std::string& 
         if (!SaveRegistry(file, registryPath))
             return FailureOf(step);
     }
+    RemoveIfEmpty(registryPath);
     return hresult::kOk;
 }
 

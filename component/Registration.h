@@ -35,7 +35,8 @@ int32_t RegisterComponent(const std::string& registryPath, const std::string& li
 
 // Removes the type library, then the classes, with the same failure codes, but only where the
 // registration names `libraryPath` (or no library): another installation's registration of
-// the same identifiers stays. Nothing registered is no failure.
+// the same identifiers stays. Nothing registered is no failure. A file left without any entry
+// is removed, and its folder when that is empty.
 int32_t UnregisterComponent(const std::string& registryPath, const std::string& libraryPath);
 
 // Why the registration file `registryPath` cannot be read or replaced, as the file or folder

@@ -21,13 +21,14 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     R"(Usage: zr47xcl-regsvr [-u] [LIBRARY]
+       zr47xcl-regsvr --help | --version
 
 Registers the control component LIBRARY for the current user by calling its DllRegisterServer,
 or with -u unregisters it by calling its DllUnregisterServer: only entries that name LIBRARY
 go, so another installation's registration stays. The registration lives in
 ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
 
-LIBRARY defaults to the component installed beside this program: libXKorvelZR47xCL.so in the
+LIBRARY defaults to the component installed beside this program: libXKorvelZR47xCL.so.1 in the
 library folder of its installation (../lib relative to its folder, or where the installation
 put it). A name without a slash is looked up on the library search path.
 
@@ -35,7 +36,7 @@ Exit status: 0 on success, 1 when the library cannot be loaded, lacks the entry 
 entry point fails, 2 for a usage error.
 )";
 
-constexpr const char* kLibraryName = "libXKorvelZR47xCL.so";
+constexpr const char* kLibraryName = ZR_COMPONENT_SONAME;
 
 // The component beside this program: in the installed library folder (ZR_LIBDIR_FROM_BINDIR,
 // relative to the program's folder), else in ../lib as in the build tree.
@@ -65,6 +66,10 @@ int main(int argc, char** argv)
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::printf("zr47xcl-regsvr %s\n", ZR_VERSION);
             return kExitOk;
         }
         if (arg == "-u") {

@@ -51,6 +51,39 @@ std::string CXKorvelZR47xCL::ClassRegistryPath()
     return UserBaseFolder("XDG_DATA_HOME", ".local/share") + "/xkorvel/classes.ini";
 }
 
+std::vector<std::string> CXKorvelZR47xCL::ClassRegistryPaths()
+{
+    std::vector<std::string> paths{ClassRegistryPath()};
+    for (const std::string& folder : SystemDataFolders())
+        paths.push_back(folder + "/xkorvel/classes.ini");
+    return paths;
+}
+
+CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::vector<std::string>& registryPaths)
+{
+    std::string failures;
+    std::string searched;
+    for (const std::string& path : registryPaths) {
+        searched += (searched.empty() ? "" : ", ") + path;
+        if (RegisteredLibrary(path, identity::kControlClassId).empty())
+            continue;
+        CXKorvelZR47xCL proxy = FromRegistration(path);
+        if (proxy.HasControl())
+            return proxy;
+        failures += (failures.empty() ? "" : "; ") + proxy.failure_;
+    }
+    CXKorvelZR47xCL proxy;
+    if (!failures.empty()) {
+        proxy.failure_ = failures; // why each registration found could not be used
+    } else {
+        proxy.failure_ = std::string("the control component is not registered: none of ") +
+                         searched + " registers the class " + identity::kControlClassId +
+                         ". Install the zr47xcl package, or register the component for "
+                         "yourself with zr47xcl-regsvr.";
+    }
+    return proxy;
+}
+
 CXKorvelZR47xCL CXKorvelZR47xCL::FromRegistration(const std::string& registryPath)
 {
     CXKorvelZR47xCL proxy;
@@ -98,6 +131,12 @@ void CXKorvelZR47xCL::SetScreenshotFolder(const std::string& folder)
 {
     if (object_)
         object_->SetScreenshotFolder(folder.c_str());
+}
+
+void CXKorvelZR47xCL::SelectPort(int32_t commClass, int32_t port)
+{
+    if (object_)
+        object_->SelectPort(commClass, port);
 }
 
 void CXKorvelZR47xCL::SetProgress(IXKorvelCamProgress* progress)

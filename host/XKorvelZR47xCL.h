@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/SharedLibrary.h"
 #include "component/ComponentInterface.h"
@@ -39,9 +40,18 @@ public:
     // class registration file `registryPath`. A proxy without a control when the class is not
     // registered, its library cannot be loaded or refuses to create it; Failure() says why.
     static CXKorvelZR47xCL FromRegistration(const std::string& registryPath);
+    // The same over several registration files in order: the first that registers the class
+    // and whose library creates the control wins; a registration whose library fails is
+    // passed over for the next. Without any, Failure() names every file looked at and how to
+    // register.
+    static CXKorvelZR47xCL FromRegistration(const std::vector<std::string>& registryPaths);
     // The per-user class registration file:
     // ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
     static std::string ClassRegistryPath();
+    // Where a host looks, in order: the user's file above, then xkorvel/classes.ini under each
+    // folder of $XDG_DATA_DIRS (default /usr/local/share:/usr/share), where a package registers
+    // the component for every user.
+    static std::vector<std::string> ClassRegistryPaths();
 
     bool HasControl() const { return object_ != nullptr; }
     // Why FromRegistration made no control; empty when it did.
@@ -50,6 +60,9 @@ public:
     // Message boxes of the control are rendered to this folder and dismissed at once instead
     // of waiting for a user. Call before CreateControlWindow.
     void SetScreenshotFolder(const std::string& folder);
+    // The start-up uses this communication class and port instead of the remembered ones, and
+    // remembers them at the end. Call before CreateControlWindow.
+    void SelectPort(int32_t commClass, int32_t port);
     // The receiver of the control's progress and stop requests (see IXKorvelCamProgress); it
     // must outlive the control. Call before CreateControlWindow, so the start-up uses it too.
     void SetProgress(IXKorvelCamProgress* progress);

@@ -1,5 +1,7 @@
 // zr47xcl-tool: the ZR-47xCL Control Tool, one dialog that carries one control.
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <time.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -30,15 +33,19 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 constexpr const char* kUsage =
-    R"(Usage: zr47xcl-tool [--screenshot DIR | --dismiss-messages DIR] [Qt options]
+    R"(Usage: zr47xcl-tool [--port PORT] [--screenshot DIR | --dismiss-messages DIR] [Qt options]
 
 The ZR-47xCL Control Tool: a small window that carries the ZR-47xCL control, its row of five
 buttons and the panels they open. The control component is found through the class
-registration in ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini (zr47xcl-regsvr writes
-it); without it the window stays empty. Right-click the window for the about entry. Closing the
-window asks before the tool quits; minimising it hides the floating panels.
+registration: the user's ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini
+(zr47xcl-regsvr writes it) first, then xkorvel/classes.ini under each folder of $XDG_DATA_DIRS
+(default /usr/local/share:/usr/share; the package registers it there for every user). Without
+a registration the tool says so and ends. Right-click the window for the about entry. Closing
+the window asks before the tool quits; minimising it hides the floating panels.
 
 Options:
+  --port PORT         start up on PORT instead of the remembered port: COM1..COM16, or CL:N
+                      (port index N of the Camera Link class); remembered at the end
   --screenshot DIR    render the main window to DIR/Main.png and every panel (shown or not),
                       the progress window and the property page to DIR/<section>.png, then
                       exit. The start-up connection attempt runs as usual; a message box it
@@ -58,10 +65,40 @@ SIGTERM, SIGINT or SIGHUP end the tool as a confirmed close does: the operation 
 stops at its next safe point after its restoring steps, the module settings are saved, then
 the tool exits with status 130 (a second signal ends it at once).
 Exit status: 0 on success, 1 without a display or with one that cannot be opened (unless
---screenshot) or when screenshots could not be made, 2 for a usage error, 130 after a signal.
+--screenshot), without a registered control component or when screenshots could not be made,
+2 for a usage error, 130 after a signal.
 )";
 
+// A communication class and port chosen on the command line.
+struct PortChoice {
+    int32_t commClass;
+    int32_t port;
+};
+
+// "COM1".."COM16" (class 0) or "CL:N" (class 1), any letter case, as the command line takes them.
+std::optional<PortChoice> ParsePort(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    auto number = [](const std::string& digits) -> std::optional<int32_t> {
+        if (digits.empty() || digits.size() > 4 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        return std::stoi(digits);
+    };
+    if (text.starts_with("COM")) {
+        const std::optional<int32_t> n = number(text.substr(3));
+        if (n && *n >= 1 && *n <= 16)
+            return PortChoice{0, *n - 1};
+    } else if (text.starts_with("CL:")) {
+        if (const std::optional<int32_t> n = number(text.substr(3)))
+            return PortChoice{1, *n};
+    }
+    return std::nullopt;
+}
+
 struct Options {
+    std::optional<PortChoice> port;
     std::optional<std::string> screenshotFolder;
     std::optional<std::string> messageFolder;
     bool reportFirstPaint = false;
@@ -74,7 +111,14 @@ std::optional<Options> ParseOptions(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool folderFollows = i + 1 < argc;
-        if (arg == "--screenshot" && folderFollows) {
+        if (arg == "--port" && folderFollows) {
+            options.port = ParsePort(argv[++i]);
+            if (!options.port) {
+                std::fprintf(stderr, "zr47xcl-tool: --port needs COM1..COM16 or CL:N, got '%s'\n",
+                             argv[i]);
+                return std::nullopt;
+            }
+        } else if (arg == "--screenshot" && folderFollows) {
             options.screenshotFolder = argv[++i];
         } else if (arg == "--dismiss-messages" && folderFollows) {
             options.messageFolder = argv[++i];
@@ -82,8 +126,8 @@ std::optional<Options> ParseOptions(int argc, char** argv)
             options.reportFirstPaint = true;
         } else {
             std::fprintf(stderr, "zr47xcl-tool: %s '%s' (see --help)\n",
-                         arg == "--screenshot" || arg == "--dismiss-messages"
-                             ? "missing folder after"
+                         arg == "--screenshot" || arg == "--dismiss-messages" || arg == "--port"
+                             ? "missing value after"
                              : "unknown argument",
                          arg.c_str());
             return std::nullopt;
@@ -144,6 +188,16 @@ private:
     QPointer<QWidget> window_;
 };
 
+// Without a control there is nothing to show: say why on stderr and, unless nobody is there to
+// answer, in a message box.
+void ReportNoControl(const std::string& failure, bool showMessageBox)
+{
+    std::fprintf(stderr, "zr47xcl-tool: %s\n", failure.c_str());
+    if (showMessageBox)
+        QMessageBox::critical(nullptr, "ZR-47xCL Control Tool",
+                              QString::fromLocal8Bit(failure.c_str()));
+}
+
 // Renders the dialog and asks the control for its panels; the dialog is never shown.
 int SaveScreenshots(zr::CControlDialog& dialog, const std::string& folder)
 {
@@ -198,6 +252,8 @@ int main(int argc, char** argv)
     display.Release();
     application.setApplicationName("zr47xcl-tool");
     application.setApplicationVersion(ZR_VERSION);
+    // The desktop entry's name: the shell matches the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(ZR_APP_ID);
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options)
         return kExitUsage;
@@ -219,10 +275,16 @@ int main(int argc, char** argv)
     });
     zr::LongOperationPump pump;
     zr::CXKorvelZR47xCL control =
-        zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPath());
+        zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPaths());
+    if (!control.HasControl() && !options->screenshotFolder) {
+        ReportNoControl(control.Failure(), !messageFolder);
+        return kExitFailure;
+    }
     control.SetProgress(&pump);
     if (messageFolder)
         control.SetScreenshotFolder(*messageFolder);
+    if (options->port)
+        control.SelectPort(options->port->commClass, options->port->port);
     zr::CControlDialog dialog(std::move(control), zr::AskQuitWithMessageBox);
     if (messageFolder) // nobody to answer a message box
         dialog.reportSettingsProblem = [](const std::string& problem) {

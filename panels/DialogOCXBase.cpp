@@ -9,6 +9,7 @@
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
 #include "panels/OnlineStrip.h"
+#include "panels/QuitWatch.h"
 
 namespace zr
 {
@@ -34,7 +35,8 @@ CDialogOCXBase::CDialogOCXBase(const PanelSpec& panelSpec, CXKorvelCamCtrl& owne
                                QWidget* parent)
     : QDialog(parent), index_(panelSpec.index), template_(panelSpec.layout), owner_(owner),
       section_(panelSpec.section), topLevel_(panelSpec.topLevel),
-      imagersAlike_(panelSpec.imagersAlike), kind_(panelSpec.kind), environment_(environment)
+      imagersAlike_(panelSpec.imagersAlike), kind_(panelSpec.kind), environment_(environment),
+      quitWatch_(new QuitWatch(this))
 {
     if (topLevel_) {
         setWindowFlags(Qt::Widget);
@@ -111,6 +113,13 @@ void CDialogOCXBase::reject()
 
 void CDialogOCXBase::closeEvent(QCloseEvent* event)
 {
+    // The program's end through QApplication::quit() closes every window and gives up when one
+    // refuses: the panel lets that close through and keeps its flag, which the control saves as
+    // one of the panels shown. Any other close only hides the panel, through the control.
+    if (quitWatch_->Quitting()) {
+        event->accept();
+        return;
+    }
     event->ignore();
     reject();
 }

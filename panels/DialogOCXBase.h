@@ -15,6 +15,7 @@ namespace zr
 
 class CXKorvelCamCtrl;
 class OnlineStrip;
+class QuitWatch;
 
 // What every panel shares: the layout built from its table, the saved position with the
 // work-area rule, the show and hide protocol (the close box and Esc only hide the panel; Enter
@@ -131,6 +132,7 @@ private:
     PanelEnvironment& environment_;
     DialogControls controls_;
     OnlineStrip* strip_ = nullptr;
+    QuitWatch* quitWatch_; // a child of the panel
     int left_ = 0;
     int top_ = 0;
     bool initialised_ = false;

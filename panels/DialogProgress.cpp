@@ -8,6 +8,7 @@
 
 #include "panels/DialogMetrics.h"
 #include "panels/InputDeferral.h"
+#include "panels/QuitWatch.h"
 
 namespace zr
 {
@@ -39,7 +40,7 @@ CDialogProgress::CDialogProgress(const std::string& caption, const DialogMetrics
     : QDialog(over != nullptr ? over->window() : nullptr,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint),
-      over_(over)
+      over_(over), quitWatch_(new QuitWatch(this))
 {
     // Owned by the host's window: it stays above that window, and a host that runs its window
     // modally does not block it. The search disables the host's window alone (see Show).
@@ -116,8 +117,11 @@ void CDialogProgress::reject()
 
 void CDialogProgress::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
+    // The operation is asked to stop either way. The window stays for its owner to end, except
+    // when the program ends through QApplication::quit(), which closes every window and gives
+    // up when one refuses.
     reject();
+    event->setAccepted(quitWatch_->Quitting());
 }
 
 } // namespace zr

@@ -16,6 +16,7 @@ namespace zr
 
 class DialogMetrics;
 class InputDeferral;
+class QuitWatch;
 
 // The progress window of the port search: a message, a bar and a Cancel button. Pressing Cancel
 // only sets the cancel flag; the owner asks for it and destroys the window when the search ends.
@@ -57,6 +58,7 @@ private:
     DialogControls controls_;
     QWidget* over_;
     bool cancelled_ = false;
+    QuitWatch* quitWatch_; // a child of the window
     std::unique_ptr<InputDeferral> deferral_;
 };
 

@@ -3,10 +3,12 @@
 // made here from the automation member table.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include "automation/AutomationMembers.h"
 #include "python/AttachedSession.h"
@@ -39,13 +41,24 @@ class ScriptError(Exception):
 
     def __str__(self):
         return "error 0x%08X: %s" % (self.code, self.description.replace("\r", ""))
+
+
+class OfflineError(ScriptError):
+    """Raised by a control made with strict=True where `zr47xcl --strict` exits with status 3:
+    a member that needed the camera ran while it was offline, or a method returned a non-zero
+    result code. code is that result code (100 when offline); description says which."""
 )";
 
-constexpr const char* kControlDoc = R"(Control(connect=True)
+constexpr const char* kControlDoc = R"(Control(connect=True, port=None, strict=False)
 
 One control of a ZR-47xCL camera with the module settings, driven through its automation
 interface. With connect=True the control makes its start-up connection attempt with the
 remembered communication class and port; a failure leaves it offline (CheckOnline() tells).
+port ("COM5", "CL:0" or a COM port's device path such as "/dev/ttyUSB0") is used instead of the
+remembered port and remembered at the end; a text that names no port raises ValueError. With
+strict=True a member that needed the camera while it was offline, or a method that returned a
+non-zero result code, raises OfflineError (a ScriptError) instead of passing quietly, where
+`zr47xcl --strict` exits with status 3.
 close(), or leaving a with block, destroys it and writes the module settings.
 
 Properties are attributes (ctl.IMG1ShutterSpeed = 5, ctl.ModelName) and methods are methods;
@@ -66,8 +79,16 @@ std::string PropertyDoc(const AutomationMember& m)
            std::to_string(m.dispid) + ".";
 }
 
+// The docstring opens with "Name(self, a, b)\n--\n\n", the form from which Python takes a
+// built-in function's __text_signature__, so inspect.signature() reads the in arguments.
 std::string MethodDoc(const AutomationMember& m)
 {
+    std::string textSignature = std::string(m.Name()) + "(self";
+    for (const AutomationArgument& argument : m.Arguments()) {
+        if (argument.type != VarType::PtrI4)
+            textSignature += std::string(", ") + argument.name;
+    }
+    textSignature += ")\n--\n\n";
     std::string call = std::string(m.Name()) + "(";
     std::string outs;
     bool first = true;
@@ -81,7 +102,8 @@ std::string MethodDoc(const AutomationMember& m)
     }
     const std::string result = PythonTypeName(m.type);
     call += ") -> " + (outs.empty() ? result : "(" + result + outs + ")");
-    std::string doc = call + "\n\n" + FormatSignature(m) + "\ndispid " + std::to_string(m.dispid);
+    std::string doc =
+        textSignature + call + "\n\n" + FormatSignature(m) + "\ndispid " + std::to_string(m.dispid);
     if (!outs.empty())
         doc +=
             "; returns a tuple: the result, then the out arguments" + outs.substr(1) + " in order";
@@ -155,15 +177,21 @@ PYBIND11_MODULE(zr47xcl, module)
     options.disable_function_signatures();
 
     module.doc() = "Scripting of the ZR-47xCL camera control through its automation interface.";
+    module.attr("__version__") = ZR_VERSION;
     py::exec(kScriptErrorSource, module.attr("__dict__"));
 
     py::class_<ScriptControl> control(module, "Control", kControlDoc,
                                       py::custom_type_setup(SetUpCollection));
     py::object scriptError = module.attr("ScriptError");
-    control.def(py::init([scriptError](bool connect) {
-                    return std::make_unique<ScriptControl>(connect, scriptError);
+    py::object offlineError = module.attr("OfflineError");
+    control.def(py::init([scriptError, offlineError](bool connect, std::optional<std::string> port,
+                                                     bool strict) {
+                    return std::make_unique<ScriptControl>(
+                        ScriptControl::Options{connect, std::move(port), strict}, scriptError,
+                        offlineError);
                 }),
-                py::arg("connect") = true);
+                py::arg("connect") = true, py::arg("port") = py::none(), py::arg("strict") = false,
+                "__init__(self, connect=True, port=None, strict=False)\n--\n\n");
 
     for (const AutomationMember& member : AutomationMembers()) {
         const AutomationMember* m = &member;

@@ -4,7 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "automation/CameraUse.h"
 #include "automation/HResult.h"
+#include "comm/ComPortMap.h"
+#include "comm/PortName.h"
 #include "component/ComponentModule.h"
 #include "control/XKorvelCamCtrl.h"
 #include "python/ValueConversion.h"
@@ -36,6 +39,10 @@ const AutomationMember& EventNamed(py::handle name)
                              MemberKindName(event->kind) + ", not an event");
     return *event;
 }
+
+// The result code of an operation that found the camera offline, the code OfflineError carries
+// for a member that needed the camera while it was offline.
+constexpr int32_t kOfflineResult = 100;
 
 // Every control made and not yet destroyed, oldest first. Touched only with the interpreter
 // lock held.
@@ -116,11 +123,21 @@ private:
     std::optional<py::error_already_set> enclosing_;
 };
 
-ScriptControl::ScriptControl(bool connect, py::object scriptError)
-    : scriptError_(std::move(scriptError)), module_(std::make_unique<ComponentModule>())
+ScriptControl::ScriptControl(const Options& options, py::object scriptError,
+                             py::object offlineError)
+    : scriptError_(std::move(scriptError)), offlineError_(std::move(offlineError)),
+      strict_(options.strict), module_(std::make_unique<ComponentModule>())
 {
     auto local = std::make_unique<LocalSession>(*module_);
-    if (connect) {
+    if (options.port) {
+        std::string error;
+        const std::optional<PortChoice> choice =
+            ResolvePort(*options.port, ComPortMap(local->control.Settings()), error);
+        if (!choice)
+            throw py::value_error(error);
+        local->control.SelectCommPort(choice->commClass, choice->port);
+    }
+    if (options.connect) {
         // Nothing is connected to the signals yet: the start-up needs no Python.
         py::gil_scoped_release release;
         local->control.OnCreate();
@@ -229,7 +246,44 @@ py::object ScriptControl::Invoke(const AutomationMember& member, InvokeKind kind
         throw std::move(*error);
     if (!outcome.Succeeded())
         RaiseFailure(outcome);
+    if (strict_)
+        CheckStrict(member, kind, result);
     return FromVariant(result);
+}
+
+void ScriptControl::CheckStrict(const AutomationMember& member, InvokeKind kind,
+                                const Variant& result) const
+{
+    if (!NeedsCamera(member, kind))
+        return;
+    const std::string name(member.Name());
+    if (!SessionOnline()) {
+        const std::string what = kind == InvokeKind::PropertyPut ? " kept in the mirror only"
+                                                                 : " did not reach the camera";
+        RaiseOffline(kOfflineResult, "camera offline: " + name + what);
+    }
+    const int32_t code = ReturnsResultCode(member) ? result.ToI4().value_or(0) : 0;
+    if (code != 0)
+        RaiseOffline(code, name + " returned result code " + std::to_string(code));
+}
+
+bool ScriptControl::SessionOnline() const
+{
+    // Through the dispatch, so a control on the session bus answers as one of this process.
+    const AutomationMember* checkOnline =
+        FindSpecialMember(MemberKind::Method, SpecialOp::CheckOnline);
+    std::vector<Variant> none;
+    Variant online;
+    return checkOnline != nullptr &&
+           session_->Invoke(*checkOnline, InvokeKind::Method, none, online).Succeeded() &&
+           online.ToBool().value_or(false);
+}
+
+void ScriptControl::RaiseOffline(int32_t code, const std::string& description) const
+{
+    py::object error = offlineError_(static_cast<uint32_t>(code), description);
+    PyErr_SetObject(offlineError_.ptr(), error.ptr());
+    throw py::error_already_set();
 }
 
 // A failed dispatch call as a Python exception. Arguments are checked before the call, so only

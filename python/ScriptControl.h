@@ -44,7 +44,18 @@ public:
     // work in different threads at once share nothing, and the settings file's merge on save
     // keeps the writes of each apart as it does between programs.
     // `scriptError` is the module's ScriptError class, raised for the control's script errors.
-    ScriptControl(bool connect, py::object scriptError);
+    //
+    // `port` ("COM5", "CL:0" or a COM port's device path) is used instead of the remembered
+    // class and port, and remembered at the end (ValueError when it names no port). A `strict`
+    // control raises `offlineError` (OfflineError, a ScriptError) where zr47xcl --strict exits
+    // with status 3: after a member that needed the camera ran while it was offline, or a method
+    // whose result is a result code returned a non-zero one.
+    struct Options {
+        bool connect = true;
+        std::optional<std::string> port;
+        bool strict = false;
+    };
+    ScriptControl(const Options& options, py::object scriptError, py::object offlineError);
     // Drives `session` instead, such as a control published on the session bus.
     ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError);
     ~ScriptControl();
@@ -104,7 +115,15 @@ private:
     // Runs a callback; a Python exception it raises is kept for the call under way.
     template <typename F> void RunCallback(F&& callback);
 
+    // Raises OfflineError after a call a strict control refuses to pass as done.
+    void CheckStrict(const AutomationMember& member, InvokeKind kind, const Variant& result) const;
+    [[noreturn]] void RaiseOffline(int32_t code, const std::string& description) const;
+    // Whether the control's camera is online, asked through its dispatch.
+    bool SessionOnline() const;
+
     py::object scriptError_;
+    py::object offlineError_;
+    bool strict_ = false;
     std::unique_ptr<ComponentModule> module_;
     std::unique_ptr<ScriptSession> session_;
     // Declared after the session, so they let go of its signals before it goes.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs zr47xcl, zr47xcl-sim, zr47xcl-regsvr, the control component, the manual pages and the
-# bash completion under PREFIX (default ~/.local), then registers the component for this user.
+# Installs zr47xcl-tool, zr47xcl, zr47xcl-sim, zr47xcl-regsvr, the control component, the Python
+# module, the manual pages, the bash completions, the desktop entry, icons and metainfo, and the
+# kit for hosts under PREFIX (default ~/.local), then registers the component for this user.
 #
 #   scripts/install.sh [PREFIX]               build what is installed, install, register
 #   scripts/install.sh --uninstall [PREFIX]   unregister, remove exactly what was installed
@@ -30,6 +31,7 @@ if [ "$uninstall" -eq 1 ]; then
         echo "install.sh: nothing installed under $prefix (no $manifest)" >&2
         exit 1
     fi
+    # Unregistering removes the user's registration file and its folder once they are empty.
     if [ -x "$prefix/bin/zr47xcl-regsvr" ]; then
         "$prefix/bin/zr47xcl-regsvr" -u >/dev/null || echo "install.sh: unregistering failed" >&2
     fi
@@ -51,8 +53,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     (cd "$root" && cmake --preset default >/dev/null)
 fi
 if [ -z "${ZR_INSTALL_PREBUILT:-}" ]; then
-    cmake --build "$build" --target zr47xcl zr47xcl-sim zr47xcl-regsvr XKorvelZR47xCL \
-        zr47xcl-completion
+    cmake --build "$build" --target zr47xcl-installables
 fi
 
 # Folders that exist before, so that the ones the installation creates can be told apart.
@@ -82,3 +83,12 @@ case ":$PATH:" in
     echo "    export PATH=\"$prefix/bin:\$PATH\""
     ;;
 esac
+# The Python module: said when the folder it went to is not one python3 searches.
+module=$(grep -m1 '/zr47xcl\.cpython-[^/]*\.so$' "$build/install_manifest.txt" || true)
+if [ -n "$module" ] && command -v python3 >/dev/null; then
+    folder=$(dirname "$module")
+    if ! python3 -c 'import sys; sys.exit(sys.argv[1] not in sys.path)' "$folder"; then
+        echo "Python does not search $folder; to import zr47xcl, e.g. in ~/.bashrc:"
+        echo "    export PYTHONPATH=\"$folder\${PYTHONPATH:+:\$PYTHONPATH}\""
+    fi
+fi

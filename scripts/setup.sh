@@ -1,22 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only when one is missing.
+# Installs the Debian packages the project needs, only those missing, by purpose:
+#
+#   scripts/setup.sh               what building and running need (scripts/run.sh)
+#   scripts/setup.sh --test        that, plus the test and analysis tools (scripts/test.sh)
+#   scripts/setup.sh --packaging   that, plus the tools that make and check the Debian packages
+#                                  (scripts/package.sh)
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
-    # The Python module and its tests.
-    pybind11-dev python3-dev python3-pytest
-    # clang with its sanitizer and libFuzzer run-time builds the fuzz targets; clang-tidy checks
-    # the headless layers; man reads the installed manual pages in the install test.
-    clang libclang-rt-dev clang-tidy man-db
-    # The panels and zr47xcl-tool: Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma.
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine
-    # zr47xcl-tool checks its X display through the X connection library before Qt opens it.
-    libxcb1-dev
-    # The tool's end-to-end tests on a virtual X server, with a window manager that pings its
-    # windows and a program that types and clicks there as a user does.
-    xvfb xauth libx11-dev openbox xdotool
-    # The control on the session bus (sdbus-c++); the bus tests start a private session bus and
-    # check it with busctl and the Python binding of the D-Bus library.
-    libsdbus-c++-dev dbus-daemon systemd python3-dbus)
+# Building and running: compiler and build tools, the Python module's build, the panels and
+# zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma; the X connection
+# library through which the tool checks its display before Qt opens it).
+packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine libxcb1-dev
+    # The control on the session bus (sdbus-c++).
+    libsdbus-c++-dev)
+# Making and checking the packages (also exercised by the tests).
+packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream)
+for purpose in "$@"; do
+    case $purpose in
+    --test)
+        # gtest, Python's tests, clang with its sanitizer and libFuzzer run-time for the fuzz
+        # targets, clang-tidy over the headless layers, man for the install test, the tool's
+        # end-to-end tests on a virtual X server (with a window manager that pings its windows
+        # and a program that types and clicks there as a user does), and the package tools the
+        # tests check with.
+        packages+=(libgtest-dev libgmock-dev python3-pytest clang libclang-rt-dev clang-tidy
+            man-db xvfb xauth libx11-dev openbox xdotool
+            # The bus tests start a private session bus and check it with busctl and the
+            # Python binding of the D-Bus library.
+            dbus-daemon systemd python3-dbus "${packaging[@]}") ;;
+    --packaging) packages+=("${packaging[@]}") ;;
+    *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
+    esac
+done
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

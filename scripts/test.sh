@@ -3,7 +3,7 @@
 # clang-tidy over the headless layers and a 30-second run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --test
 for preset in default asan; do
     cmake --preset "$preset"
     cmake --build --preset "$preset"

@@ -47,6 +47,7 @@ Options:
                  "power-up=N" (N = 0..2) in FILE.
   --fault FAULT   inject a fault or set a one-push outcome; repeatable (below)
   --help         show this text
+  --version      show the version
 
 Camera behaviour: EB=1 echoes every command line before its answer. UD=text is accepted only
 right after ULCK=4127. LD=n loads EEPROM area n (0 factory, 1 user 1, 2 user 2) into the current
@@ -62,6 +63,7 @@ struct Arguments {
     SimOptions options;
     std::string link;
     bool help = false;
+    bool version = false;
     FaultPlan faults; // the --fault options so far, checked together
 };
 
@@ -85,6 +87,10 @@ bool NeedsPath(std::string_view option, const std::string& value, std::string& e
 constexpr OptionRow kOptionRows[] = {
     {"--help", "-h", false, [](Arguments& args, const std::string&, std::string&) {
          args.help = true;
+         return true;
+     }},
+    {"--version", "", false, [](Arguments& args, const std::string&, std::string&) {
+         args.version = true;
          return true;
      }},
     {"--pace", "", false, [](Arguments& args, const std::string&, std::string&) {
@@ -209,6 +215,10 @@ int main(int argc, char** argv)
     if (!ParseArguments(argc, argv, args, error)) {
         std::cerr << "zr47xcl-sim: " << error << "\nTry 'zr47xcl-sim --help'." << std::endl;
         return kExitUsage;
+    }
+    if (args.version) {
+        std::cout << "zr47xcl-sim " << ZR_VERSION << std::endl;
+        return 0;
     }
     if (args.help) {
         PrintUsage(std::cout);

@@ -58,7 +58,7 @@ TEST(CliUsage, BadCommandLinesExitWithOneLine)
         {{"describe", "EEPROMAre"}, "(did you mean EEPROMArea?)"},
         {{"describe"}, "property name"},
         {{"describe", "CheckOnline"}, "CheckOnline is a method"},
-        {{"--port", "COM17", "list"}, "COM1..COM16 or CL:N, got 'COM17'"},
+        {{"--port", "COM17", "list"}, "COM1..COM16, CL:N or a device path, got 'COM17'"},
         {{"--port=CL:x", "list"}, "'CL:x'"},
         {{"--port"}, "--port needs"},
         // A later fault stops the whole line before the first verb runs.

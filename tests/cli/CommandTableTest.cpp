@@ -79,7 +79,7 @@ TEST(CommandTable, EveryRowIsParsedHelpedAndCompleted)
                   !m.readOnly)
             << m.Name();
     }
-    EXPECT_NE(script.find("compgen -S = -W \"$_zr47xcl_writable\""), std::string::npos);
+    EXPECT_NE(script.find("_zr47xcl_match \"$_zr47xcl_writable\" ="), std::string::npos);
 }
 
 TEST(CommandTable, OptionsAndOperandsAreReadWhereverTheyStand)
@@ -116,15 +116,16 @@ TEST(CommandTable, OptionsAndOperandsAreReadWhereverTheyStand)
         {{"-h=1"}, "unknown option '-h=1'"},
         {{"--of", "list"}, "unknown option '--of'"},
         // --port takes the next token whatever it looks like.
-        {{"--port", "--log", "list"}, "--port needs COM1..COM16 or CL:N, got '--log'"},
-        {{"list", "--port"}, "--port needs COM1..COM16 or CL:N"},
-        {{"--port="}, "--port needs COM1..COM16 or CL:N, got ''"},
+        {{"--port", "--log", "list"},
+         "--port needs COM1..COM16, CL:N or a device path, got '--log'"},
+        {{"list", "--port"}, "--port needs COM1..COM16, CL:N or a device path"},
+        {{"--port="}, "--port needs COM1..COM16, CL:N or a device path, got ''"},
         {{"call", "AskIMG1GainMasterRange", "--log"},
          "too few arguments: AskIMG1GainMasterRange takes 1: "},
         {{"call"}, "call needs a method name"},
         {{"describe"}, "describe needs a property name"},
         {{"set", "x"}, "set needs NAME=VALUE, got 'x'"},
-        {{"-"}, "unknown verb '-' (verbs: get, set, call, list, describe, dump, serve)"},
+        {{"-"}, "unknown verb '-' (verbs: get, set, call, list, describe, dump, ports, serve)"},
         {{"--log"}, "no verb given (see zr47xcl --help)"},
     };
     for (const auto& c : bad) {

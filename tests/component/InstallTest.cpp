@@ -33,6 +33,18 @@ TEST(Install, InstallRunUninstall)
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("export PATH=\"" + prefix.Path() + "/bin:$PATH\""), std::string::npos)
         << r.out;
+    // The module's folder under a prefix of its own is not one python3 searches: the folder to
+    // add is said, and the module imports from there.
+    const std::string said = "export PYTHONPATH=\"";
+    const size_t at = r.out.find(said);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string folder =
+        r.out.substr(at + said.size(), r.out.find("${PYTHONPATH", at) - at - said.size());
+    EXPECT_TRUE(folder.starts_with(prefix.Path() + "/lib/python3")) << folder;
+    r = RunProgram("/usr/bin/python3", {"-c", "import zr47xcl; print(zr47xcl.__version__)"},
+                   {{"PYTHONPATH", folder}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(r.out.empty());
     // Registered for the user, from the installed library.
     const std::string classes = TempDir::ReadFile(user.Path() + "/data/xkorvel/classes.ini");
     EXPECT_NE(classes.find(prefix.Path() + "/lib"), std::string::npos) << classes;
@@ -44,11 +56,11 @@ TEST(Install, InstallRunUninstall)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "0\n");
 
-    for (const char* page : {"zr47xcl.1", "zr47xcl-sim.1"}) {
-        r = RunProgram("/usr/bin/man", {"-l", prefix.Path() + "/share/man/man1/" + page},
+    for (const char* page : {"zr47xcl", "zr47xcl-sim", "zr47xcl-tool", "zr47xcl-regsvr"}) {
+        r = RunProgram("/usr/bin/man", {"-l", prefix.Path() + "/share/man/man1/" + page + ".1.gz"},
                        {{"MANPAGER", "cat"}, {"PAGER", "cat"}});
         EXPECT_EQ(r.exitCode, 0) << page << r.err;
-        EXPECT_NE(r.out.find("EXAMPLES"), std::string::npos) << page;
+        EXPECT_NE(r.out.find("SEE ALSO"), std::string::npos) << page;
     }
 
     // The completion, sourced into bash, completes verbs, options and member names.

@@ -62,7 +62,8 @@ protected:
 
     TempDir dir;
     const std::string registry = dir.Path() + "/data/xkorvel/classes.ini";
-    const std::string library = RealPath(std::string(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so");
+    // A registration names the SONAME link, which outlives an upgrade of the real file.
+    const std::string library = RealPath(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so.1";
     test::EnvList environment{{"XDG_DATA_HOME", dir.Path() + "/data"},
                               {"XDG_CONFIG_HOME", dir.Path() + "/config"}};
 };
@@ -167,6 +168,28 @@ TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
     // Unregistering what is not registered is no failure and touches nothing.
     EXPECT_EQ(Regsvr({"-u"}).exitCode, 0);
     EXPECT_EQ(TempDir::ReadFile(registry), kOtherEntries);
+}
+
+TEST_F(Registration, NamesTheSonameAndLeavesNoEmptyFileBehind)
+{
+    // Loaded by the fully versioned file, or by the link a host links against, the library
+    // still registers its SONAME link; the version-less link belongs to the kit, which may go.
+    TempDir user;
+    const std::string data = user.Path() + "/data";
+    const test::EnvList env{{"XDG_DATA_HOME", data}};
+    const std::string regsvr = std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr";
+    for (const char* name : {"/libXKorvelZR47xCL.so", "/libXKorvelZR47xCL.so.1"}) {
+        SCOPED_TRACE(name);
+        RunResult r = test::RunProgram(regsvr, {std::string(ZR_LIB_DIR) + name}, env);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(FindRegisteredLibrary(data + "/xkorvel/classes.ini", identity::kControlClassId),
+                  library);
+        // The last registration gone, the file and its folder go too.
+        r = test::RunProgram(regsvr, {"-u"}, env);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(user.Names(), std::vector<std::string>{"data"});
+        EXPECT_FALSE(::access((data + "/xkorvel").c_str(), F_OK) == 0);
+    }
 }
 
 TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)

@@ -1,0 +1,145 @@
+// The installation as the packages make it, in a temporary root: each package's install
+// component is installed there (as CPack does before it packs), then what was installed runs
+// from there: the command line against the simulator, the Python module, the desktop program,
+// and the example host built against the installed kit with find_package and with pkg-config.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "CliHarness.h"
+#include "base/ProfileFile.h"
+#include "control/Identities.h"
+
+namespace zr
+{
+namespace
+{
+
+using test::EnvList;
+using test::RunProgram;
+using test::RunResult;
+using test::TempDir;
+
+const std::string kBuild = std::string(ZR_BIN_DIR) + "/..";
+const std::string kPrefix = ZR_INSTALL_PREFIX;
+
+bool Exists(const std::string& path)
+{
+    struct stat info {
+    };
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+// Configures and builds the example host against the kit in `root`, then runs it against the
+// camera of `config`; its output.
+RunResult BuildAndRunExample(const std::string& root, const std::string& folder, bool pkgConfig,
+                             const EnvList& runEnv)
+{
+    const std::string prefix = root + kPrefix;
+    const EnvList env = {{"PKG_CONFIG_SYSROOT_DIR", root},
+                         {"PKG_CONFIG_PATH", prefix + "/" + ZR_INSTALL_LIBDIR + "/pkgconfig"}};
+    RunResult r = RunProgram(ZR_CMAKE,
+                             {"-S", std::string(ZR_SOURCE_DIR) + "/examples/embed", "-B", folder,
+                              "-G", "Ninja", "-DCMAKE_PREFIX_PATH=" + prefix,
+                              std::string("-DEMBED_WITH_PKG_CONFIG=") + (pkgConfig ? "ON" : "OFF")},
+                             env, 120000);
+    if (r.exitCode != 0)
+        return r;
+    r = RunProgram(ZR_CMAKE, {"--build", folder}, env, 300000);
+    if (r.exitCode != 0)
+        return r;
+    return RunProgram(folder + "/embed-control", {"--quit-after", "300"}, runEnv, 60000);
+}
+
+TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
+{
+    TempDir root;
+    TempDir user;
+    const std::string prefix = root.Path() + kPrefix;
+    for (const char* component : {"Runtime", "Python", "Development"}) {
+        RunResult r = RunProgram(ZR_CMAKE, {"--install", kBuild, "--component", component},
+                                 {{"DESTDIR", root.Path()}}, 120000);
+        ASSERT_EQ(r.exitCode, 0) << component << r.out << r.err;
+    }
+
+    // The registration for every user names the library where the package puts it.
+    const std::string library =
+        ProfileFile(prefix + "/" + ZR_INSTALL_DATADIR + "/xkorvel/classes.ini")
+            .GetString(identity::kControlClassId, "Library", "");
+    EXPECT_EQ(library, kPrefix + "/" + ZR_INSTALL_LIBDIR + "/libXKorvelZR47xCL.so.1");
+    EXPECT_TRUE(Exists(root.Path() + library)) << library;
+    // The desktop files pass their validators.
+    const std::string desktop = prefix + "/share/applications/com.korvel.ZR47xCLTool.desktop";
+    RunResult r = RunProgram("/usr/bin/desktop-file-validate", {desktop}, {});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    r = RunProgram("/usr/bin/appstreamcli",
+                   {"validate", "--no-net", "--pedantic",
+                    prefix + "/share/metainfo/com.korvel.ZR47xCLTool.metainfo.xml"},
+                   {});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    for (const char* size : {"16x16", "48x48", "256x256", "scalable"}) {
+        const std::string icon = prefix + "/share/icons/hicolor/" + size + "/apps/" +
+                                 "com.korvel.ZR47xCLTool." + (size[0] == 's' ? "svg" : "png");
+        EXPECT_TRUE(Exists(icon)) << icon;
+    }
+
+    // The command line, installed, against the simulator.
+    test::SimProgram sim(user.File("camera"), {});
+    ASSERT_FALSE(sim.DevicePath().empty());
+    ASSERT_EQ(::mkdir(user.File("config").c_str(), 0700), 0);
+    const std::string settings = user.File("config/Korvel-XKorvelZR47xCL.ini-Control");
+    ASSERT_EQ(::mkdir(settings.c_str(), 0700), 0);
+    ASSERT_TRUE(TempDir::WriteFile(settings + "/XKorvelZR47xCL Control.ini",
+                                   "[Comm]\r\nCOM1=" + user.File("camera") + "\r\n"));
+    const EnvList env = {{"XDG_CONFIG_HOME", user.File("config")},
+                         {"XDG_DATA_HOME", user.File("data")},
+                         {"XDG_DATA_DIRS", user.File("nowhere")},
+                         {"QT_QPA_PLATFORM", "offscreen"},
+                         {"HOME", user.Path()}};
+    r = RunProgram(prefix + "/bin/zr47xcl", {"get", "ModelName"}, env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "ZR-470\n");
+    for (const char* program : {"zr47xcl-tool", "zr47xcl-sim", "zr47xcl-regsvr"}) {
+        r = RunProgram(prefix + "/bin/" + program, {"--version"}, env);
+        EXPECT_EQ(r.exitCode, 0) << program << r.err;
+        EXPECT_EQ(r.out, std::string(program) + " " + ZR_VERSION + "\n");
+    }
+
+    // The Python module and its stub package, where Python looks under that prefix.
+    const std::string site = prefix + "/" + ZR_PYTHON_INSTALL_DIR;
+    r = RunProgram("/usr/bin/python3",
+                   {"-c", "import inspect, zr47xcl; print(zr47xcl.__version__); "
+                          "print(inspect.signature(zr47xcl.Control.AskIMG1GainMasterRange))"},
+                   {{"PYTHONPATH", site}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, std::string(ZR_VERSION) + "\n(self, nMinMax)\n");
+    EXPECT_TRUE(Exists(site + "/zr47xcl-stubs/py.typed"));
+    EXPECT_NE(TempDir::ReadFile(site + "/zr47xcl-stubs/__init__.pyi")
+                  .find("def AskIMG1GainMasterRange(self, nMinMax: int) -> int: ..."),
+              std::string::npos);
+
+    // Without any registration the desktop program says what is missing and ends.
+    r = RunProgram(prefix + "/bin/zr47xcl-tool", {"--dismiss-messages", user.File("messages")},
+                   env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("the control component is not registered"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zr47xcl-regsvr"), std::string::npos) << r.err;
+
+    // The example host builds against the installed kit alone, both ways, creates the control
+    // on the simulated camera and ends through QApplication::quit() with a panel shown.
+    for (bool pkgConfig : {false, true}) {
+        SCOPED_TRACE(pkgConfig ? "pkg-config" : "find_package");
+        r = BuildAndRunExample(root.Path(), user.File(pkgConfig ? "embed-pc" : "embed-cmake"),
+                               pkgConfig, env);
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_EQ(r.out, "model ZR-470\nended 0\n") << r.err;
+    }
+}
+
+} // namespace
+} // namespace zr
