@@ -43,21 +43,22 @@ std::optional<bool> ParseBool(std::string_view text)
 
 } // namespace
 
-const char* VarTypeName(VarType type)
+const VarTypeSpelling& SpellingOf(VarType type)
 {
-    switch (type) {
-    case VarType::Void:
-        return "VOID";
-    case VarType::I4:
-        return "I4";
-    case VarType::Bool:
-        return "BOOL";
-    case VarType::BStr:
-        return "BSTR";
-    case VarType::PtrI4:
-        return "PTR(I4)";
-    }
-    return "?";
+    // clang-format off
+    static constexpr VarTypeSpelling kSpellings[] = {
+        {VarType::Void,  "VOID",    "None", ""},
+        {VarType::I4,    "I4",      "int",  "i"},
+        {VarType::Bool,  "BOOL",    "bool", "b"},
+        {VarType::BStr,  "BSTR",    "str",  "s"},
+        {VarType::PtrI4, "PTR(I4)", "int",  "i"},
+    };
+    // clang-format on
+    static constexpr VarTypeSpelling kUnknown{VarType::Void, "?", "None", ""};
+    for (const VarTypeSpelling& row : kSpellings)
+        if (row.type == type)
+            return row;
+    return kUnknown;
 }
 
 VarType Variant::Type() const

@@ -21,8 +21,22 @@ enum class VarType : uint8_t {
 inline constexpr int32_t kAutomationTrue = -1;
 inline constexpr int32_t kAutomationFalse = 0;
 
-// The type as member signatures show it: "VOID", "I4", "BOOL", "BSTR" or "PTR(I4)".
-const char* VarTypeName(VarType type);
+// How a type is written where its values leave the automation boundary.
+struct VarTypeSpelling {
+    VarType type;
+    const char* name;   // in member signatures: "VOID", "I4", "BOOL", "BSTR" or "PTR(I4)"
+    const char* python; // the Python type of its values: "int", "bool", "str" or "None"
+    const char* bus;    // the D-Bus type: "i", "b", "s"; an out argument is "i"; empty for VOID
+};
+
+// The spelling row of `type`; a row of "?", "None" and "" for a value outside the enum.
+const VarTypeSpelling& SpellingOf(VarType type);
+
+// The type as member signatures show it.
+inline const char* VarTypeName(VarType type)
+{
+    return SpellingOf(type).name;
+}
 
 // What a caller asks of a member through the dispatch.
 enum class InvokeKind : uint8_t { PropertyGet, PropertyPut, Method };

@@ -285,8 +285,20 @@ Variant CXKorvelCamDispatch::CallSpecialMethod(const AutomationMember& m,
         return c.AskCommPortString(I4(args, 0), I4(args, 1));
     case S::StartCommunication:
         return c.StartCommunication(I4(args, 0), I4(args, 1));
-    // The long operations return their code unreported, with their outcome in the out
-    // arguments.
+    case S::AutoSelectCommunication:
+    case S::OnePushBalance:
+    case S::ShadingRecalibration:
+        return RunLongOperation(m, args);
+    default:
+        return {};
+    }
+}
+
+// The long operations return their code unreported, with their outcome in the out arguments.
+Variant CXKorvelCamDispatch::RunLongOperation(const AutomationMember& m, std::vector<Variant>& args)
+{
+    CXKorvelCamCtrl& c = control_;
+    switch (m.special) {
     case S::AutoSelectCommunication: {
         int32_t commClass = I4(args, 0);
         int32_t port = I4(args, 1);
@@ -298,13 +310,14 @@ Variant CXKorvelCamDispatch::CallSpecialMethod(const AutomationMember& m,
     case S::OnePushBalance: {
         // AWB of the member's imager; the AYB balance (no imager) is kind 2.
         int32_t result = 0;
-        code = c.RunOnePushBalance(m.imager >= 0 ? m.imager : 2, result, I4(args, 1) != 0);
+        const int32_t code =
+            c.RunOnePushBalance(m.imager >= 0 ? m.imager : 2, result, I4(args, 1) != 0);
         args[0] = result;
         return code;
     }
     case S::ShadingRecalibration: {
         int32_t result = 0;
-        code = c.RunShadingRecalibration(m.imager, result, I4(args, 1) != 0);
+        const int32_t code = c.RunShadingRecalibration(m.imager, result, I4(args, 1) != 0);
         args[0] = result;
         return code;
     }

@@ -70,6 +70,7 @@ private:
     void PutProperty(const AutomationMember& member, const Variant& value);
     Variant CallMethod(const AutomationMember& member, std::vector<Variant>& args);
     Variant CallSpecialMethod(const AutomationMember& member, std::vector<Variant>& args);
+    Variant RunLongOperation(const AutomationMember& member, std::vector<Variant>& args);
 
     CXKorvelCamCtrl& control_;
     ScopedConnection<StatusChange> statusConnection_;

@@ -5,22 +5,6 @@
 namespace zr::bus
 {
 
-const char* BusType(VarType type)
-{
-    switch (type) {
-    case VarType::I4:
-    case VarType::PtrI4:
-        return "i";
-    case VarType::Bool:
-        return "b";
-    case VarType::BStr:
-        return "s";
-    case VarType::Void:
-        break;
-    }
-    return "";
-}
-
 std::string InputSignature(const AutomationMember& method)
 {
     std::string signature;

@@ -46,7 +46,10 @@ inline constexpr int32_t kBusFailure = static_cast<int32_t>(0x80010108);
 
 // The D-Bus type of an automation type: "i", "b", "s"; an out argument (PTR(I4)) is "i"; empty
 // for VOID.
-const char* BusType(VarType type);
+inline const char* BusType(VarType type)
+{
+    return SpellingOf(type).bus;
+}
 
 // The input and output signatures of a method: the in arguments; the result (when there is one)
 // followed by the out arguments.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "component/BoundaryCalls.h"
+
 namespace zr::cli
 {
 
@@ -28,14 +30,7 @@ AttachedControl::AttachedControl(std::unique_ptr<bus::BusClient> client)
 
 int32_t AttachedControl::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)
 {
-    if (name == nullptr || kind == nullptr || dispid == nullptr)
-        return hresult::kPointer;
-    const AutomationMember* member = FindMember(name);
-    if (member == nullptr)
-        return hresult::kUnknownName;
-    *kind = static_cast<int32_t>(member->kind);
-    *dispid = member->dispid;
-    return hresult::kOk;
+    return LookUpMemberId(name, kind, dispid);
 }
 
 int32_t AttachedControl::Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
@@ -50,17 +45,10 @@ int32_t AttachedControl::Invoke(int32_t dispid, InvokeKind kind, Variant* args, 
         lastError_ = "Member not found.";
         return hresult::kMemberNotFound;
     }
-    std::vector<Variant> arguments(args, args + argCount);
-    Variant value;
-    DispatchResult outcome = client_->Invoke(*member, kind, arguments, value);
-    if (!outcome.Succeeded()) {
-        lastError_ = std::move(outcome.description);
-        return outcome.status;
-    }
-    std::copy(arguments.begin(), arguments.end(), args);
-    if (result != nullptr)
-        *result = std::move(value);
-    return hresult::kOk;
+    return InvokeOnArguments(args, argCount, result, lastError_,
+                             [&](std::vector<Variant>& arguments, Variant& value) {
+                                 return client_->Invoke(*member, kind, arguments, value);
+                             });
 }
 
 void AttachedControl::SetProgress(IXKorvelCamProgress* progress)

@@ -4,6 +4,8 @@
 #include <exception>
 #include <new>
 
+#include "component/BoundaryCalls.h"
+
 namespace zr
 {
 
@@ -125,14 +127,7 @@ int32_t CXKorvelCamObject::SaveScreenshots(const char* dir)
 
 int32_t CXKorvelCamObject::GetIDOfName(const char* name, int32_t* kind, int32_t* dispid)
 {
-    if (name == nullptr || kind == nullptr || dispid == nullptr)
-        return hresult::kPointer;
-    const AutomationMember* member = CXKorvelCamDispatch::GetIDsOfNames(name);
-    if (member == nullptr)
-        return hresult::kUnknownName;
-    *kind = static_cast<int32_t>(member->kind);
-    *dispid = member->dispid;
-    return hresult::kOk;
+    return LookUpMemberId(name, kind, dispid);
 }
 
 int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args, uint32_t argCount,
@@ -148,17 +143,11 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
         return hresult::kPointer;
     }
     try {
-        std::vector<Variant> arguments(args, args + argCount);
-        Variant value;
-        DispatchResult outcome = session_->dispatch.Invoke(dispid, kind, arguments, value);
-        if (!outcome.Succeeded()) {
-            lastError_ = std::move(outcome.description);
-            return outcome.status;
-        }
-        std::copy(arguments.begin(), arguments.end(), args); // out arguments
-        if (result != nullptr)
-            *result = std::move(value);
-        return hresult::kOk;
+        return InvokeOnArguments(args, argCount, result, lastError_,
+                                 [&](std::vector<Variant>& arguments, Variant& value) {
+                                     return session_->dispatch.Invoke(dispid, kind, arguments,
+                                                                      value);
+                                 });
     } catch (const std::bad_alloc&) {
         lastError_.clear();
         return hresult::kOutOfMemory;

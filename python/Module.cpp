@@ -168,31 +168,11 @@ py::tuple NamesOf(MemberKind kind)
     return py::tuple(names);
 }
 
-} // namespace
+using ControlClass = py::class_<ScriptControl>;
 
-PYBIND11_MODULE(zr47xcl, module)
+// A property or method of the class for every automation member.
+void DefineMembers(ControlClass& control)
 {
-    // The docstrings carry the automation signatures; pybind11's own would only say *args.
-    py::options options;
-    options.disable_function_signatures();
-
-    module.doc() = "Scripting of the ZR-47xCL camera control through its automation interface.";
-    module.attr("__version__") = ZR_VERSION;
-    py::exec(kScriptErrorSource, module.attr("__dict__"));
-
-    py::class_<ScriptControl> control(module, "Control", kControlDoc,
-                                      py::custom_type_setup(SetUpCollection));
-    py::object scriptError = module.attr("ScriptError");
-    py::object offlineError = module.attr("OfflineError");
-    control.def(py::init([scriptError, offlineError](bool connect, std::optional<std::string> port,
-                                                     bool strict) {
-                    return std::make_unique<ScriptControl>(
-                        ScriptControl::Options{connect, std::move(port), strict}, scriptError,
-                        offlineError);
-                }),
-                py::arg("connect") = true, py::arg("port") = py::none(), py::arg("strict") = false,
-                "__init__(self, connect=True, port=None, strict=False)\n--\n\n");
-
     for (const AutomationMember& member : AutomationMembers()) {
         const AutomationMember* m = &member;
         switch (member.kind) {
@@ -213,7 +193,10 @@ PYBIND11_MODULE(zr47xcl, module)
             break;
         }
     }
+}
 
+void DefineAttributeAccess(ControlClass& control)
+{
     // Names in another letter case and the dispatch's own names of dispids 154 and 215 come here
     // once the exact names have not matched.
     control.def("__getattr__", [](py::object self, py::handle attribute) -> py::object {
@@ -242,7 +225,11 @@ PYBIND11_MODULE(zr47xcl, module)
     control.def("__delattr__", [](py::handle, py::handle) {
         throw py::attribute_error("the members of the control cannot be deleted");
     });
+}
 
+// Event callbacks and the communication log.
+void DefineCallbacks(ControlClass& control)
+{
     control.def(
         "connect",
         [](py::handle self, py::handle target, py::handle callback) {
@@ -268,6 +255,11 @@ PYBIND11_MODULE(zr47xcl, module)
         "Calls callback(line, sent) for every communication-log line: sent is True for a line\n"
         "sent to the camera, False for one received; CR and LF are removed. None removes every\n"
         "log callback.");
+}
+
+// Closing, explicitly or by leaving a with block.
+void DefineLifetime(ControlClass& control)
+{
     control.def(
         "close", [](py::handle self) { Unwrap(self).Close(); },
         "close()\n\nDestroys the control, which writes the module settings.");
@@ -282,14 +274,11 @@ PYBIND11_MODULE(zr47xcl, module)
         Unwrap(self).Close();
         return false;
     });
+}
 
-    zr::python::DefineAttach(module, scriptError);
-
-    // Controls still alive when the interpreter ends (held by a global, or by a cycle the last
-    // collection did not reach) are closed first, so their settings are written.
-    py::module_::import("atexit").attr("register")(
-        py::cpp_function([] { ScriptControl::CloseAll(); }));
-
+// The member tables as module attributes and the members() listing.
+void DefineMemberTables(py::module_& module)
+{
     module.attr("PROPERTIES") = NamesOf(MemberKind::Property);
     module.attr("METHODS") = NamesOf(MemberKind::Method);
     module.attr("EVENTS") = NamesOf(MemberKind::Event);
@@ -304,4 +293,44 @@ PYBIND11_MODULE(zr47xcl, module)
         },
         "members() -> list of (dispid, kind, name, signature)\n\n"
         "Every member of the automation interface, as `zr47xcl list` prints them.");
+}
+
+} // namespace
+
+PYBIND11_MODULE(zr47xcl, module)
+{
+    // The docstrings carry the automation signatures; pybind11's own would only say *args.
+    py::options options;
+    options.disable_function_signatures();
+
+    module.doc() = "Scripting of the ZR-47xCL camera control through its automation interface.";
+    module.attr("__version__") = ZR_VERSION;
+    py::exec(kScriptErrorSource, module.attr("__dict__"));
+
+    py::class_<ScriptControl> control(module, "Control", kControlDoc,
+                                      py::custom_type_setup(SetUpCollection));
+    py::object scriptError = module.attr("ScriptError");
+    py::object offlineError = module.attr("OfflineError");
+    control.def(py::init([scriptError, offlineError](bool connect, std::optional<std::string> port,
+                                                     bool strict) {
+                    return std::make_unique<ScriptControl>(
+                        ScriptControl::Options{connect, std::move(port), strict}, scriptError,
+                        offlineError);
+                }),
+                py::arg("connect") = true, py::arg("port") = py::none(), py::arg("strict") = false,
+                "__init__(self, connect=True, port=None, strict=False)\n--\n\n");
+
+    DefineMembers(control);
+    DefineAttributeAccess(control);
+    DefineCallbacks(control);
+    DefineLifetime(control);
+
+    zr::python::DefineAttach(module, scriptError);
+
+    // Controls still alive when the interpreter ends (held by a global, or by a cycle the last
+    // collection did not reach) are closed first, so their settings are written.
+    py::module_::import("atexit").attr("register")(
+        py::cpp_function([] { ScriptControl::CloseAll(); }));
+
+    DefineMemberTables(module);
 }

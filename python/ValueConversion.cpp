@@ -106,20 +106,4 @@ void RaiseNamed(PyObject* type, const char* format, py::handle name)
     throw py::error_already_set();
 }
 
-const char* PythonTypeName(VarType type)
-{
-    switch (type) {
-    case VarType::I4:
-    case VarType::PtrI4:
-        return "int";
-    case VarType::Bool:
-        return "bool";
-    case VarType::BStr:
-        return "str";
-    case VarType::Void:
-        break;
-    }
-    return "None";
-}
-
 } // namespace zr::python

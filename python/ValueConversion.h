@@ -35,6 +35,9 @@ std::string EncodeText(py::handle text, std::string_view what);
 [[noreturn]] void RaiseNamed(PyObject* type, const char* format, py::handle name);
 
 // The Python type a value of `type` has, as docstrings name it: "int", "bool", "str" or "None".
-const char* PythonTypeName(VarType type);
+inline const char* PythonTypeName(VarType type)
+{
+    return SpellingOf(type).python;
+}
 
 } // namespace zr::python

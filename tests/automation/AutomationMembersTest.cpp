@@ -373,5 +373,34 @@ TEST(AutomationTypes, ParseFromText)
     EXPECT_STREQ(VarTypeName(VarType::PtrI4), "PTR(I4)");
 }
 
+TEST(AutomationTypes, EveryTypeIsSpelledForSignaturesPythonAndTheBus)
+{
+    struct Expected {
+        VarType type;
+        const char* name;
+        const char* python;
+        const char* bus;
+    };
+    const Expected rows[] = {
+        {VarType::Void, "VOID", "None", ""},     {VarType::I4, "I4", "int", "i"},
+        {VarType::Bool, "BOOL", "bool", "b"},    {VarType::BStr, "BSTR", "str", "s"},
+        {VarType::PtrI4, "PTR(I4)", "int", "i"},
+    };
+    for (const Expected& row : rows) {
+        const VarTypeSpelling& spelling = SpellingOf(row.type);
+        EXPECT_EQ(spelling.type, row.type) << row.name;
+        EXPECT_STREQ(spelling.name, row.name);
+        EXPECT_STREQ(VarTypeName(row.type), row.name);
+        EXPECT_STREQ(spelling.python, row.python) << row.name;
+        EXPECT_STREQ(spelling.bus, row.bus) << row.name;
+    }
+    // A value outside the enum (a corrupted member row) is spelled as unknown, never read past
+    // the table.
+    const VarTypeSpelling& unknown = SpellingOf(static_cast<VarType>(200));
+    EXPECT_STREQ(unknown.name, "?");
+    EXPECT_STREQ(unknown.python, "None");
+    EXPECT_STREQ(unknown.bus, "");
+}
+
 } // namespace
 } // namespace zr

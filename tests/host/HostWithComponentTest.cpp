@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "TemporaryUser.h"
 #include "base/ProfileFile.h"
 #include "host/ControlDialog.h"
 #include "support/TempDir.h"
@@ -40,18 +40,11 @@ QWidget* VisibleWindow(const QString& prefix)
 TEST(HostWithComponent, MinimiseThenQuitSavesEveryFloatingPanelHidden)
 {
     test::TempDir dir;
-    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
-    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
-    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
+    test::TemporaryUser user(dir);
     std::filesystem::create_directories(dir.File("messages"));
     // COM1 leads nowhere: the start-up connection fails and its message box is dismissed.
-    const std::string settingsFile =
-        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
-    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + dir.File("none") +
-                                                           "\r\nClass=0\r\nPort=0\r\n"));
-    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
-                              dir.File("regsvr.log"));
-    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+    ASSERT_TRUE(user.RegisterWithCom1(dir.File("none")));
+    const std::string& settingsFile = user.SettingsFile();
 
     CXKorvelZR47xCL control =
         CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPath());

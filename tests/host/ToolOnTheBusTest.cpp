@@ -8,16 +8,15 @@
 #include <QWidget>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
-#include <poll.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "ChildProcess.h"
+#include "TemporaryUser.h"
+#include "VirtualXServer.h"
 #include "base/ProfileFile.h"
 #include "bus/BusClient.h"
 #include "host/ControlDialog.h"
@@ -65,17 +64,10 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAnd
     test::TempDir dir;
     sim::PtyServer camera(sim::SimOptions{});
     ASSERT_TRUE(camera.IsServing());
-    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
-    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
-    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
+    test::TemporaryUser user(dir);
     std::filesystem::create_directories(dir.File("messages"));
-    const std::string settingsFile =
-        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
-    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera.DevicePath() +
-                                                           "\r\nClass=0\r\nPort=0\r\n"));
-    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
-                              dir.File("regsvr.log"));
-    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+    ASSERT_TRUE(user.RegisterWithCom1(camera.DevicePath()));
+    const std::string& settingsFile = user.SettingsFile();
 
     CXKorvelZR47xCL control =
         CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPath());
@@ -131,64 +123,21 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAnd
     EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 4);
 }
 
-// An X server on the first free display of :50 to :59, ready once it has written its display
-// number; empty Display() when none started.
-class XServerOnFreeDisplay
-{
-public:
-    explicit XServerOnFreeDisplay(const std::string& logFile)
-    {
-        for (int number = 50; number <= 59 && display_.empty(); ++number) {
-            int fds[2];
-            if (::pipe2(fds, O_CLOEXEC) != 0)
-                return;
-            server_ = std::make_unique<test::ChildProcess>(
-                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-displayfd", "3",
-                                         "-nolisten", "tcp", "-screen", "0", "1280x1024x24"},
-                logFile, fds[1]);
-            ::close(fds[1]);
-            std::string written;
-            char c = 0;
-            pollfd readable{fds[0], POLLIN, 0};
-            while (::poll(&readable, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-                written += c;
-            ::close(fds[0]);
-            if (!server_->Started())
-                return;
-            if (c == '\n' && written == std::to_string(number))
-                display_ = ":" + written;
-        }
-    }
-    bool Installed() const { return server_ && server_->Started(); }
-    const std::string& Display() const { return display_; }
-
-private:
-    std::unique_ptr<test::ChildProcess> server_;
-    std::string display_;
-};
-
 TEST(ToolOnTheBus, TheToolOnAnXServerServesAScriptAndSavesWhatItSet)
 {
     test::PrivateSessionBus bus;
     if (bus.Address().empty())
         GTEST_SKIP() << "dbus-daemon is not installed";
     test::TempDir dir;
-    XServerOnFreeDisplay server(dir.File("xvfb.log"));
+    test::VirtualXServer server(dir.File("xvfb.log"), 50, 59);
     if (!server.Installed())
         GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_FALSE(server.Display().empty()) << test::TempDir::ReadFile(dir.File("xvfb.log"));
     sim::PtyServer camera(sim::SimOptions{});
     ASSERT_TRUE(camera.IsServing());
-    test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
-    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
-    std::filesystem::create_directories(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control"));
-    const std::string settingsFile =
-        dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini");
-    ASSERT_TRUE(test::TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera.DevicePath() +
-                                                           "\r\nClass=0\r\nPort=0\r\n"));
-    test::ChildProcess regsvr({std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr"},
-                              dir.File("regsvr.log"));
-    ASSERT_EQ(regsvr.Wait(20000), 0) << test::TempDir::ReadFile(dir.File("regsvr.log"));
+    test::TemporaryUser user(dir);
+    ASSERT_TRUE(user.RegisterWithCom1(camera.DevicePath()));
+    const std::string& settingsFile = user.SettingsFile();
 
     test::ScopedEnv displayName("DISPLAY", server.Display());
     test::ScopedEnv platform("QT_QPA_PLATFORM", "xcb");

@@ -2,10 +2,7 @@
 // camera program: the main window and the panels appear with their titles, the quit question
 // is asked and answered, and the module settings hold the panels' positions and flags.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -19,6 +16,8 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TemporaryUser.h"
+#include "VirtualXServer.h"
 #include "base/ProfileFile.h"
 #include "support/TempDir.h"
 
@@ -46,39 +45,18 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-// An Xvfb server on a display number it picks itself.
-class VirtualXServer
+// zr47xcl-sim with `options`, once its link appears at `link`; nullptr when it did not.
+std::unique_ptr<ChildProcess> StartSimulator(std::vector<std::string> options,
+                                             const std::string& link, const std::string& logFile)
 {
-public:
-    explicit VirtualXServer(const std::string& logFile)
-    {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
-            return;
-        server_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                                     "1280x1024x24"},
-            logFile, fds[1]);
-        ::close(fds[1]);
-        // The server writes its display number and a line end once it accepts clients.
-        std::string number;
-        pollfd readable{fds[0], POLLIN, 0};
-        char c = 0;
-        while (::poll(&readable, 1, 15000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (c == '\n' && !number.empty())
-            display_ = ":" + number;
-    }
-
-    bool Installed() const { return server_ && server_->Started(); }
-    // Empty when the server did not start.
-    const std::string& Display() const { return display_; }
-
-private:
-    std::unique_ptr<ChildProcess> server_;
-    std::string display_;
-};
+    options.insert(options.begin(), kBin + "/zr47xcl-sim");
+    auto simulator = std::make_unique<ChildProcess>(options, logFile);
+    struct stat info {
+    };
+    if (!WaitUntil([&] { return ::stat(link.c_str(), &info) == 0; }, 10000))
+        return nullptr;
+    return simulator;
+}
 
 struct TopLevel {
     Window id;
@@ -188,20 +166,12 @@ TEST(ToolOnXServer, ShowsItsPanelsAndQuitsOnlyAfterYes)
 
     // A temporary user: module settings with COM1 at the simulator, the component registered.
     const std::string camera = dir.File("camera");
-    ChildProcess simulator({kBin + "/zr47xcl-sim", "--model", "ZR-470", "--link", camera},
-                           dir.File("sim.log"));
-    struct stat info {
-    };
-    ASSERT_TRUE(WaitUntil([&] { return ::stat(camera.c_str(), &info) == 0; }, 10000));
-    const std::string settingsFolder = dir.File("config/Korvel-XKorvelZR47xCL.ini-Control");
-    std::filesystem::create_directories(settingsFolder);
-    const std::string settingsFile = settingsFolder + "/XKorvelZR47xCL Control.ini";
-    ASSERT_TRUE(
-        TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera + "\r\nClass=0\r\nPort=0\r\n"));
-    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
-    ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
-    ChildProcess regsvr({kBin + "/zr47xcl-regsvr"}, dir.File("regsvr.log"));
-    ASSERT_EQ(regsvr.Wait(20000), 0) << TempDir::ReadFile(dir.File("regsvr.log"));
+    const auto simulator =
+        StartSimulator({"--model", "ZR-470", "--link", camera}, camera, dir.File("sim.log"));
+    ASSERT_NE(simulator, nullptr);
+    TemporaryUser user(dir);
+    ASSERT_TRUE(user.RegisterWithCom1(camera));
+    const std::string& settingsFile = user.SettingsFile();
 
     // This test program itself stays on the offscreen platform it started on.
     ScopedEnv displayName("DISPLAY", server.Display());
@@ -336,20 +306,12 @@ TEST(ToolOnXServer, SignalsEndItLikeAConfirmedCloseAndLongOperationsAnswerPings)
 
     // The camera keeps shutter 3 and gain 10 in user area 1; its current settings differ.
     const std::string camera = dir.File("camera");
-    ChildProcess simulator(
-        {kBin + "/zr47xcl-sim", "--pace", "--state", dir.File("state"), "--link", camera},
-        dir.File("sim.log"));
-    struct stat info {
-    };
-    ASSERT_TRUE(WaitUntil([&] { return ::stat(camera.c_str(), &info) == 0; }, 10000));
-    const std::string settingsFolder = dir.File("config/Korvel-XKorvelZR47xCL.ini-Control");
-    std::filesystem::create_directories(settingsFolder);
-    const std::string settingsFile = settingsFolder + "/XKorvelZR47xCL Control.ini";
-    ASSERT_TRUE(
-        TempDir::WriteFile(settingsFile, "[Comm]\r\nCOM1=" + camera + "\r\nClass=0\r\nPort=0\r\n"));
-    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
-    ScopedEnv data("XDG_DATA_HOME", dir.File("data"));
-    ASSERT_EQ(RunToEnd({kBin + "/zr47xcl-regsvr"}, dir.File("regsvr.log")), 0);
+    const auto simulator = StartSimulator(
+        {"--pace", "--state", dir.File("state"), "--link", camera}, camera, dir.File("sim.log"));
+    ASSERT_NE(simulator, nullptr);
+    TemporaryUser user(dir);
+    ASSERT_TRUE(user.RegisterWithCom1(camera));
+    const std::string& settingsFile = user.SettingsFile();
     const std::string cli = kBin + "/zr47xcl";
     ASSERT_EQ(RunToEnd({cli, "set", "IMG1ShutterSpeed=3", "set", "IMG1GainMaster=10", "set",
                         "EEPROMArea=1", "call", "StoreSettings"},

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace zr::test
+{
+
+// A user whose configuration and data live in a temporary folder for the object's lifetime:
+// XDG_CONFIG_HOME and XDG_DATA_HOME point into it.
+class TemporaryUser
+{
+public:
+    // `dir` must outlive the object.
+    explicit TemporaryUser(const TempDir& dir);
+
+    // The module settings file of the control.
+    const std::string& SettingsFile() const { return settingsFile_; }
+
+    // Writes module settings whose COM1 is `device` (class 0, port 0) and registers the
+    // component with zr47xcl-regsvr; the failure names what went wrong.
+    ::testing::AssertionResult RegisterWithCom1(const std::string& device) const;
+
+private:
+    const TempDir& dir_;
+    ScopedEnv config_;
+    ScopedEnv data_;
+    std::string settingsFile_;
+};
+
+} // namespace zr::test
