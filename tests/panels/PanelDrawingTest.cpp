@@ -106,14 +106,14 @@ void CheckPanel(const CDialogOCXBase& panel, const DialogMetrics& metrics)
     SCOPED_TRACE(layout.title);
     EXPECT_EQ(panel.width(), metrics.X(layout.width));
     const std::span<const ControlSpec> controls = layout.controls;
-    for (const ControlSpec& spec : controls) {
-        QWidget* widget = panel.Controls().Widget(spec.id);
-        ASSERT_NE(widget, nullptr) << spec.id;
-        if (widget->isHidden() || spec.kind == ControlKind::Group)
+    for (const ControlSpec& row : controls) {
+        QWidget* widget = panel.Controls().Widget(row.id);
+        ASSERT_NE(widget, nullptr) << row.id;
+        if (widget->isHidden() || row.kind == ControlKind::Group)
             continue;
-        SCOPED_TRACE(spec.id);
+        SCOPED_TRACE(row.id);
         for (const ControlSpec& group : controls)
-            if (group.kind == ControlKind::Group && Contains(group, spec)) {
+            if (group.kind == ControlKind::Group && Contains(group, row)) {
                 const auto* box = panel.Controls().Get<QGroupBox>(group.id);
                 EXPECT_TRUE(InsideFrame(*box).contains(widget->geometry()))
                     << widget->geometry().x() << "," << widget->geometry().y() << " "
