@@ -475,6 +475,11 @@ int32_t CountMembers(MemberKind kind)
                       [kind](const AutomationMember& m) { return m.kind == kind; }));
 }
 
+bool IsFileName(const AutomationArgument& argument)
+{
+    return std::string_view(argument.name) == kFileName.name;
+}
+
 const char* MemberKindName(MemberKind kind)
 {
     switch (kind) {

@@ -123,6 +123,10 @@ int32_t CountMembers(MemberKind kind);
 // "property", "method" or "event".
 const char* MemberKindName(MemberKind kind);
 
+// Whether the argument is a file name: a path of this file system, passed on as its bytes where
+// the control's other texts are converted (base/AnsiText.h).
+bool IsFileName(const AutomationArgument& argument);
+
 // The member's signature in the notation of the interface's documentation:
 //   "I4 IMG1ShutterSpeed", "I4 FirmwareVersion (read-only)",
 //   "I4 AutoSelectCommunication(PTR(I4) pnClass, PTR(I4) pnPort, I4 nShowProgressBar)",

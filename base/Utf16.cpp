@@ -13,6 +13,8 @@ bool IsSurrogate(char32_t c)
     return c >= 0xD800 && c <= 0xDFFF;
 }
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t c)
 {
     auto byte = [&out](char32_t b) { out += static_cast<char>(b); };
@@ -33,8 +35,6 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-// The code point of the UTF-8 sequence at `pos`, which moves past it; false for a sequence that
-// is cut short, overlong, a surrogate or beyond U+10FFFF.
 bool NextUtf8(std::string_view s, size_t& pos, char32_t& c)
 {
     const auto lead = static_cast<unsigned char>(s[pos]);
@@ -59,8 +59,6 @@ bool NextUtf8(std::string_view s, size_t& pos, char32_t& c)
     pos += length;
     return true;
 }
-
-} // namespace
 
 bool IsUtf8(std::string_view text)
 {

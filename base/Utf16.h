@@ -6,6 +6,13 @@
 namespace zr
 {
 
+// Appends the code point `c` (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
+// The code point of the UTF-8 sequence at `pos`, which moves past it; false (and `pos` unmoved)
+// for a sequence that is cut short, overlong, a surrogate or beyond U+10FFFF.
+bool NextUtf8(std::string_view text, size_t& pos, char32_t& c);
+
 // Whether the text is valid UTF-8: no sequence cut short or overlong, no surrogate, nothing
 // beyond U+10FFFF.
 bool IsUtf8(std::string_view text);

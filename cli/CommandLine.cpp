@@ -115,6 +115,46 @@ const AutomationMember* FindOfKind(const std::string& name, MemberKind kind, std
 
 } // namespace
 
+namespace
+{
+
+// One text of a verb as the control's text; the message names the member and the argument.
+bool TextFromTerminal(Variant& value, const TerminalText& terminal, const std::string& what,
+                      std::string& error)
+{
+    std::string ansi;
+    std::string why;
+    if (!terminal.In(value.ToText(), ansi, why)) {
+        error = what + ": " + why;
+        return false;
+    }
+    value = Variant(std::move(ansi));
+    return true;
+}
+
+} // namespace
+
+bool TextsFromTerminal(CommandLine& line, const TerminalText& terminal, std::string& error)
+{
+    for (Step& step : line.steps) {
+        if (step.member == nullptr)
+            continue;
+        const std::string name(step.member->Name());
+        if (step.verb == Verb::Set && step.member->type == VarType::BStr &&
+            !TextFromTerminal(step.args.at(0), terminal, name, error))
+            return false;
+        if (step.verb != Verb::Call)
+            continue;
+        const auto arguments = step.member->Arguments();
+        for (size_t i = 0; i < arguments.size() && i < step.args.size(); ++i)
+            if (arguments[i].type == VarType::BStr && !IsFileName(arguments[i]) &&
+                !TextFromTerminal(step.args[i], terminal, name + " argument " + arguments[i].name,
+                                  error))
+                return false;
+    }
+    return true;
+}
+
 std::optional<PortChoice> ParsePort(const std::string& text)
 {
     return ParsePortName(text);

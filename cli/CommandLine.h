@@ -7,6 +7,7 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/AutomationTypes.h"
+#include "base/TerminalText.h"
 #include "comm/PortName.h"
 
 namespace zr::cli
@@ -52,6 +53,11 @@ struct CommandLine {
 // untouched. False with a one-line message in `error` for an unknown option, verb or member, a
 // member of the wrong kind, a malformed value or a wrong number of arguments.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
+
+// The texts of the verbs (a BSTR to set, a BSTR argument other than a file name) as the
+// control's texts, where the terminal's locale is UTF-8 (base/TerminalText.h). False with a
+// one-line message naming the value for one that the control's texts cannot hold.
+bool TextsFromTerminal(CommandLine& line, const TerminalText& terminal, std::string& error);
 
 // "COM1".."COM16" (class 0, port 0..15, any letter case) or "CL:N" (class 1, port index N);
 // nothing for anything else (a device path is resolved later, with the module settings).

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/TerminalText.h"
 #include "component/ComponentInterface.h"
 
 namespace zr::cli
@@ -16,8 +17,11 @@ namespace zr::cli
 class ProgressLine final : public IXKorvelCamProgress
 {
 public:
-    // `terminal`: whether progress is shown at all.
-    explicit ProgressLine(bool terminal) : terminal_(terminal) {}
+    // `terminal`: whether progress is shown at all; `text`: how the control's texts are shown.
+    explicit ProgressLine(bool terminal, TerminalText text = TerminalText(false))
+        : terminal_(terminal), text_(text)
+    {
+    }
     ~ProgressLine() override { Clear(); }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -30,8 +34,12 @@ public:
     // Removes the progress line, if one is shown.
     void Clear();
 
+    // The control's text (a value, a description, a log line) as the terminal shows it.
+    std::string Shown(std::string_view text) const { return text_.Out(text); }
+
 private:
     bool terminal_;
+    TerminalText text_;
     bool shown_ = false;
     std::string last_; // the text last drawn, to redraw only what changed
 };

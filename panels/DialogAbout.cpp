@@ -10,6 +10,7 @@
 
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
+#include "panels/ControlText.h"
 #include "panels/Label.h"
 #include "panels/PanelToolTip.h"
 
@@ -131,13 +132,13 @@ void CDialogAbout::ReadRow(int32_t row)
         fpga_ = Owner().GetParameterValue(P_PV);
         break;
     case P_ID:
-        cameraId_ = QString::fromLocal8Bit(Owner().GetParameterText(P_ID));
+        cameraId_ = FromControlText(Owner().GetParameterText(P_ID));
         break;
     case P_MD:
-        modelName_ = QString::fromLocal8Bit(Owner().GetParameterText(P_MD));
+        modelName_ = FromControlText(Owner().GetParameterText(P_MD));
         break;
     case P_UD:
-        userId_ = QString::fromLocal8Bit(Owner().GetParameterText(P_UD));
+        userId_ = FromControlText(Owner().GetParameterText(P_UD));
         break;
     default:
         break;
@@ -207,8 +208,16 @@ void CDialogAbout::SaveUserId()
     while (first < userId_.size() && userId_[first].isSpace())
         ++first;
     userId_ = userId_.mid(first);
+    std::string text;
+    std::string error;
+    if (!ToControlText(userId_, text, error)) {
+        // Sent only as it was typed: nothing is replaced behind the user's back.
+        Owner().Ui().ShowMessageBox("The User ID cannot be sent: " + error + ".",
+                                    identity::kApplicationName, MessageIcon::Warning);
+        return;
+    }
     if (Owner().CheckOnline())
-        Owner().SetUserIDText(userId_.toLocal8Bit().toStdString());
+        Owner().SetUserIDText(text);
 }
 
 void CDialogAbout::ViewHelpFile()

@@ -7,6 +7,7 @@
 
 #include "camera/ParameterTable.h"
 #include "control/XKorvelCamCtrl.h"
+#include "panels/ControlText.h"
 #include "panels/NEdit.h"
 #include "panels/SpinButton.h"
 
@@ -109,7 +110,7 @@ void CDialogControlBase::FillList(int32_t row)
         list->clear();
         const int32_t count = Owner().AskIndexRange(row, 1) + 1;
         for (int32_t k = 0; k < count && Owner().CountEnabledItems(row) > 0; ++k)
-            list->addItem(QString::fromLocal8Bit(Owner().AskItemString(row, k)));
+            list->addItem(FromControlText(Owner().AskItemString(row, k)));
         DialogControls::FitItems(*list);
     }
 }
@@ -217,7 +218,7 @@ bool CDialogControlBase::GuardAllows(const ControlBinding& binding, const CNEdit
     const QString text = field.text();
     if (text.isEmpty())
         return false;
-    if (binding.guardText != nullptr && text == QString::fromLocal8Bit(binding.guardText))
+    if (binding.guardText != nullptr && text == FromControlText(binding.guardText))
         return false;
     return text.size() >= binding.guardMinLength;
 }

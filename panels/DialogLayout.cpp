@@ -15,6 +15,7 @@
 #include <QStyleOptionComboBox>
 #include <algorithm>
 
+#include "panels/ControlText.h"
 #include "panels/DialogMetrics.h"
 #include "panels/Label.h"
 #include "panels/NiEdit.h"
@@ -31,7 +32,7 @@ namespace
 
 QLabel* MakeText(QWidget& parent, const ControlSpec& panelSpec)
 {
-    auto* label = new QLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &parent);
+    auto* label = new QLabel(FromControlText(panelSpec.text ? panelSpec.text : ""), &parent);
     switch (panelSpec.kind) {
     case ControlKind::TextRight:
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -52,7 +53,7 @@ QLabel* MakeText(QWidget& parent, const ControlSpec& panelSpec)
 
 QAbstractButton* MakeButton(QWidget& parent, const ControlSpec& panelSpec)
 {
-    const QString text = QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : "");
+    const QString text = FromControlText(panelSpec.text ? panelSpec.text : "");
     switch (panelSpec.kind) {
     case ControlKind::Button: {
         auto* button = new QPushButton(text, &parent);
@@ -110,7 +111,7 @@ QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* pre
     case ControlKind::Radio:
         return MakeButton(dialog, panelSpec);
     case ControlKind::Group:
-        return new QGroupBox(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+        return new QGroupBox(FromControlText(panelSpec.text ? panelSpec.text : ""), &dialog);
     case ControlKind::DropDown:
         return new QComboBox(&dialog);
     case ControlKind::List:
@@ -125,7 +126,7 @@ QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* pre
     case ControlKind::Picture:
         return new QLabel(&dialog);
     case ControlKind::Link:
-        return new CLabel(QString::fromLocal8Bit(panelSpec.text ? panelSpec.text : ""), &dialog);
+        return new CLabel(FromControlText(panelSpec.text ? panelSpec.text : ""), &dialog);
     case ControlKind::Strip:
         return new OnlineStrip(&dialog);
     }
@@ -138,7 +139,7 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
                            const DialogMetrics& metrics)
 {
     dialog.setFont(metrics.Font());
-    dialog.setWindowTitle(QString::fromLocal8Bit(layout.title));
+    dialog.setWindowTitle(FromControlText(layout.title));
     dialog.setFixedSize(metrics.Size(layout.width, layout.height));
 
     QStyle* look = CreateLook(dialog);
@@ -174,7 +175,7 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
         }
         widget->setGeometry(rect);
         if (panelSpec.tooltip != nullptr) {
-            widget->setToolTip(QString::fromLocal8Bit(panelSpec.tooltip));
+            widget->setToolTip(FromControlText(panelSpec.tooltip));
             tips_->Watch(*widget);
         }
         widgets_[panelSpec.id] = widget;

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "panels/ControlText.h"
 #include "panels/DialogMetrics.h"
 #include "panels/InputDeferral.h"
 #include "panels/QuitWatch.h"
@@ -45,7 +46,7 @@ CDialogProgress::CDialogProgress(const std::string& caption, const DialogMetrics
     // Owned by the host's window: it stays above that window, and a host that runs its window
     // modally does not block it. The search disables the host's window alone (see Show).
     controls_.Build(*this, Layout(), metrics);
-    setWindowTitle(QString::fromLocal8Bit(caption));
+    setWindowTitle(FromControlText(caption));
     Bar()->setRange(0, 100);
     Bar()->setValue(0);
     connect(CancelButton(), &QPushButton::clicked, this, [this] { cancelled_ = true; });
@@ -55,12 +56,12 @@ CDialogProgress::~CDialogProgress() = default;
 
 void CDialogProgress::SetTitle(const std::string& title)
 {
-    setWindowTitle(QString::fromLocal8Bit(title));
+    setWindowTitle(FromControlText(title));
 }
 
 void CDialogProgress::SetMessage(const std::string& text)
 {
-    controls_.Get<QLabel>(kText)->setText(QString::fromLocal8Bit(text));
+    controls_.Get<QLabel>(kText)->setText(FromControlText(text));
 }
 
 void CDialogProgress::SetRange(int32_t lower, int32_t upper)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "panels/ControlText.h"
 #include "panels/DialogProgress.h"
 #include "panels/PanelFactory.h"
 
@@ -29,7 +30,7 @@ std::unique_ptr<Panel> QtControlUi::CreatePanel(const PanelSpec& panelSpec, CXKo
 void QtControlUi::ShowMessageBox(const std::string& text, const std::string& caption,
                                  MessageIcon icon)
 {
-    QString body = QString::fromLocal8Bit(text);
+    QString body = FromControlText(text);
     body.replace("\r\n", "\n");
     if (QCoreApplication::instance()->property(kProgramEndingProperty).toBool()) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), body.toLocal8Bit().constData());
@@ -38,7 +39,7 @@ void QtControlUi::ShowMessageBox(const std::string& text, const std::string& cap
     const QMessageBox::Icon boxIcon = icon == MessageIcon::Information ? QMessageBox::Information
                                       : icon == MessageIcon::Warning   ? QMessageBox::Warning
                                                                        : QMessageBox::Critical;
-    QMessageBox box(boxIcon, QString::fromLocal8Bit(caption), body, QMessageBox::Ok,
+    QMessageBox box(boxIcon, FromControlText(caption), body, QMessageBox::Ok,
                     controlWindow_ ? controlWindow_->window() : nullptr);
     box.setFont(environment_.metrics.Font());
     ++messages_;

@@ -358,7 +358,8 @@ py::object ScriptControl::Call(const AutomationMember& method, const py::args& a
     for (size_t i : inputs) {
         if (!given[i])
             throw py::type_error(name + "() missing required argument '" + declared[i].name + "'");
-        values[i] = ToVariant(given[i], declared[i].type, name + "() argument " + declared[i].name);
+        values[i] = ToVariant(given[i], declared[i].type, name + "() argument " + declared[i].name,
+                              IsFileName(declared[i]));
     }
 
     py::object result = Invoke(method, InvokeKind::Method, values);

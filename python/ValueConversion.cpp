@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/AnsiText.h"
+
 namespace zr::python
 {
 
@@ -37,7 +39,7 @@ int32_t ToI4(py::handle value, std::string_view what)
 
 } // namespace
 
-Variant ToVariant(py::handle value, VarType type, std::string_view what)
+Variant ToVariant(py::handle value, VarType type, std::string_view what, bool fileName)
 {
     switch (type) {
     case VarType::I4:
@@ -49,7 +51,7 @@ Variant ToVariant(py::handle value, VarType type, std::string_view what)
             return ToI4(value, what) != 0;
         Raise(PyExc_TypeError, std::string(what) + " must be bool, not " + TypeNameOf(value));
     case VarType::BStr: {
-        std::string text = EncodeText(value, what);
+        std::string text = fileName ? EncodeText(value, what) : EncodeControlText(value, what);
         // The control hands texts on as C strings (file names, camera lines): a NUL would cut
         // them short without a word.
         if (text.find('\0') != std::string::npos)
@@ -91,10 +93,26 @@ std::string EncodeText(py::handle text, std::string_view what)
                        static_cast<size_t>(PyBytes_GET_SIZE(bytes.ptr())));
 }
 
+std::string EncodeControlText(py::handle text, std::string_view what)
+{
+    if (!PyUnicode_Check(text.ptr()))
+        Raise(PyExc_TypeError, std::string(what) + " must be str, not " + TypeNameOf(text));
+    Py_ssize_t size = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
+    if (utf8 == nullptr)
+        throw py::error_already_set();
+    std::string ansi;
+    std::string error;
+    if (!Utf8ToAnsi(std::string_view(utf8, static_cast<size_t>(size)), ansi, error))
+        Raise(PyExc_ValueError, std::string(what) + ": " + error);
+    return ansi;
+}
+
 py::str DecodeText(std::string_view text)
 {
+    const std::string utf8 = AnsiToUtf8(text);
     PyObject* decoded =
-        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+        PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "strict");
     if (decoded == nullptr)
         throw py::error_already_set();
     return py::reinterpret_steal<py::str>(decoded);
