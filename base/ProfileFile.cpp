@@ -21,6 +21,7 @@ namespace
 
 constexpr const char* kBlanks = " \t\r\v\f";
 constexpr const char* kLineEnd = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s)
 {
@@ -134,7 +135,12 @@ bool ProfileFile::Load(const std::string& path)
     }
 
     // A UTF-16 file (known by its byte-order mark) is kept as UTF-8 text and written back in its
-    // own encoding. Any other file is taken byte for byte.
+    // own encoding. A UTF-8 byte-order mark (an editor may add one) is set aside, so that it
+    // does not hide the first section, and written back. Any other file is taken byte for byte.
+    if (data.starts_with(kUtf8Bom)) {
+        data.erase(0, kUtf8Bom.size());
+        encoding_ = Encoding::Utf8Bom;
+    }
     const std::string_view bytes = data;
     for (Encoding utf16 : {Encoding::Utf16Le, Encoding::Utf16Be}) {
         if (!bytes.starts_with(utf16 == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF"))
@@ -241,7 +247,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     if (!IsValidSection(sectionName) || !IsValidKey(keyName) || HasLineBreakOrNul(value))
         return false;
     // A UTF-16 file holds only what it can encode.
-    if (encoding_ != Encoding::Bytes &&
+    if ((encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) &&
         (!IsUtf8(sectionName) || !IsUtf8(keyName) || !IsUtf8(value)))
         return false;
 
@@ -328,6 +334,8 @@ std::string ProfileFile::Content() const
     }
     if (encoding_ == Encoding::Bytes)
         return out;
+    if (encoding_ == Encoding::Utf8Bom)
+        return std::string(kUtf8Bom) + out;
     return EncodeUtf16(out, encoding_ == Encoding::Utf16Be);
 }
 

@@ -78,7 +78,7 @@ public:
 
 private:
     enum class Kind { Other, Section, Entry };
-    enum class Encoding { Bytes, Utf16Le, Utf16Be };
+    enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
     struct Line {
         std::string text;   // without the line end
         std::string ending; // "\r\n", "\n" or "" (last line without a line end)

@@ -13,6 +13,7 @@
 #include <sdbus-c++/Types.h>
 
 #include "automation/HResult.h"
+#include "bus/BusErrors.h"
 #include "bus/BusProtocol.h"
 #include "bus/BusValues.h"
 #include "control/ScriptError.h"
@@ -36,18 +37,27 @@ DispatchResult Failure(int32_t status, std::string description)
     return {status, std::move(description)};
 }
 
+// A text another program sent (an error's description, a log line) as the control's text; one
+// that the control's texts cannot hold is shown as it came rather than lost.
+std::string ReceivedText(const std::string& utf8)
+{
+    try {
+        return TextFromBus(utf8);
+    } catch (const sdbus::Error&) {
+        return utf8;
+    }
+}
+
 // The result of a bus error: ours carry the status code in their name; the bus's own refusal of
 // a write to a read-only property is the dispatch's; everything else is a failure of the bus.
 DispatchResult FailureOf(const sdbus::Error& error, const std::string& name)
 {
     if (std::optional<int32_t> status = StatusOfErrorName(error.getName()))
-        return Failure(*status, error.getMessage());
+        return Failure(*status, ReceivedText(error.getMessage()));
     if (error.getName() == "org.freedesktop.DBus.Error.PropertyReadOnly")
         return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported),
                        CXKorvelCamDispatch::kReadOnlyDescription);
-    return Failure(kBusFailure,
-                   "the published control " + name + " did not answer: " +
-                       (error.getMessage().empty() ? error.getName() : error.getMessage()));
+    return Failure(kBusFailure, DescribeBusError(error, name));
 }
 
 sdbus::Variant ToBusVariant(VarType type, const Variant& value)
@@ -55,7 +65,7 @@ sdbus::Variant ToBusVariant(VarType type, const Variant& value)
     if (type == VarType::Bool)
         return sdbus::Variant(value.ToBool().value_or(false));
     if (type == VarType::BStr)
-        return sdbus::Variant(value.ToBStr().value_or(std::string()));
+        return sdbus::Variant(TextToBus(value.ToBStr().value_or(std::string())));
     return sdbus::Variant(value.ToI4().value_or(0));
 }
 
@@ -64,7 +74,7 @@ Variant FromBusVariant(VarType type, const sdbus::Variant& value)
     if (type == VarType::Bool)
         return Variant(value.get<bool>());
     if (type == VarType::BStr)
-        return Variant(value.get<std::string>());
+        return Variant(TextFromBus(value.get<std::string>()));
     return Variant(value.get<int32_t>());
 }
 
@@ -144,7 +154,7 @@ std::vector<PublishedControl> BusClient::List(std::string& error)
             found.push_back(std::move(control));
         }
     } catch (const sdbus::Error& e) {
-        error = "no session bus: " + e.getMessage();
+        error = DescribeBusError(e);
     }
     return found;
 }
@@ -162,13 +172,13 @@ std::unique_ptr<BusClient> BusClient::Attach(std::optional<std::pair<int32_t, in
                 (chosen == nullptr || (c.online && !chosen->online)))
                 chosen = &c;
         if (chosen == nullptr) {
-            error = "no published control holds that port";
+            error = NoControlHoldsPort();
             return nullptr;
         }
     } else if (controls.size() == 1) {
         chosen = &controls.front();
     } else {
-        error = controls.empty() ? "no published control on the session bus"
+        error = controls.empty() ? NoPublishedControl()
                                  : std::to_string(controls.size()) +
                                        " published controls on the session bus; name the port";
         return nullptr;
@@ -179,7 +189,7 @@ std::unique_ptr<BusClient> BusClient::Attach(std::optional<std::pair<int32_t, in
         client->Subscribe();
         return client;
     } catch (const sdbus::Error& e) {
-        error = "cannot reach " + chosen->name + ": " + e.getMessage();
+        error = DescribeBusError(e, chosen->name);
         return nullptr;
     }
 }
@@ -198,13 +208,13 @@ void BusClient::Subscribe()
                 std::string line;
                 bool sent = false;
                 message >> line >> sent;
-                commLog.Emit(line, sent);
+                commLog.Emit(ReceivedText(line), sent);
             } else if (member == kProgressSignal) {
                 std::string operation;
                 int32_t done = 0;
                 int32_t total = 0;
                 message >> operation >> done >> total;
-                operationProgress.Emit(operation, done, total);
+                operationProgress.Emit(ReceivedText(operation), done, total);
             } else if (const AutomationMember* event = FindMember(member);
                        event != nullptr && event->kind == MemberKind::Event) {
                 eventFired.Emit(*event);
@@ -252,7 +262,7 @@ DispatchResult BusClient::CallOnce(const AutomationMember& member, InvokeKind ki
             const auto arguments = member.Arguments();
             for (size_t i = 0; i < arguments.size(); ++i)
                 if (arguments[i].type != VarType::PtrI4)
-                    AppendValue(call, arguments[i].type, args[i]);
+                    AppendArgument(call, arguments[i], args[i]);
         } else {
             const bool get = kind == InvokeKind::PropertyGet;
             call = proxy_->createMethodCall(kPropertiesInterface, get ? "Get" : "Set");

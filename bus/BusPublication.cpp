@@ -6,6 +6,7 @@
 
 #include <sdbus-c++/Error.h>
 
+#include "bus/BusErrors.h"
 #include "bus/BusProtocol.h"
 #include "bus/BusValues.h"
 #include "camera/ParameterTable.h"
@@ -30,7 +31,7 @@ std::string WithoutLineEnds(const std::string& line)
 
 sdbus::Error ErrorOf(const DispatchResult& outcome)
 {
-    return sdbus::Error(ErrorName(outcome.status), outcome.description);
+    return sdbus::Error(ErrorName(outcome.status), TextToBus(outcome.description));
 }
 
 sdbus::Error BusyError()
@@ -59,7 +60,7 @@ BusPublication::Publish(CXKorvelCamCtrl& control, CXKorvelCamDispatch& dispatch,
         }
         error = "no free name on the session bus";
     } catch (const sdbus::Error& e) {
-        error = e.getMessage().empty() ? e.what() : e.getMessage();
+        error = DescribeBusError(e);
     } catch (const std::exception& e) {
         error = e.what();
     }
@@ -110,12 +111,13 @@ void BusPublication::Register()
         [this](const AutomationMember& event) { Emit(event.name.data(), [](sdbus::Signal&) {}); });
     log_ = ScopedConnection<const std::string&, bool>(
         control_.commLog, [this](const std::string& line, bool sent) {
-            Emit(kLogSignal, [&](sdbus::Signal& s) { s << WithoutLineEnds(line) << sent; });
+            Emit(kLogSignal,
+                 [&](sdbus::Signal& s) { s << TextToBus(WithoutLineEnds(line)) << sent; });
         });
     progress_ = ScopedConnection<const char*, int32_t, int32_t>(
         control_.operationProgress, [this](const char* operation, int32_t done, int32_t total) {
             Emit(kProgressSignal, [&](sdbus::Signal& s) {
-                s << std::string(operation != nullptr ? operation : "") << done << total;
+                s << TextToBus(operation != nullptr ? operation : "") << done << total;
             });
         });
     parameters_ = ScopedConnection<int32_t>(control_.parameterChanged,
@@ -247,8 +249,15 @@ void BusPublication::RunMethod(const sdbus::MethodCall& call, const AutomationMe
     }
     std::vector<Variant> args;
     sdbus::MethodCall in = call;
-    for (const AutomationArgument& a : method.Arguments())
-        args.push_back(a.type == VarType::PtrI4 ? Variant() : ReadValue(in, a.type));
+    try {
+        for (const AutomationArgument& a : method.Arguments())
+            args.push_back(a.type == VarType::PtrI4 ? Variant() : ReadArgument(in, a));
+    } catch (const sdbus::Error& refused) {
+        // A text the control cannot hold, or an argument of another type.
+        if (!call.doesntExpectReply())
+            call.createErrorReply(refused).send();
+        return;
+    }
     Variant result;
     const DispatchResult outcome =
         dispatch_.Invoke(method.dispid, InvokeKind::Method, args, result);

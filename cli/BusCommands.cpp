@@ -6,6 +6,7 @@
 #include <poll.h>
 
 #include "automation/Dispatch.h"
+#include "base/TerminalText.h"
 #include "bus/BusClient.h"
 #include "bus/BusPublication.h"
 #include "cli/AttachedControl.h"
@@ -39,6 +40,7 @@ struct ServedControl {
     CXKorvelCamDispatch dispatch;
     std::unique_ptr<bus::BusPublication> publication;
     ScopedConnection<const std::string&, bool> log;
+    ScopedConnection<StatusChange> linkLoss;
 };
 
 // Serves the bus until a signal arrives.
@@ -70,11 +72,25 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
         CXKorvelCamCtrl& control = served->control;
         if (log)
             served->log = ScopedConnection<const std::string&, bool>(
-                control.commLog, [](const std::string& line, bool sent) {
+                control.commLog,
+                [terminal = TerminalText::FromEnvironment()](const std::string& line, bool sent) {
                     std::string text = line;
                     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-                    ErrorLine(std::string(sent ? "> " : "< ") + text);
+                    ErrorLine(std::string(sent ? "> " : "< ") + terminal.Out(text));
                 });
+        // A link lost under a caller's operation: the caller hears the camera's time-out, the
+        // one who runs the camera here hears the port, its device and why.
+        served->linkLoss = ScopedConnection<StatusChange>(
+            control.statusChanged, [&control, told = false](StatusChange change) mutable {
+                if (change != StatusChange::Online)
+                    return;
+                if (control.CheckOnline()) {
+                    told = false;
+                } else if (!told && !control.GetLinkLoss().empty()) {
+                    ErrorLine(control.GetLinkLoss());
+                    told = true;
+                }
+            });
         if (port)
             control.SelectCommPort(port->commClass, port->port);
         if (!offline) {

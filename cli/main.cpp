@@ -19,10 +19,12 @@
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
 #include "comm/ComPortMap.h"
+#include "comm/LinkError.h"
 #include "comm/PortName.h"
 #include "component/ComponentInterface.h"
 #include "control/Identities.h"
 #include "control/ModuleSettings.h"
+#include "control/XKorvelCamCtrl.h"
 
 namespace
 {
@@ -40,6 +42,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitStrict = 3;
 constexpr int kExitSettingsNotSaved = 4;
 constexpr int kExitInterrupted = 130;
+
+// The results of an operation whose line went away under it.
+constexpr int kLostLineCodes[] = {CAMERA_TIMEOUT, LINK_READ_FAILED, LINK_WRITE_FAILED};
 
 void WriteLine(FILE* stream, const std::string& text)
 {
@@ -64,7 +69,7 @@ public:
     void OnCommLog(const char* line, bool sent) override
     {
         if (log_)
-            err_.Line((sent ? "> " : "< ") + std::string(line));
+            err_.Line((sent ? "> " : "< ") + err_.Shown(line));
     }
 
 private:
@@ -125,7 +130,7 @@ void PrintError(ProgressLine& err, int32_t status, const std::string& descriptio
     std::snprintf(code, sizeof code, "%08" PRIX32, static_cast<uint32_t>(status));
     std::string text = description;
     std::erase(text, '\r');
-    err.Line("error 0x" + std::string(code) + ": " + text);
+    err.Line("error 0x" + std::string(code) + ": " + err.Shown(text));
 }
 
 // How one verb ended.
@@ -135,10 +140,29 @@ struct StepOutcome {
     bool stopped = false;   // the script error is that of an operation stopped on request
 };
 
-// A failed verb: its error line, and whether it only says that the operation stopped.
+bool IsOnline(IXKorvelCamObject& object);
+
+// Whether the verb that just failed lost the link: it failed as a lost line does (the camera's
+// time-out, or the link's read or write failure) and left the control offline with a link
+// loss as the reason.
+bool LostTheLink(IXKorvelCamObject& object)
+{
+    const std::string description = object.ErrorDescription();
+    const bool lineFailure =
+        std::any_of(std::begin(kLostLineCodes), std::end(kLostLineCodes),
+                    [&](int code) { return description == GetErrorString(code); });
+    return lineFailure &&
+           std::string_view(object.ConnectionFailure()).starts_with(CXKorvelCamCtrl::kLinkLost) &&
+           !IsOnline(object);
+}
+
+// A failed verb: its error line, and whether it only says that the operation stopped. Where the
+// link was lost under it, a second line names the port, its device and the system's reason.
 StepOutcome Failed(IXKorvelCamObject& object, int32_t status, ProgressLine& err)
 {
     PrintError(err, status, object.ErrorDescription());
+    if (LostTheLink(object))
+        err.Line("zr47xcl: " + std::string(object.ConnectionFailure()));
     StepOutcome outcome;
     outcome.ok = false;
     outcome.stopped = object.ErrorDescription() == GetErrorString(OPERATION_STOPPED);
@@ -154,9 +178,9 @@ StepOutcome RunList(IXKorvelCamObject*, Step&, ProgressLine&)
     return {};
 }
 
-StepOutcome RunDescribe(IXKorvelCamObject* object, Step& step, ProgressLine&)
+StepOutcome RunDescribe(IXKorvelCamObject* object, Step& step, ProgressLine& err)
 {
-    std::fputs(cli::SettingsReport(*object).Describe(*step.member).c_str(), stdout);
+    std::fputs(err.Shown(cli::SettingsReport(*object).Describe(*step.member)).c_str(), stdout);
     std::fflush(stdout);
     return {};
 }
@@ -173,7 +197,7 @@ StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
     if (status != hresult::kOk)
         return Failed(*object, status, err);
     outcome.resultCode = result.ToI4().value_or(0);
-    std::fputs(cli::SettingsReport(*object).Dump().c_str(), stdout);
+    std::fputs(err.Shown(cli::SettingsReport(*object).Dump()).c_str(), stdout);
     std::fflush(stdout);
     return outcome;
 }
@@ -204,7 +228,7 @@ StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
     if (step.verb == Verb::Set)
         return outcome;
     if (step.verb == Verb::Get || member.type != VarType::Void)
-        WriteLine(stdout, result.ToText());
+        WriteLine(stdout, err.Shown(result.ToText()));
     if (step.verb == Verb::Call) {
         if (ReturnsResultCode(member))
             outcome.resultCode = result.ToI4().value_or(0);
@@ -335,7 +359,9 @@ int main(int argc, char** argv)
 {
     CommandLine line;
     std::string error;
-    if (!cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, error)) {
+    const TerminalText terminal = TerminalText::FromEnvironment();
+    if (!cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), line, error) ||
+        !cli::TextsFromTerminal(line, terminal, error)) {
         WriteLine(stderr, "zr47xcl: " + error);
         return kExitUsage;
     }
@@ -358,7 +384,7 @@ int main(int argc, char** argv)
         }
     }
 
-    ProgressLine err(::isatty(STDERR_FILENO) == 1);
+    ProgressLine err(::isatty(STDERR_FILENO) == 1, terminal);
     if (!line.NeedsControl())
         return RunSteps(nullptr, line, err);
 

@@ -44,6 +44,9 @@ public:
     // Why the last open of the active link failed, in the system's words; empty when it did not
     // fail or the link cannot tell.
     std::string GetOpenFailure() const { return activeLink_->GetOpenFailure(); }
+    // Why the active link failed for good under a Read or Write since it was opened; empty
+    // when it did not or the link cannot tell.
+    std::string GetLinkFailure() const { return activeLink_->GetLinkFailure(); }
 
     // Closes the active link and makes `link` the active one instead of the class's own, so a
     // test can put a link of its own under the camera. `link` must outlive its use; the next

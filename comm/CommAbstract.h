@@ -27,6 +27,10 @@ public:
     // Why the last Open failed, in the system's words ("No such file or directory"); empty
     // after a successful Open or where the link cannot tell.
     virtual std::string GetOpenFailure() const { return {}; }
+    // Why the link failed for good under a Read or Write since the last Open (the device gone,
+    // the line hung up), in the system's words; empty when it did not or the link cannot tell.
+    // A Read that merely timed out is no such failure.
+    virtual std::string GetLinkFailure() const { return {}; }
     virtual ~CCommAbstract() = default;
 };
 

@@ -25,6 +25,18 @@ namespace
 
 using SteadyClock = std::chrono::steady_clock;
 
+// A line whose far end went away: a USB adapter unplugged, a pseudo-terminal's owner ended.
+constexpr const char* kHungUp = "the line hung up (the device was unplugged or closed)";
+
+// The system's reason for a line that failed; a terminal whose far end went reads EIO.
+std::string LineReason(int error)
+{
+    std::string reason = std::strerror(error);
+    if (error == EIO)
+        reason += std::string(": ") + kHungUp;
+    return reason;
+}
+
 // Milliseconds left until `deadline`, rounded up so that a wait never ends early; at least 1 so a
 // poll with time left always sleeps.
 int MsUntil(SteadyClock::time_point deadline)
@@ -111,10 +123,17 @@ int CCommPort::OpenFailed(int error)
     return LINK_CANNOT_USE_PORT;
 }
 
+int CCommPort::LineFailed(int code, std::string reason)
+{
+    linkFailure_ = std::move(reason);
+    return code;
+}
+
 int CCommPort::Open(int32_t port)
 {
     Release();
     openFailure_.clear();
+    linkFailure_.clear();
     if (GetPortName(port).empty())
         return LINK_PORT_NOT_FOUND;
 
@@ -187,11 +206,14 @@ int CCommPort::Write(const char* buffer, uint32_t length, uint32_t timeoutMs)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (!(n < 0 && errno == EAGAIN) || SteadyClock::now() >= deadline)
-            return LINK_WRITE_FAILED;
+        if (!(n < 0 && errno == EAGAIN))
+            return LineFailed(LINK_WRITE_FAILED, n < 0 ? LineReason(errno) : kHungUp);
+        if (SteadyClock::now() >= deadline)
+            return LineFailed(LINK_WRITE_FAILED, "the device took no data for " +
+                                                     std::to_string(budget.count()) + " ms");
         pollfd p{fd_.Get(), POLLOUT, 0};
         if (::poll(&p, 1, MsUntil(deadline)) < 0 && errno != EINTR)
-            return LINK_WRITE_FAILED;
+            return LineFailed(LINK_WRITE_FAILED, std::strerror(errno));
     }
     return LINK_OK;
 }
@@ -229,15 +251,17 @@ int CCommPort::Read(char* buffer, int32_t wanted, int32_t& received, uint32_t ti
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            return LINK_READ_FAILED;
+            return LineFailed(LINK_READ_FAILED, n == 0 ? kHungUp : LineReason(errno));
         if (SteadyClock::now() > deadline)
             return LINK_READ_TIMEOUT;
         pollfd p{fd_.Get(), POLLIN, 0};
         int ready = ::poll(&p, 1, MsUntil(deadline));
         if (ready < 0 && errno != EINTR)
-            return LINK_READ_FAILED;
-        if (ready > 0 && !(p.revents & POLLIN))
-            return LINK_READ_FAILED; // POLLHUP, POLLERR or POLLNVAL without data
+            return LineFailed(LINK_READ_FAILED, std::strerror(errno));
+        if (ready > 0 && !(p.revents & POLLIN)) // POLLHUP, POLLERR or POLLNVAL without data
+            return LineFailed(LINK_READ_FAILED, (p.revents & POLLHUP) != 0
+                                                    ? kHungUp
+                                                    : "the device reported an error");
     }
 }
 

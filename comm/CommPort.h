@@ -31,6 +31,7 @@ public:
     int Write(const char* buffer, uint32_t length, uint32_t timeoutMs) override;
     int Read(char* buffer, int32_t wanted, int32_t& received, uint32_t timeoutMs) override;
     std::string GetOpenFailure() const override { return openFailure_; }
+    std::string GetLinkFailure() const override { return linkFailure_; }
 
 private:
     // Gives up the port: clears exclusive use, releases the lock, closes the descriptor.
@@ -39,6 +40,8 @@ private:
     int32_t TakeBuffered(char* buffer, int32_t wanted);
     // Records why opening failed with `error` (an errno value) and returns link error 3.
     int OpenFailed(int error);
+    // Records why the open line failed under a Read or Write and returns `code`.
+    int LineFailed(int code, std::string reason);
 
     const SettingsStore& settings_;
     UniqueFd fd_;
@@ -49,6 +52,7 @@ private:
     size_t readStart_ = 0;
     size_t readEnd_ = 0;
     std::string openFailure_;
+    std::string linkFailure_;
 };
 
 } // namespace zr

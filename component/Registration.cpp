@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <strings.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -251,7 +252,8 @@ std::string RegistryFileProblem(const std::string& registryPath)
 std::string FindRegisteredLibrary(const std::string& registryPath, const std::string& classId)
 {
     ProfileFile file(registryPath);
-    if (file.GetString(classId, "Kind", "") != "Class")
+    // Values are compared without regard to letter case, as keys and sections are.
+    if (::strcasecmp(file.GetString(classId, "Kind", "").c_str(), "Class") != 0)
         return {};
     return file.GetString(classId, "Library", "");
 }

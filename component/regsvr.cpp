@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include "base/SharedLibrary.h"
+#include "base/UserFolders.h"
 #include "component/ComponentInterface.h"
 #include "component/Registration.h"
+#include "control/Identities.h"
 
 namespace
 {
@@ -31,6 +33,9 @@ ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini.
 LIBRARY defaults to the component installed beside this program: libXKorvelZR47xCL.so.1 in the
 library folder of its installation (../lib relative to its folder, or where the installation
 put it). A name without a slash is looked up on the library search path.
+
+Unregistering leaves a registration for every user (xkorvel/classes.ini under a folder of
+$XDG_DATA_DIRS, made by the package) in effect; the program says so.
 
 Exit status: 0 on success, 1 when the library cannot be loaded, lacks the entry point or the
 entry point fails, 2 for a usage error.
@@ -54,6 +59,18 @@ std::string DefaultLibrary()
             return path;
     }
     return folder + "../lib/" + kLibraryName;
+}
+
+// The registration for every user that hosts still find once the user's own is gone: the
+// first system data folder's registration file that registers the control, or empty.
+std::string RegistrationForEveryUser()
+{
+    for (const std::string& folder : zr::SystemDataFolders()) {
+        const std::string path = folder + "/xkorvel/classes.ini";
+        if (!zr::FindRegisteredLibrary(path, zr::identity::kControlClassId).empty())
+            return path;
+    }
+    return {};
 }
 
 } // namespace
@@ -111,6 +128,18 @@ int main(int argc, char** argv)
                      library.c_str(), static_cast<unsigned>(result), problem.c_str());
         return kExitFailure;
     }
-    std::printf("%s in %s succeeded.\n", entry, library.c_str());
+    const std::string everyUser = unregister ? RegistrationForEveryUser() : std::string();
+    if (everyUser.empty()) {
+        std::printf("%s in %s succeeded.\n", entry, library.c_str());
+        return kExitOk;
+    }
+    // The user's registration is gone, but hosts go on creating the control: say so rather
+    // than let "succeeded" suggest the component is no longer registered.
+    std::printf("%s in %s succeeded for this user only.\n", entry, library.c_str());
+    std::fprintf(stderr,
+                 "zr47xcl-regsvr: the component is still registered for every user in %s, "
+                 "so hosts still create the control; that registration belongs to the package "
+                 "that installed it: remove the package to unregister it.\n",
+                 everyUser.c_str());
     return kExitOk;
 }

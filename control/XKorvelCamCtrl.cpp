@@ -160,6 +160,14 @@ template <typename Notify> void CXKorvelCamCtrl::NotifyPanels(Notify notify)
 
 void CXKorvelCamCtrl::SetOnline(bool online)
 {
+    // Told before anyone hears of the change, so that they can show it.
+    if (online) {
+        linkLoss_.clear();
+    } else if (IsOnline() && !GetLinkFailure().empty()) {
+        linkLoss_ = std::string(kLinkLost) +
+                    DescribeFailedPort(*this, GetCommClass(), GetCommPort(), 0, GetLinkFailure());
+        connectionFailure_ = linkLoss_;
+    }
     CCamera::SetOnline(online);
     statusChanged.Emit(StatusChange::Online);
     NotifyPanels([online](Panel& p) { p.OnOnlineStatusChanged(online); });

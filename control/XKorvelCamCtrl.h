@@ -89,6 +89,12 @@ public:
     // Why the last connection attempt failed, naming the port, its device and the reason
     // ("COM6 is /dev/ttyUSB1: No such file or directory"); empty after a success.
     const std::string& GetConnectionFailure() const { return connectionFailure_; }
+    // When the link failed for good in the middle of an operation (the device unplugged, the
+    // line hung up), which took the control offline: "link lost: COM1 is /dev/ttyUSB0: " and the
+    // system's reason, also the connection failure then. The operation's own result stays the
+    // camera's time-out; this is the detail the faces add. Empty once online again.
+    const std::string& GetLinkLoss() const { return linkLoss_; }
+    static constexpr std::string_view kLinkLost = "link lost: ";
     // Sets IM1 and IM2 from the mirrored model name (no event); with `rebuild` replaces the
     // common control panel and the imager panels whose kind no longer fits.
     void ApplyCameraModel(bool rebuild);
@@ -226,6 +232,7 @@ private:
     bool windowCreated_ = false;
     bool modified_ = false;
     std::string connectionFailure_;
+    std::string linkLoss_;
 };
 
 } // namespace zr

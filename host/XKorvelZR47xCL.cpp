@@ -1,6 +1,7 @@
 #include "host/XKorvelZR47xCL.h"
 
 #include <QWidget>
+#include <strings.h>
 #include <utility>
 
 #include "automation/AutomationTypes.h"
@@ -21,7 +22,8 @@ using GetClassObjectFunction = int32_t (*)(const char*, const char*, void**);
 std::string RegisteredLibrary(const std::string& registryPath, const char* classId)
 {
     ProfileFile file(registryPath);
-    if (file.GetString(classId, "Kind", "") != "Class")
+    // Values are compared without regard to letter case, as keys and sections are.
+    if (::strcasecmp(file.GetString(classId, "Kind", "").c_str(), "Class") != 0)
         return {};
     return file.GetString(classId, "Library", "");
 }

@@ -14,6 +14,7 @@
 #include "camera/CameraError.h"
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
+#include "panels/ControlText.h"
 #include "panels/WaitCursor.h"
 
 namespace zr
@@ -153,19 +154,19 @@ CDialogComm::CDialogComm(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
     CategoryList()->setCurrentIndex(owner.GetCommClass());
     PortList()->setCurrentIndex(owner.GetCommPort());
     FillAreas();
-    ShowCurrentArea(QString::fromLocal8Bit(owner.GetCurrentAreaText()));
+    ShowCurrentArea(FromControlText(owner.GetCurrentAreaText()));
 
     // The same subscription to the communication log as every other reader of it.
     commLog_ = ScopedConnection<const std::string&, bool>(
         owner.commLog,
-        [this](const std::string& line, bool) { AddMessage(QString::fromLocal8Bit(line)); });
+        [this](const std::string& line, bool) { AddMessage(FromControlText(line)); });
 
     Handle(CategoryList(), &QComboBox::activated, [this](int index) { SelectCategory(index); });
     Handle(PortList(), &QComboBox::activated, [this](int index) { SelectPort(index); });
     Handle(AreaList(), &QComboBox::activated, [this](int index) { SelectArea(index); });
     Handle(Button(kAuto), &QPushButton::clicked, [this](bool) { AutoSelect(); });
     Handle(Button(kGetArea), &QPushButton::clicked,
-           [this](bool) { ShowCurrentArea(QString::fromLocal8Bit(Owner().GetCurrentAreaText())); });
+           [this](bool) { ShowCurrentArea(FromControlText(Owner().GetCurrentAreaText())); });
     Handle(Button(kWriteLog), &QPushButton::clicked, [this](bool) { WriteLog(); });
     Handle(Button(kClear), &QPushButton::clicked, [this](bool) { ClearMessages(); });
     for (const Operation& operation : kOperations)
@@ -215,6 +216,13 @@ void CDialogComm::OnOnlineStatusChanged(bool online)
     CDialogOCXBase::OnOnlineStatusChanged(online);
     SetPicture(kLineIcon, online ? "plug-online" : "plug-offline");
     Text(kLineText)->setText(online ? "Online" : "Offline");
+    // A link lost under an operation: the message list says which port and device, and why.
+    if (online) {
+        linkLossShown_ = false;
+    } else if (!linkLossShown_ && !Owner().GetLinkLoss().empty()) {
+        AddMessage(FromControlText(Owner().GetLinkLoss()));
+        linkLossShown_ = true;
+    }
 }
 
 void CDialogComm::OnSynchronizationStatusChanged(bool synchronized)
@@ -270,7 +278,7 @@ void CDialogComm::OnParameterChanged(int32_t parameter, bool, bool)
 {
     // The value was just read from the camera: its text is shown without asking again.
     if (parameter == P_EA)
-        ShowCurrentArea(QString::fromLocal8Bit(Owner().GetParameterText(P_EA)));
+        ShowCurrentArea(FromControlText(Owner().GetParameterText(P_EA)));
 }
 
 void CDialogComm::FillCategories()
@@ -278,7 +286,7 @@ void CDialogComm::FillCategories()
     QComboBox* list = CategoryList();
     list->clear();
     for (int32_t c = 0; c < Owner().GetCommClassCount(); ++c)
-        list->addItem(QString::fromLocal8Bit(Owner().AskCommClassString(c)));
+        list->addItem(FromControlText(Owner().AskCommClassString(c)));
 }
 
 void CDialogComm::FillPorts(int32_t commClass)
@@ -286,7 +294,7 @@ void CDialogComm::FillPorts(int32_t commClass)
     QComboBox* list = PortList();
     list->clear();
     for (int32_t p = 0; p < Owner().GetCommPortCount(commClass); ++p)
-        list->addItem(QString::fromLocal8Bit(Owner().AskCommPortString(commClass, p)));
+        list->addItem(FromControlText(Owner().AskCommPortString(commClass, p)));
     shownClass_ = commClass;
 }
 
@@ -296,7 +304,7 @@ void CDialogComm::FillAreas()
     QComboBox* list = AreaList();
     list->clear();
     for (int32_t value = 0; value <= CXKorvelCamCtrl::AskRange(P_AREA, 1); ++value)
-        list->addItem(QString::fromLocal8Bit(Owner().AskItemString(P_AREA, value)));
+        list->addItem(FromControlText(Owner().AskItemString(P_AREA, value)));
     const int32_t area = Owner().GetParameterValue(P_AREA);
     list->setCurrentIndex(area);
     Button(kStore)->setEnabled(area != 0);
@@ -431,8 +439,13 @@ bool CDialogComm::WriteMessages(const QString& path) const
         return false;
     const QListWidget* list = Messages();
     for (int i = list->count() - 1; i >= 0; --i) {
-        const QByteArray line = list->item(i)->text().toLocal8Bit() + "\r\n";
-        if (!file.Write(std::string_view(line.constData(), static_cast<size_t>(line.size()))))
+        // The lines came from the control's texts: written back as their bytes.
+        const QString text = list->item(i)->text();
+        std::string line;
+        std::string unused;
+        if (!ToControlText(text, line, unused))
+            line = text.toUtf8().toStdString();
+        if (!file.Write(line + "\r\n"))
             return false;
     }
     return file.Commit();

@@ -139,6 +139,7 @@ private:
     ScopedConnection<const std::string&, bool> commLog_;
     int32_t shownClass_ = -1;
     bool busy_ = false;
+    bool linkLossShown_ = false; // the link loss under way is in the message list
 };
 
 } // namespace zr

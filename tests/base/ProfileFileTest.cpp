@@ -169,6 +169,9 @@ TEST(ProfileFileTest, FilesFromOtherPrograms)
          "\xC3\x84\xF0\x9F\x98\x80", "\xE2\x82\xAC", Utf16(u"[G]\r\nName=\u20AC\r\n[S]\nA='1'")},
         {Utf16(u"[S]\r\nA=1"), "T", "B", "-", "7", Utf16(u"[S]\r\nA=1\r\n[T]\r\nB=7\r\n")},
         {Utf16(u"[S]\r\nA=1\r\n", true), "S", "A", "1", "7", Utf16(u"[S]\r\nA=7\r\n", true)},
+        // A UTF-8 byte-order mark neither hides the first section nor goes when written back.
+        {"\xEF\xBB\xBF[S]\r\nA=1\r\n", "S", "A", "1", "\xE9", "\xEF\xBB\xBF[S]\r\nA=\xE9\r\n"},
+        {"\xEF\xBB\xBF[S]\r\nA=1", "T", "B", "-", "7", "\xEF\xBB\xBF[S]\r\nA=1\r\n[T]\r\nB=7\r\n"},
     };
     TempDir dir;
     const std::string path = dir.File("exchange.ini");

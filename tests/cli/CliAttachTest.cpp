@@ -116,7 +116,9 @@ TEST(CliAttach, VerbsRunOnThePublishedControlAsTheyRunLocally)
     EXPECT_EQ(served.Run({"serve", "get", "CommPort"}).exitCode, 2);
     const RunResult nobody = served.Run({"--attach", "COM3", "get", "CommPort"});
     EXPECT_EQ(nobody.exitCode, 1);
-    EXPECT_EQ(nobody.err, "zr47xcl: --attach: COM3: no published control holds that port\n");
+    EXPECT_EQ(nobody.err, "zr47xcl: --attach: COM3: no published control holds that port; "
+                          "publish one for it with zr47xcl serve --port PORT, or attach without "
+                          "a port to the only one published\n");
 
     // A local run on the held port says who holds it and how to get there.
     const RunResult blocked = served.Run({"get", "IMG1ShutterSpeed"});
@@ -130,7 +132,8 @@ TEST(CliAttach, VerbsRunOnThePublishedControlAsTheyRunLocally)
     EXPECT_EQ(ProfileFile(served.SettingsFile()).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
     const RunResult gone = served.Run({"--attach", "get", "CommPort"});
     EXPECT_EQ(gone.exitCode, 1);
-    EXPECT_EQ(gone.err, "zr47xcl: --attach: no published control on the session bus\n");
+    EXPECT_EQ(gone.err, "zr47xcl: --attach: no published control on the session bus; start one "
+                        "with zr47xcl serve (or the ZR-47xCL Control Tool) and attach again\n");
 }
 
 // Interrupted with SIGINT after `afterMs`: the run's outcome and how long it took to end.

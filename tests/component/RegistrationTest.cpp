@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "cli/CliHarness.h"
 #include "automation/AutomationMembers.h"
 #include "base/ProfileFile.h"
 #include "base/SharedLibrary.h"
+#include "cli/CliHarness.h"
 #include "component/ComponentInterface.h"
 #include "component/Registration.h"
 #include "control/Identities.h"
@@ -190,6 +190,38 @@ TEST_F(Registration, NamesTheSonameAndLeavesNoEmptyFileBehind)
         EXPECT_EQ(user.Names(), std::vector<std::string>{"data"});
         EXPECT_FALSE(::access((data + "/xkorvel").c_str(), F_OK) == 0);
     }
+}
+
+TEST_F(Registration, HandEditedFilesAndTheRegistrationForEveryUserAreReadRight)
+{
+    // A UTF-8 byte-order mark before the first section, the kind in lower case: registered.
+    const std::string clsid = identity::kControlClassId;
+    ASSERT_TRUE(TempDir::WriteFile(registry, "\xEF\xBB\xBF[" + clsid +
+                                                 "]\r\nkind=class\r\nLibrary=/opt/x/lib.so\r\n"));
+    EXPECT_EQ(FindRegisteredLibrary(registry, clsid), "/opt/x/lib.so");
+    ASSERT_TRUE(TempDir::WriteFile(registry, kOtherEntries));
+
+    // The package's registration for every user outlives the user's own: -u says so.
+    TempDir shared;
+    const std::string everyUser = shared.Path() + "/xkorvel/classes.ini";
+    ASSERT_EQ(::mkdir((shared.Path() + "/xkorvel").c_str(), 0755), 0);
+    ASSERT_EQ(RegisterComponent(everyUser, "/usr/lib/x/libXKorvelZR47xCL.so.1"), 0);
+    environment.emplace_back("XDG_DATA_DIRS", shared.Path());
+    ASSERT_EQ(Regsvr({}).exitCode, 0);
+    RunResult r = Regsvr({"-u"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.out.ends_with(" succeeded for this user only.\n")) << r.out;
+    EXPECT_EQ(r.err, "zr47xcl-regsvr: the component is still registered for every user in " +
+                         everyUser +
+                         ", so hosts still create the control; that registration belongs to the "
+                         "package that installed it: remove the package to unregister it.\n");
+    EXPECT_EQ(FindRegisteredLibrary(registry, clsid), "");
+    // Without one, unregistering is all there is to say.
+    environment.back().second = shared.Path() + "/none";
+    ASSERT_EQ(Regsvr({}).exitCode, 0);
+    r = Regsvr({"-u"});
+    EXPECT_TRUE(r.out.ends_with(" succeeded.\n")) << r.out;
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)

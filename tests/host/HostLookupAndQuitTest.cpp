@@ -12,6 +12,7 @@
 
 #include "base/ProfileFile.h"
 #include "component/Registration.h"
+#include "control/Identities.h"
 #include "host/ControlDialog.h"
 #include "support/TempDir.h"
 
@@ -54,6 +55,14 @@ TEST_F(HostLookup, UserFirstThenEveryDataFolderAndWhatIsMissing)
              {std::string("not registered"), user, local, system, std::string("zr47xcl-regsvr")})
             EXPECT_NE(none.Failure().find(part), std::string::npos) << part << none.Failure();
     }
+    // Written by hand for every user: a UTF-8 byte-order mark before the class's section, its
+    // kind in lower case. Read as the registration it is.
+    std::filesystem::create_directories(dir.File("system/xkorvel"));
+    ASSERT_TRUE(test::TempDir::WriteFile(
+        system, "\xEF\xBB\xBF[" + std::string(identity::kControlClassId) +
+                    "]\r\nkind=class\r\nLibrary=" + ZR_LIB_DIR + "/libXKorvelZR47xCL.so.1\r\n"));
+    EXPECT_TRUE(
+        CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPaths()).HasControl());
     // Registered for every user in the last folder: found there.
     Register(system, true);
     EXPECT_TRUE(

@@ -268,6 +268,11 @@ TEST_F(CommPanelTest, SynchronizeProgramListsTheExchangeAndReportsACameraGone)
     EXPECT_EQ(panel->Text(C::kSyncText)->text(), "Not Synchronized");
     EXPECT_EQ(panel->Text(C::kLineText)->text(), "Offline");
     EXPECT_FALSE(FailureShown());
+    // The message list says which port and device went, and why.
+    EXPECT_TRUE(Lines().first().startsWith("link lost: COM1 is /"))
+        << Lines().first().toStdString();
+    EXPECT_TRUE(Lines().first().endsWith(": the line hung up (the device was unplugged or closed)"))
+        << Lines().first().toStdString();
 
     // Offline now: no box, the offline line on top and the stop sign.
     Click(C::kSyncProgram);
