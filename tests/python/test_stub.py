@@ -82,7 +82,7 @@ def test_mypy_strict_accepts_a_sound_script_and_finds_each_fault(tmp_path):
                       + "    def changed() -> None: ...\n" + bad)
     done = subprocess.run(
         [sys.executable, "-m", "mypy", "--strict", "--no-incremental", "--show-error-codes",
-         "--no-color-output", str(script)],
+         "--no-color-output", script.name],
         cwd=tmp_path, capture_output=True, text=True, timeout=300,
         env={"MYPYPATH": str(STUB.parent), "PATH": "/usr/bin:/bin", "HOME": str(tmp_path)})
     errors = [line for line in done.stdout.splitlines() if ": error: " in line]
@@ -91,5 +91,5 @@ def test_mypy_strict_accepts_a_sound_script_and_finds_each_fault(tmp_path):
     # The sound script passes; each fault is found on its line, with its kind.
     assert {int(line.split(":")[1]) for line in errors} == set(numbers), done.stdout
     for number, code in numbers.items():
-        assert any(line.startswith("%s:%d:" % (script, number)) and "[%s]" % code in line
+        assert any(line.startswith("%s:%d:" % (script.name, number)) and "[%s]" % code in line
                    for line in errors), (number, code, done.stdout)
