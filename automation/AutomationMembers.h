@@ -11,10 +11,6 @@
 namespace zr
 {
 
-// Members of the dispatch interface _DXKorvelCam (properties and methods) and of the event
-// interface _DXKorvelCamEvents. Dispids are unique within a kind, not across kinds.
-enum class MemberKind : uint8_t { Property, Method, Event };
-
 // How a member works, so that one generic Invoke serves every member bound to a parameter row.
 enum class MemberBehaviour : uint8_t {
     RowValue,      // property: get the row's mirrored value; put SetParameterValue (row, value)

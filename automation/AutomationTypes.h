@@ -18,12 +18,12 @@ enum class VarType : uint8_t {
     PtrI4, // a 32-bit integer passed by reference: an out argument
 };
 
-inline constexpr int32_t kAutomationTrue = -1;
-inline constexpr int32_t kAutomationFalse = 0;
+inline constexpr int32_t kAutomationTrue = -1; // an automation BOOL's true
+inline constexpr int32_t kAutomationFalse = 0; // an automation BOOL's false
 
 // How a type is written where its values leave the automation boundary.
 struct VarTypeSpelling {
-    VarType type;
+    VarType type;       // the type spelt
     const char* name;   // in member signatures: "VOID", "I4", "BOOL", "BSTR" or "PTR(I4)"
     const char* python; // the Python type of its values: "int", "bool", "str" or "None"
     const char* bus;    // the D-Bus type: "i", "b", "s"; an out argument is "i"; empty for VOID
@@ -38,6 +38,10 @@ inline const char* VarTypeName(VarType type)
     return SpellingOf(type).name;
 }
 
+// Members of the dispatch interface _DXKorvelCam (properties and methods) and of the event
+// interface _DXKorvelCamEvents. Dispids are unique within a kind, not across kinds.
+enum class MemberKind : uint8_t { Property, Method, Event };
+
 // What a caller asks of a member through the dispatch.
 enum class InvokeKind : uint8_t { PropertyGet, PropertyPut, Method };
 
@@ -46,22 +50,23 @@ enum class InvokeKind : uint8_t { PropertyGet, PropertyPut, Method };
 class Variant
 {
 public:
-    Variant() = default;
-    Variant(int32_t value) : value_(value) {}
-    Variant(bool value) : value_(value) {}
-    Variant(const char* text) : value_(std::string(text)) {}
-    Variant(std::string text) : value_(std::move(text)) {}
+    Variant() = default;                                     // empty
+    Variant(int32_t value) : value_(value) {}                // an I4
+    Variant(bool value) : value_(value) {}                   // a BOOL
+    Variant(const char* text) : value_(std::string(text)) {} // a BSTR
+    Variant(std::string text) : value_(std::move(text)) {}   // a BSTR
 
     // Void for an empty Variant; never PtrI4.
     VarType Type() const;
+    // Whether it holds no value.
     bool IsEmpty() const { return Type() == VarType::Void; }
 
     // Conversions as the dispatch applies them to arguments: I4 and BOOL convert into each
     // other (true is -1, any non-zero I4 is true); a BSTR converts when it reads as a value of
     // the wanted type (see Parse). An empty Variant converts to nothing.
     std::optional<int32_t> ToI4() const;
-    std::optional<bool> ToBool() const;
-    std::optional<std::string> ToBStr() const;
+    std::optional<bool> ToBool() const;        // as ToI4(), to a BOOL
+    std::optional<std::string> ToBStr() const; // as ToI4(), to a BSTR
 
     // The value as one line of text: I4 in decimal, BOOL as "true" or "false", BSTR as is,
     // empty for an empty Variant.
@@ -72,7 +77,10 @@ public:
     // for malformed text or for the types VOID and PTR(I4).
     static std::optional<Variant> Parse(VarType type, std::string_view text);
 
-    bool operator==(const Variant& other) const = default;
+    // The same type and value (for hosts of C++17 as well as C++20).
+    bool operator==(const Variant& other) const { return value_ == other.value_; }
+    // Another type or value.
+    bool operator!=(const Variant& other) const { return !(*this == other); }
 
 private:
     std::variant<std::monostate, int32_t, bool, std::string> value_;

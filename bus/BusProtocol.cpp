@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "automation/MemberDoc.h"
+
 namespace zr::bus
 {
 
@@ -78,25 +80,41 @@ void AppendArg(std::string& xml, const char* type, const char* name, const char*
     xml += "/>\n";
 }
 
+// The member's description as the documentation annotation of its element, quoted for XML.
+std::string DocAnnotation(const AutomationMember& m)
+{
+    std::string text;
+    for (char c : MemberDoc(m)) {
+        if (c == '&')
+            text += "&amp;";
+        else if (c == '<')
+            text += "&lt;";
+        else if (c == '"')
+            text += "&quot;";
+        else
+            text += c;
+    }
+    return "   <annotation name=\"org.freedesktop.DBus.DocString\" value=\"" + text + "\"/>\n";
+}
+
 void AppendMember(std::string& xml, const AutomationMember& m)
 {
     const std::string name(m.Name());
     if (m.kind == MemberKind::Property) {
         xml += "  <property name=\"" + name + "\" type=\"" + BusType(m.type) + "\" access=\"" +
-               (m.readOnly ? "read" : "readwrite") + "\"";
+               (m.readOnly ? "read" : "readwrite") + "\">\n" + DocAnnotation(m);
         // The visibility flags change without a notification the bus could follow.
         if (m.special == SpecialOp::PanelVisibility)
-            xml += ">\n   <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
-                   "value=\"false\"/>\n  </property>\n";
-        else
-            xml += "/>\n";
+            xml += "   <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
+                   "value=\"false\"/>\n";
+        xml += "  </property>\n";
         return;
     }
     if (m.kind == MemberKind::Event) {
-        xml += "  <signal name=\"" + name + "\">\n  </signal>\n";
+        xml += "  <signal name=\"" + name + "\">\n" + DocAnnotation(m) + "  </signal>\n";
         return;
     }
-    xml += "  <method name=\"" + name + "\">\n";
+    xml += "  <method name=\"" + name + "\">\n" + DocAnnotation(m);
     for (const AutomationArgument& a : m.Arguments())
         if (a.type != VarType::PtrI4)
             AppendArg(xml, BusType(a.type), a.name, "in");

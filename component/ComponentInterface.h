@@ -87,7 +87,7 @@ public:
     // Adds or removes a receiver of events; the object does not own it. A receiver must stay
     // valid until it is removed or the object released.
     virtual void Advise(IXKorvelCamEvents* sink) = 0;
-    virtual void Unadvise(IXKorvelCamEvents* sink) = 0;
+    virtual void Unadvise(IXKorvelCamEvents* sink) = 0; // removes a receiver Advise() added
     // Sets the one receiver of progress and stop requests, or none with nullptr; the object
     // does not own it. It must stay valid until replaced or the object released.
     virtual void SetProgress(IXKorvelCamProgress* progress) = 0;
@@ -127,7 +127,7 @@ class IXKorvelCamClassFactory
 public:
     // A new control object in *object (not started), or a failure code and nullptr.
     virtual int32_t CreateInstance(IXKorvelCamObject** object) = 0;
-    virtual void Release() = 0;
+    virtual void Release() = 0; // destroys the factory
 
 protected:
     virtual ~IXKorvelCamClassFactory() = default;
@@ -135,8 +135,8 @@ protected:
 
 // For std::unique_ptr<IXKorvelCamObject, ReleaseObject> on the caller's side.
 struct ReleaseObject {
-    void operator()(IXKorvelCamObject* object) const { object->Release(); }
-    void operator()(IXKorvelCamClassFactory* factory) const { factory->Release(); }
+    void operator()(IXKorvelCamObject* object) const { object->Release(); }         // releases it
+    void operator()(IXKorvelCamClassFactory* factory) const { factory->Release(); } // releases it
 };
 
 } // namespace zr

@@ -92,11 +92,16 @@ It comes with a type stub.")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libzr47xcl-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "zr47xcl (= ${PROJECT_VERSION})")
+# The API reference's pages use Debian's jQuery (packaging/Kit.cmake).
+if(ZR_API_REFERENCE)
+    string(APPEND CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS ", libjs-jquery")
+endif()
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "Kit for programs that embed the ZR-47xCL camera control
 Headers of the control component's entry points and interfaces, the code of
 the values passed through them, the link to the component library, a
 pkg-config file (zr47xcl) and a CMake package (find_package(ZR47xCL) with the
-imported target ZR47xCL::ZR47xCL).")
+imported target ZR47xCL::ZR47xCL), the member table as a header, and the API
+reference of the headers.")
 
 include(CPack)

@@ -9,7 +9,7 @@
 # which package), in a build tree of its own configured for /usr: the library folder, the
 # registration for every user and the pkg-config file name /usr paths. Run-time dependencies
 # come from dpkg-shlibdeps over the binaries, plus what is loaded at run time (fonts-wine, Qt's
-# platform plugins).
+# platform plugins). The kit's API reference (Doxygen) goes into libzr47xcl-dev.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,7 +21,8 @@ scripts/setup.sh --packaging
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-    -DZR_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    -DZR_BUILD_TESTS=OFF -DZR_API_REFERENCE=ON \
+    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
     -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build"
 rm -rf "$build/packages"

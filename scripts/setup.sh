@@ -14,7 +14,9 @@ packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
     # The control on the session bus (sdbus-c++).
     libsdbus-c++-dev)
 # Making and checking the packages (also exercised by the tests).
-packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream)
+packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream
+    # The kit's API reference.
+    doxygen)
 for purpose in "$@"; do
     case $purpose in
     --test)
@@ -27,7 +29,9 @@ for purpose in "$@"; do
             man-db xvfb xauth libx11-dev openbox xdotool
             # The bus tests start a private session bus and check it with busctl and the
             # Python binding of the D-Bus library.
-            dbus-daemon systemd python3-dbus "${packaging[@]}") ;;
+            dbus-daemon systemd python3-dbus
+            # The type checker that checks scripts against the Python module's stub.
+            mypy "${packaging[@]}") ;;
     --packaging) packages+=("${packaging[@]}") ;;
     *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
     esac

@@ -233,9 +233,7 @@ void CliSession::WriteSettings(const std::string& com1)
 
 EnvList CliSession::Environment() const
 {
-    return {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
-            {"XDG_DATA_HOME", dir.Path() + "/data"},
-            {"HOME", dir.Path()}};
+    return UserEnvironment(dir.Path());
 }
 
 RunResult CliSession::Run(const std::vector<std::string>& args) const

@@ -12,6 +12,7 @@
 #include "sim/lib/SimCamera.h"
 #include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
+#include "support/UserEnvironment.h"
 
 namespace zr::test
 {
@@ -21,8 +22,6 @@ struct RunResult {
     std::string out;
     std::string err;
 };
-
-using EnvList = std::vector<std::pair<std::string, std::string>>;
 
 // Runs a program with these arguments, standard input from /dev/null, the test's environment
 // with `env` on top, and both output streams captured. Killed after `timeoutMs`.
@@ -77,9 +76,9 @@ private:
     int status_ = 0;
 };
 
-// A temporary user for zr47xcl: its own XDG_CONFIG_HOME and XDG_DATA_HOME, module settings
-// whose COM1 leads to a simulated camera (when there is one) and COM2..COM16 to paths that do
-// not exist, class 0 and port 0 remembered.
+// A temporary user for zr47xcl: its own home, XDG folders and session bus (UserEnvironment),
+// module settings whose COM1 leads to a simulated camera (when there is one) and COM2..COM16 to
+// paths that do not exist, class 0 and port 0 remembered.
 class CliSession
 {
 public:

@@ -22,12 +22,10 @@ TEST(Install, InstallRunUninstall)
     TempDir user;
     const std::string buildDir = std::string(ZR_BIN_DIR) + "/..";
     // What the test program depends on is built; no second build in the folder under test.
-    const test::EnvList env = {{"ZR_BUILD_DIR", buildDir},
-                               {"ZR_INSTALL_PREBUILT", "1"},
-                               {"XDG_DATA_HOME", user.Path() + "/data"},
-                               {"XDG_CONFIG_HOME", user.Path() + "/config"},
-                               {"HOME", user.Path()},
-                               {"PATH", "/usr/bin:/bin"}};
+    test::EnvList env = test::UserEnvironment(user.Path());
+    env.insert(
+        env.end(),
+        {{"ZR_BUILD_DIR", buildDir}, {"ZR_INSTALL_PREBUILT", "1"}, {"PATH", "/usr/bin:/bin"}});
     const std::string script = std::string(ZR_SOURCE_DIR) + "/scripts/install.sh";
     RunResult r = RunProgram(script, {prefix.Path()}, env, 300000);
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;

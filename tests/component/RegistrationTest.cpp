@@ -64,8 +64,7 @@ protected:
     const std::string registry = dir.Path() + "/data/xkorvel/classes.ini";
     // A registration names the SONAME link, which outlives an upgrade of the real file.
     const std::string library = RealPath(ZR_LIB_DIR) + "/libXKorvelZR47xCL.so.1";
-    test::EnvList environment{{"XDG_DATA_HOME", dir.Path() + "/data"},
-                              {"XDG_CONFIG_HOME", dir.Path() + "/config"}};
+    test::EnvList environment = test::UserEnvironment(dir.Path());
 };
 
 TEST_F(Registration, RegisterCreateByClassIdentifierAndUnregister)
@@ -176,7 +175,7 @@ TEST_F(Registration, NamesTheSonameAndLeavesNoEmptyFileBehind)
     // still registers its SONAME link; the version-less link belongs to the kit, which may go.
     TempDir user;
     const std::string data = user.Path() + "/data";
-    const test::EnvList env{{"XDG_DATA_HOME", data}};
+    const test::EnvList env = test::UserEnvironment(user.Path());
     const std::string regsvr = std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr";
     for (const char* name : {"/libXKorvelZR47xCL.so", "/libXKorvelZR47xCL.so.1"}) {
         SCOPED_TRACE(name);
@@ -245,7 +244,7 @@ TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)
     EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
     r = Regsvr({"-x"});
     EXPECT_EQ(r.exitCode, 2);
-    test::EnvList blockedEnvironment{{"XDG_DATA_HOME", other.Path() + "/data"}};
+    test::EnvList blockedEnvironment = test::UserEnvironment(other.Path());
     ASSERT_EQ(::mkdir((other.Path() + "/data").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((other.Path() + "/data/xkorvel").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((other.Path() + "/data/xkorvel/classes.ini").c_str(), 0755), 0);
@@ -259,8 +258,8 @@ TEST_F(Registration, FailuresKeepTheFileAndGiveTheirCodes)
         << r.err;
     // A data folder that is a file: the folder and why it cannot be one.
     ASSERT_TRUE(TempDir::WriteFile(other.Path() + "/plain", "a file\n"));
-    r = test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {},
-                         {{"XDG_DATA_HOME", other.Path() + "/plain/data"}});
+    test::SetEnv(blockedEnvironment, "XDG_DATA_HOME", other.Path() + "/plain/data");
+    r = test::RunProgram(std::string(ZR_BIN_DIR) + "/zr47xcl-regsvr", {}, blockedEnvironment);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("0x80040200: " + other.Path() + "/plain: Not a directory"),
               std::string::npos)

@@ -8,8 +8,7 @@ namespace zr::test
 {
 
 TemporaryUser::TemporaryUser(const TempDir& dir)
-    : dir_(dir), config_("XDG_CONFIG_HOME", dir.File("config")),
-      data_("XDG_DATA_HOME", dir.File("data")),
+    : dir_(dir), environment_(dir.Path()),
       settingsFile_(dir.File("config/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47xCL Control.ini"))
 {
 }

@@ -4,12 +4,13 @@
 #include <string>
 
 #include "support/TempDir.h"
+#include "support/UserEnvironment.h"
 
 namespace zr::test
 {
 
-// A user whose configuration and data live in a temporary folder for the object's lifetime:
-// XDG_CONFIG_HOME and XDG_DATA_HOME point into it.
+// A user whose home, configuration and data live in a temporary folder for the object's lifetime:
+// this process's environment is UserEnvironment(dir) meanwhile.
 class TemporaryUser
 {
 public:
@@ -25,8 +26,7 @@ public:
 
 private:
     const TempDir& dir_;
-    ScopedEnv config_;
-    ScopedEnv data_;
+    ScopedUserEnvironment environment_;
     std::string settingsFile_;
 };
 

@@ -8,11 +8,15 @@ import pathlib
 import pty
 import select
 import subprocess
+import sys
 import threading
 import time
 import tty
 
 import pytest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+from user_environment import user_environment  # noqa: E402
 
 BIN_DIR = pathlib.Path(
     os.environ.get("ZR_BIN_DIR", pathlib.Path(__file__).resolve().parents[2] / "build" / "bin"))
@@ -118,8 +122,7 @@ class Desktop:
              "1280x1024x24"], pass_fds=(writer,), stderr=subprocess.DEVNULL))
         os.close(writer)
         self.display = ":" + os.fdopen(reader).readline().strip()
-        env = dict(os.environ, DISPLAY=self.display, XDG_CONFIG_HOME=str(tmp_path / "config"),
-                   XDG_DATA_HOME=str(tmp_path / "data"), QT_QPA_PLATFORM="xcb")
+        env = user_environment(tmp_path, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
         env.pop("WAYLAND_DISPLAY", None)
         self.processes.append(subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL))
         camera = subprocess.Popen(

@@ -4,6 +4,7 @@
 // and the example host built against the installed kit with find_package and with pkg-config.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,11 +97,8 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
     ASSERT_EQ(::mkdir(settings.c_str(), 0700), 0);
     ASSERT_TRUE(TempDir::WriteFile(settings + "/XKorvelZR47xCL Control.ini",
                                    "[Comm]\r\nCOM1=" + user.File("camera") + "\r\n"));
-    const EnvList env = {{"XDG_CONFIG_HOME", user.File("config")},
-                         {"XDG_DATA_HOME", user.File("data")},
-                         {"XDG_DATA_DIRS", user.File("nowhere")},
-                         {"QT_QPA_PLATFORM", "offscreen"},
-                         {"HOME", user.Path()}};
+    EnvList env = test::UserEnvironment(user.Path());
+    env.emplace_back("QT_QPA_PLATFORM", "offscreen");
     r = RunProgram(prefix + "/bin/zr47xcl", {"get", "ModelName"}, env);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "ZR-470\n");
@@ -120,7 +118,7 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
     EXPECT_EQ(r.out, std::string(ZR_VERSION) + "\n(self, nMinMax)\n");
     EXPECT_TRUE(Exists(site + "/zr47xcl-stubs/py.typed"));
     EXPECT_NE(TempDir::ReadFile(site + "/zr47xcl-stubs/__init__.pyi")
-                  .find("def AskIMG1GainMasterRange(self, nMinMax: int) -> int: ..."),
+                  .find("def AskIMG1GainMasterRange(self, nMinMax: int) -> int:\n"),
               std::string::npos);
 
     // Without any registration the desktop program says what is missing and ends.
@@ -141,5 +139,101 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
     }
 }
 
+// Installs `component` of the build into `root`; the failure says why.
+::testing::AssertionResult InstallComponent(const std::string& component, const std::string& root)
+{
+    const RunResult r = RunProgram(ZR_CMAKE, {"--install", kBuild, "--component", component},
+                                   {{"DESTDIR", root}}, 120000);
+    if (r.exitCode != 0)
+        return ::testing::AssertionFailure() << component << r.out << r.err;
+    return ::testing::AssertionSuccess();
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// A host's source that includes every header in `folder` and reads the member table: the
+// out argument of DoIMG1OnePushAWB comes first, as Invoke() takes it.
+std::string HostSource(const std::string& folder)
+{
+    std::string source;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            source += "#include \"" + entry.path().lexically_relative(folder).string() + "\"\n";
+    source += R"(
+#include <string_view>
+
+constexpr const zr::members::Member* Find(std::string_view name)
+{
+    for (const zr::members::Member& member : zr::members::kMembers)
+        if (name == member.name)
+            return &member;
+    return nullptr;
+}
+constexpr const zr::members::Member* kAwb = Find("DoIMG1OnePushAWB");
+static_assert(kAwb != nullptr && kAwb->kind == zr::MemberKind::Method);
+static_assert(kAwb->dispid == zr::members::dispid::kMethodDoIMG1OnePushAWB);
+static_assert(kAwb->argumentCount == 2 && kAwb->type == zr::VarType::I4);
+static_assert(kAwb->arguments[0].direction == zr::members::Direction::Out);
+static_assert(kAwb->arguments[0].type == zr::VarType::PtrI4);
+static_assert(kAwb->arguments[1].direction == zr::members::Direction::In);
+static_assert(zr::members::kMemberCount == 129 + 155 + 83);
+int main() { return kAwb->description[0] == '\0'; }
+)";
+    return source;
+}
+
 } // namespace
+
+// What describes the control to its users is installed with the package that serves them: the
+// bus interface description (with a documentation annotation on every member) with the
+// programs; the kit's headers, complete in themselves and readable by a host of any standard
+// from C++17 on, with the member table, the exported CMake targets and a pkg-config file that
+// leaves the standard to the host. Nothing is installed outside the three packages.
+TEST(Package, DescriptionsGoWithTheirPackagesAndNothingWithoutOne)
+{
+    TempDir unspecified;
+    ASSERT_TRUE(InstallComponent("Unspecified", unspecified.Path()));
+    EXPECT_EQ(unspecified.Names(), std::vector<std::string>{});
+
+    TempDir runtime;
+    ASSERT_TRUE(InstallComponent("Runtime", runtime.Path()));
+    const std::string xml = TempDir::ReadFile(runtime.Path() + kPrefix + "/" + ZR_INSTALL_DATADIR +
+                                              "/dbus-1/interfaces/com.korvel.ZR47xCL.Control.xml");
+    EXPECT_EQ(Count(xml, "<annotation name=\"org.freedesktop.DBus.DocString\" value=\""),
+              129u + 155u + 83u);
+    EXPECT_EQ(Count(xml, "value=\"\""), 0u) << "an empty description";
+    EXPECT_NE(xml.find("<method name=\"DoIMG1OnePushAWB\">\n"
+                       "   <annotation name=\"org.freedesktop.DBus.DocString\" value=\"Runs the "
+                       "one-push balance of the camera setting AW1;"),
+              std::string::npos)
+        << xml;
+
+    TempDir kit;
+    ASSERT_TRUE(InstallComponent("Development", kit.Path()));
+    const std::string prefix = kit.Path() + kPrefix;
+    const std::string pc =
+        TempDir::ReadFile(prefix + "/" + ZR_INSTALL_LIBDIR + "/pkgconfig/zr47xcl.pc");
+    EXPECT_NE(pc.find("Cflags: -I${includedir}\n"), std::string::npos) << pc;
+    EXPECT_EQ(pc.find("-std="), std::string::npos) << pc;
+    const std::string cmake = prefix + "/" + ZR_INSTALL_LIBDIR + "/cmake/ZR47xCL/";
+    EXPECT_TRUE(Exists(cmake + "ZR47xCLTargets.cmake"));
+    EXPECT_NE(TempDir::ReadFile(cmake + "ZR47xCLConfig.cmake").find("ZR47xCLTargets.cmake"),
+              std::string::npos);
+    const std::string include = prefix + "/include/zr47xcl";
+    ASSERT_TRUE(TempDir::WriteFile(kit.File("host.cpp"), HostSource(include)));
+    for (const char* standard : {"-std=c++17", "-std=c++20"}) {
+        const RunResult r = RunProgram("/usr/bin/c++",
+                                       {standard, "-Wall", "-Wextra", "-Werror", "-I" + include,
+                                        "-c", kit.File("host.cpp"), "-o", kit.File("host.o")},
+                                       {}, 120000);
+        EXPECT_EQ(r.exitCode, 0) << standard << r.out << r.err;
+    }
+}
+
 } // namespace zr

@@ -3,8 +3,12 @@
 import os
 import pathlib
 import subprocess
+import sys
 
 import pytest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+from user_environment import NAMES, user_environment  # noqa: E402
 
 BIN_DIR = pathlib.Path(
     os.environ.get("ZR_BIN_DIR", pathlib.Path(__file__).resolve().parents[2] / "build" / "bin"))
@@ -16,10 +20,9 @@ class Session:
     def __init__(self, tmp_path, monkeypatch):
         self.dir = tmp_path
         self.cameras = {}  # port number -> simulator process
-        self.env = dict(os.environ,
-                        XDG_CONFIG_HOME=str(tmp_path / "config"),
-                        XDG_DATA_HOME=str(tmp_path / "data"))
-        for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"):
+        # The programs it starts, and the controls the tests make in-process, see only this user.
+        self.env = user_environment(tmp_path)
+        for name in NAMES:
             monkeypatch.setenv(name, self.env[name])
 
     def start_camera(self, *options, port=1):

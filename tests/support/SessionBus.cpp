@@ -65,7 +65,19 @@ std::vector<std::string> CurrentEnvironment()
     return env;
 }
 
+// The address PrivateSessionBus::ActiveAddress() gives.
+std::string& ActiveBus()
+{
+    static std::string address;
+    return address;
+}
+
 } // namespace
+
+const std::string& PrivateSessionBus::ActiveAddress()
+{
+    return ActiveBus();
+}
 
 PrivateSessionBus::PrivateSessionBus()
 {
@@ -80,12 +92,17 @@ PrivateSessionBus::PrivateSessionBus()
         hadPrevious_ = true;
         previous_ = previous;
     }
-    if (!address_.empty())
+    if (!address_.empty()) {
         ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        previousActive_ = ActiveBus();
+        ActiveBus() = address_;
+    }
 }
 
 PrivateSessionBus::~PrivateSessionBus()
 {
+    if (!address_.empty())
+        ActiveBus() = previousActive_;
     if (hadPrevious_)
         ::setenv("DBUS_SESSION_BUS_ADDRESS", previous_.c_str(), 1);
     else

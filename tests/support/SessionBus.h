@@ -20,11 +20,14 @@ public:
 
     // Empty when the daemon could not be started.
     const std::string& Address() const { return address_; }
+    // The address of the private bus that runs now (the latest one made), empty when none does.
+    static const std::string& ActiveAddress();
 
 private:
     pid_t pid_ = -1;
     std::string address_;
     std::string previous_;
+    std::string previousActive_;
     bool hadPrevious_ = false;
 };
 
