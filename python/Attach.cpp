@@ -32,7 +32,10 @@ the one holding port ("COM1".."COM16" or "CL:N"), or without a port the only one
 Control returned has the same members, events and errors as a control of this process, and
 every call runs in the other program; close() only lets go of it. A call that finds the control
 busy with another operation is tried again for up to 10 seconds, then raises ScriptError with
-code 0x80010001. ConnectionError when no published control fits.)";
+code 0x80010001. Ctrl-C during a call asks the other program to stop the operation where it
+safely can, and KeyboardInterrupt is raised once it has. A message the control would show in a
+box for a call goes to standard error, as for a control of this process. ConnectionError when
+no published control fits.)";
 
 } // namespace
 
