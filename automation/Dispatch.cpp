@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "automation/CheckInvocation.h"
 #include "automation/HResult.h"
 #include "control/ScriptError.h"
 #include "control/XKorvelCamCtrl.h"
@@ -19,31 +20,6 @@ using S = SpecialOp;
 DispatchResult Failure(int32_t status, const char* description)
 {
     return {status, description};
-}
-
-// The argument converted to its declared type; nothing when it does not convert. A PTR(I4)
-// slot converts to the I4 it holds, or 0 when it holds nothing usable.
-std::optional<Variant> Convert(const Variant& value, VarType type)
-{
-    switch (type) {
-    case VarType::I4:
-        if (std::optional<int32_t> i = value.ToI4())
-            return Variant(*i);
-        return std::nullopt;
-    case VarType::Bool:
-        if (std::optional<bool> b = value.ToBool())
-            return Variant(*b);
-        return std::nullopt;
-    case VarType::BStr:
-        if (std::optional<std::string> s = value.ToBStr())
-            return Variant(std::move(*s));
-        return std::nullopt;
-    case VarType::PtrI4:
-        return Variant(value.ToI4().value_or(0));
-    case VarType::Void:
-        break;
-    }
-    return std::nullopt;
 }
 
 int32_t I4(const std::vector<Variant>& args, size_t i)
@@ -103,26 +79,10 @@ DispatchResult CXKorvelCamDispatch::Invoke(int32_t dispid, InvokeKind kind,
     const MemberKind memberKind =
         kind == InvokeKind::Method ? MemberKind::Method : MemberKind::Property;
     const AutomationMember* member = FindMember(memberKind, dispid);
-    if (member == nullptr)
-        return Failure(hresult::kMemberNotFound, "Member not found.");
-
-    // The declared arguments: a put passes the property value, a method its parameters.
-    const size_t expected = kind == InvokeKind::PropertyGet   ? 0
-                            : kind == InvokeKind::PropertyPut ? 1
-                                                              : member->argumentCount;
-    if (args.size() != expected)
-        return Failure(hresult::kBadParamCount, "Invalid number of parameters.");
-    if (kind == InvokeKind::PropertyPut && member->readOnly)
-        return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported), kReadOnlyDescription);
     std::vector<Variant> typed;
-    typed.reserve(expected);
-    for (size_t i = 0; i < expected; ++i) {
-        VarType type = kind == InvokeKind::PropertyPut ? member->type : member->arguments[i].type;
-        std::optional<Variant> value = Convert(args[i], type);
-        if (!value)
-            return Failure(hresult::kTypeMismatch, "Type mismatch.");
-        typed.push_back(std::move(*value));
-    }
+    if (DispatchResult refused = CheckInvocation(member, kind, args, &typed); !refused.Succeeded())
+        return refused;
+    const size_t expected = typed.size();
 
     try {
         switch (kind) {

@@ -7,6 +7,8 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/AutomationTypes.h"
+#include "automation/CheckInvocation.h"
+#include "automation/DispatchResult.h"
 #include "base/Signal.h"
 
 namespace zr
@@ -14,15 +16,6 @@ namespace zr
 
 class CXKorvelCamCtrl;
 enum class StatusChange : uint8_t;
-
-// The outcome of a dispatch call: status 0, a script error's status code with its description,
-// or a dispatch failure (unknown member, wrong argument count, argument of the wrong type).
-struct DispatchResult {
-    int32_t status = 0;
-    std::string description;
-
-    bool Succeeded() const { return status == 0; }
-};
 
 // The dispatch interface _DXKorvelCam of one control: every property and method of the member
 // table, called by dispid the way a script calls them. Members bound to a parameter row work by
@@ -37,7 +30,7 @@ class CXKorvelCamDispatch final
 public:
     // Description of the script error a write to a read-only property raises (status
     // ScriptError::kSetNotSupported): the platform's standard text for it.
-    static constexpr const char* kReadOnlyDescription = "Property is read-only.";
+    static constexpr const char* kReadOnlyDescription = zr::kReadOnlyDescription;
 
     // Listens to the control's notifications until destroyed. The control must outlive it.
     explicit CXKorvelCamDispatch(CXKorvelCamCtrl& control);

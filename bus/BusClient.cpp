@@ -12,10 +12,12 @@
 #include <sdbus-c++/Message.h>
 #include <sdbus-c++/Types.h>
 
+#include "automation/CheckInvocation.h"
 #include "automation/HResult.h"
 #include "bus/BusErrors.h"
 #include "bus/BusProtocol.h"
 #include "bus/BusValues.h"
+#include "control/Identities.h"
 #include "control/ScriptError.h"
 
 namespace zr::bus
@@ -55,8 +57,7 @@ DispatchResult FailureOf(const sdbus::Error& error, const std::string& name)
     if (std::optional<int32_t> status = StatusOfErrorName(error.getName()))
         return Failure(*status, ReceivedText(error.getMessage()));
     if (error.getName() == "org.freedesktop.DBus.Error.PropertyReadOnly")
-        return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported),
-                       CXKorvelCamDispatch::kReadOnlyDescription);
+        return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported), kReadOnlyDescription);
     return Failure(kBusFailure, DescribeBusError(error, name));
 }
 
@@ -76,22 +77,6 @@ Variant FromBusVariant(VarType type, const sdbus::Variant& value)
     if (type == VarType::BStr)
         return Variant(TextFromBus(value.get<std::string>()));
     return Variant(value.get<int32_t>());
-}
-
-bool Converts(VarType type, const Variant& value)
-{
-    switch (type) {
-    case VarType::I4:
-        return value.ToI4().has_value();
-    case VarType::Bool:
-        return value.ToBool().has_value();
-    case VarType::BStr:
-        return value.ToBStr().has_value();
-    case VarType::PtrI4:
-    case VarType::Void:
-        break;
-    }
-    return true;
 }
 
 // Reads one value of the control called `name`; nothing when it does not answer.
@@ -201,46 +186,53 @@ void BusClient::Subscribe()
     const std::string match = "type='signal',sender='" + name_ + "',path='" + kObjectPath +
                               "',interface='" + kInterface + "'";
     connection_->addMatch(
-        match,
-        [this](sdbus::Message& message) {
-            const std::string member = message.getMemberName();
-            if (member == kLogSignal) {
-                std::string line;
-                bool sent = false;
-                message >> line >> sent;
-                commLog.Emit(ReceivedText(line), sent);
-            } else if (member == kProgressSignal) {
-                std::string operation;
-                int32_t done = 0;
-                int32_t total = 0;
-                message >> operation >> done >> total;
-                operationProgress.Emit(ReceivedText(operation), done, total);
-            } else if (const AutomationMember* event = FindMember(member);
-                       event != nullptr && event->kind == MemberKind::Event) {
-                eventFired.Emit(*event);
-            }
-        },
-        sdbus::floating_slot);
+        match, [this](sdbus::Message& message) { Decode(message); }, sdbus::floating_slot);
+}
+
+void BusClient::Decode(sdbus::Message& message)
+{
+    const std::string member = message.getMemberName();
+    const BusSignalRow* row = FindBusSignal(member);
+    if (row == nullptr) {
+        if (const AutomationMember* event = FindMember(member);
+            event != nullptr && event->kind == MemberKind::Event)
+            eventFired.Emit(*event);
+        return;
+    }
+    switch (row->id) {
+    case BusSignal::CommLog: {
+        std::string line;
+        bool sent = false;
+        message >> line >> sent;
+        commLog.Emit(ReceivedText(line), sent);
+        break;
+    }
+    case BusSignal::Progress: {
+        std::string operation;
+        int32_t done = 0;
+        int32_t total = 0;
+        message >> operation >> done >> total;
+        operationProgress.Emit(ReceivedText(operation), done, total);
+        break;
+    }
+    case BusSignal::Message: {
+        std::string text;
+        int32_t icon = 0;
+        message >> text >> icon;
+        const bool known = icon >= 0 && icon <= static_cast<int32_t>(MessageIcon::Warning);
+        ui_->ShowMessageBox(ReceivedText(text), identity::kApplicationName,
+                            known ? static_cast<MessageIcon>(icon) : MessageIcon::Error);
+        break;
+    }
+    }
 }
 
 DispatchResult BusClient::Invoke(const AutomationMember& member, InvokeKind kind,
                                  std::vector<Variant>& args, Variant& result)
 {
     result = Variant();
-    const bool method = kind == InvokeKind::Method;
-    if ((member.kind == MemberKind::Method) != method || member.kind == MemberKind::Event)
-        return Failure(hresult::kMemberNotFound, "Member not found.");
-    const size_t expected = kind == InvokeKind::PropertyGet   ? 0
-                            : kind == InvokeKind::PropertyPut ? 1
-                                                              : member.argumentCount;
-    if (args.size() != expected)
-        return Failure(hresult::kBadParamCount, "Invalid number of parameters.");
-    if (kind == InvokeKind::PropertyPut && member.readOnly)
-        return Failure(static_cast<int32_t>(ScriptError::kSetNotSupported),
-                       CXKorvelCamDispatch::kReadOnlyDescription);
-    for (size_t i = 0; i < expected; ++i)
-        if (!Converts(method ? member.arguments[i].type : member.type, args[i]))
-            return Failure(hresult::kTypeMismatch, "Type mismatch.");
+    if (DispatchResult refused = CheckInvocation(&member, kind, args); !refused.Succeeded())
+        return refused;
 
     const auto deadline = std::chrono::steady_clock::now() + busyWait_;
     for (;;) {

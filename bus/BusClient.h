@@ -10,13 +10,15 @@
 
 #include "automation/AutomationMembers.h"
 #include "automation/AutomationTypes.h"
-#include "automation/Dispatch.h"
+#include "automation/ControlSession.h"
 #include "base/Signal.h"
+#include "control/HeadlessUi.h"
 
 namespace sdbus
 {
 class IConnection;
 class IProxy;
+class Message;
 } // namespace sdbus
 
 namespace zr::bus
@@ -36,11 +38,13 @@ struct PublishedControl {
 // Calls are made asynchronously and the connection is served until the reply arrives, so the
 // events, log lines and progress of the call arrive while it runs, in the order the control sent
 // them. A call the control refuses as busy is tried again until `busyWait` has passed, then it
-// fails with kBusy. Nothing throws.
-class BusClient
+// fails with kBusy. A message box the control shows for a call of this client comes here and
+// goes to the client's user interface (standard error unless SetUi gives another). Nothing
+// throws.
+class BusClient final : public ControlSession
 {
 public:
-    ~BusClient();
+    ~BusClient() override;
     BusClient(const BusClient&) = delete;
     BusClient& operator=(const BusClient&) = delete;
 
@@ -56,15 +60,21 @@ public:
 
     const std::string& Name() const { return name_; }
 
-    // As CXKorvelCamDispatch::Invoke. A failure of the bus itself gives kBusFailure.
+    // As CXKorvelCamDispatch::Invoke, checked the same way (CheckInvocation) before anything
+    // goes on the bus. A failure of the bus itself gives kBusFailure.
     DispatchResult Invoke(const AutomationMember& member, InvokeKind kind,
-                          std::vector<Variant>& args, Variant& result);
+                          std::vector<Variant>& args, Variant& result) override;
+    Signal<const AutomationMember&>& Events() override { return eventFired; }
+    Signal<const std::string&, bool>& Log() override { return commLog; }
+    Signal<const std::string&, int32_t, int32_t>& Progress() override { return operationProgress; }
+    void SetUi(ControlUi& ui) override { ui_ = &ui; }
+    void Flush() override { Drain(); }
 
     // How long a call refused as busy is tried again.
     void SetBusyWait(std::chrono::milliseconds wait) { busyWait_ = wait; }
     // Asked while a call runs; once it says true the control is asked to stop the operation
     // where it safely can, and the call then ends as the operation does.
-    void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+    void SetStopCheck(std::function<bool()> check) override { stopCheck_ = std::move(check); }
 
     // While a call runs: the control's events, its communication-log lines (CR LF removed) and
     // the steps of its long operations.
@@ -78,6 +88,7 @@ public:
 private:
     BusClient(std::unique_ptr<sdbus::IConnection> connection, std::string name);
     void Subscribe();
+    void Decode(sdbus::Message& message);
     DispatchResult CallOnce(const AutomationMember& member, InvokeKind kind,
                             std::vector<Variant>& args, Variant& result);
     // Serves the connection until `done` is set or the bus fails.
@@ -88,6 +99,8 @@ private:
     std::unique_ptr<sdbus::IProxy> proxy_;
     std::chrono::milliseconds busyWait_{10000};
     std::function<bool()> stopCheck_;
+    HeadlessUi headless_;
+    ControlUi* ui_ = &headless_;
 };
 
 } // namespace zr::bus

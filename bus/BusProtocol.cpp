@@ -7,6 +7,48 @@
 namespace zr::bus
 {
 
+namespace
+{
+
+constexpr BusSignalRow kBusSignals[] = {
+    {BusSignal::CommLog,
+     kLogSignal,
+     "sb",
+     {"line", "sent"},
+     "A line sent to the camera (sent true) or received from it, CR and LF removed."},
+    {BusSignal::Progress,
+     kProgressSignal,
+     "sii",
+     {"operation", "done", "total"},
+     "A step of a long operation: its name, the steps done and the steps in all."},
+    {BusSignal::Message,
+     "Message",
+     "si",
+     {"text", "icon"},
+     "A message the control would show in a box (icon 0 error, 1 stop, 2 information, "
+     "3 warning), sent only to the caller of the call that produced it."},
+};
+
+} // namespace
+
+std::span<const BusSignalRow> BusSignals()
+{
+    return kBusSignals;
+}
+
+const BusSignalRow& BusSignalOf(BusSignal id)
+{
+    return kBusSignals[static_cast<size_t>(id)];
+}
+
+const BusSignalRow* FindBusSignal(std::string_view name)
+{
+    for (const BusSignalRow& row : kBusSignals)
+        if (name == row.name)
+            return &row;
+    return nullptr;
+}
+
 std::string InputSignature(const AutomationMember& method)
 {
     std::string signature;
@@ -134,15 +176,14 @@ std::string InterfaceXml()
     for (const AutomationMember& m : AutomationMembers())
         AppendMember(xml, m);
     xml += "  <method name=\"" + std::string(kStopMethod) + "\">\n  </method>\n";
-    xml += "  <signal name=\"" + std::string(kLogSignal) + "\">\n";
-    AppendArg(xml, "s", "line", nullptr);
-    AppendArg(xml, "b", "sent", nullptr);
-    xml += "  </signal>\n";
-    xml += "  <signal name=\"" + std::string(kProgressSignal) + "\">\n";
-    AppendArg(xml, "s", "operation", nullptr);
-    AppendArg(xml, "i", "done", nullptr);
-    AppendArg(xml, "i", "total", nullptr);
-    xml += "  </signal>\n </interface>\n";
+    for (const BusSignalRow& row : BusSignals()) {
+        xml += "  <signal name=\"" + std::string(row.name) + "\">\n";
+        const std::string_view types = row.signature;
+        for (size_t i = 0; i < types.size(); ++i)
+            AppendArg(xml, std::string(1, types[i]).c_str(), row.argNames[i], nullptr);
+        xml += "  </signal>\n";
+    }
+    xml += " </interface>\n";
     return xml;
 }
 

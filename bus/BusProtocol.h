@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,8 +24,25 @@ inline constexpr const char* kNamePrefix = "com.korvel.ZR47xCL.";
 inline constexpr const char* kObjectPath = "/com/korvel/ZR47xCL/Control";
 inline constexpr const char* kInterface = "com.korvel.ZR47xCL.Control";
 
-// Signals besides the events: a communication-log line (CR LF removed; sent is false for a line
-// received), and the steps of a long operation.
+// The signals besides the events, one row each: the registration, the interface description
+// and the client's decoder all read this table.
+enum class BusSignal : uint8_t {
+    CommLog,  // a communication-log line (CR LF removed; sent is false for a line received)
+    Progress, // a step of a long operation
+    Message,  // a message box the control would show, sent to the caller of the call under way
+};
+struct BusSignalRow {
+    BusSignal id;
+    const char* name;
+    const char* signature;               // one D-Bus type per argument
+    std::array<const char*, 3> argNames; // as many as the signature has types
+    const char* doc;                     // what it tells, for the interface description
+};
+std::span<const BusSignalRow> BusSignals();
+const BusSignalRow& BusSignalOf(BusSignal id);
+// The row of a signal name, or nullptr (an event, say).
+const BusSignalRow* FindBusSignal(std::string_view name);
+
 inline constexpr const char* kLogSignal = "CommLog";
 inline constexpr const char* kProgressSignal = "Progress";
 // A method besides the members: asks the long operation the caller started to stop where it

@@ -9,6 +9,7 @@
 #include "bus/BusErrors.h"
 #include "bus/BusProtocol.h"
 #include "bus/BusValues.h"
+#include "bus/CallerUi.h"
 #include "camera/ParameterTable.h"
 #include "control/XKorvelCamCtrl.h"
 
@@ -21,13 +22,6 @@ namespace
 // Tries the names of this process in order until one is free; a name held by another control
 // of this process (or left by one) is skipped.
 constexpr int kMaxControlsPerProcess = 64;
-
-std::string WithoutLineEnds(const std::string& line)
-{
-    std::string text = line;
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    return text;
-}
 
 sdbus::Error ErrorOf(const DispatchResult& outcome)
 {
@@ -76,6 +70,7 @@ BusPublication::BusPublication(CXKorvelCamCtrl& control, CXKorvelCamDispatch& di
 
 BusPublication::~BusPublication()
 {
+    control_.StopChecks().Remove(stopSource_);
     // Calls still queued get no reply: their clients see the name go.
     queue_.clear();
     try {
@@ -102,21 +97,30 @@ void BusPublication::Register()
     }
     object_->registerMethod(kInterface, kStopMethod, "", "",
                             [this](const sdbus::MethodCall& call) { OnStop(call); });
-    object_->registerSignal(kInterface, kLogSignal, "sb", {"line", "sent"});
-    object_->registerSignal(kInterface, kProgressSignal, "sii", {"operation", "done", "total"});
+    for (const BusSignalRow& row : BusSignals()) {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < std::string_view(row.signature).size(); ++i)
+            names.emplace_back(row.argNames[i]);
+        object_->registerSignal(kInterface, row.name, row.signature, names);
+    }
     object_->finishRegistration();
+    // Whatever program owns the control, an operation a bus caller started stops when that
+    // caller asks, and the bus is answered between the operation's steps.
+    stopSource_ = control_.StopChecks().Add([this] {
+        Process();
+        return running_ && stopRequested_;
+    });
 
     events_ = ScopedConnection<const AutomationMember&>(
         dispatch_.eventFired,
         [this](const AutomationMember& event) { Emit(event.name.data(), [](sdbus::Signal&) {}); });
     log_ = ScopedConnection<const std::string&, bool>(
         control_.commLog, [this](const std::string& line, bool sent) {
-            Emit(kLogSignal,
-                 [&](sdbus::Signal& s) { s << TextToBus(WithoutLineEnds(line)) << sent; });
+            Emit(BusSignal::CommLog, [&](sdbus::Signal& s) { s << TextToBus(line) << sent; });
         });
     progress_ = ScopedConnection<const char*, int32_t, int32_t>(
         control_.operationProgress, [this](const char* operation, int32_t done, int32_t total) {
-            Emit(kProgressSignal, [&](sdbus::Signal& s) {
+            Emit(BusSignal::Progress, [&](sdbus::Signal& s) {
                 s << TextToBus(operation != nullptr ? operation : "") << done << total;
             });
         });
@@ -259,8 +263,11 @@ void BusPublication::RunMethod(const sdbus::MethodCall& call, const AutomationMe
         return;
     }
     Variant result;
-    const DispatchResult outcome =
-        dispatch_.Invoke(method.dispid, InvokeKind::Method, args, result);
+    DispatchResult outcome;
+    {
+        CallerUi callerUi(control_, MessagesTo(call.getSender()));
+        outcome = dispatch_.Invoke(method.dispid, InvokeKind::Method, args, result);
+    }
     CheckAllProperties();
     if (call.doesntExpectReply())
         return;
@@ -295,8 +302,11 @@ void BusPublication::SetProperty(sdbus::PropertySetCall& call, const AutomationM
     std::vector<Variant> args{ReadValue(call, property.type)};
     Variant unused;
     running_ = true;
-    const DispatchResult outcome =
-        dispatch_.Invoke(property.dispid, InvokeKind::PropertyPut, args, unused);
+    DispatchResult outcome;
+    {
+        CallerUi callerUi(control_, MessagesTo(call.getSender()));
+        outcome = dispatch_.Invoke(property.dispid, InvokeKind::PropertyPut, args, unused);
+    }
     running_ = false;
     if (!outcome.Succeeded())
         throw ErrorOf(outcome);
@@ -345,6 +355,16 @@ void BusPublication::OnStatusChanged(StatusChange change)
 {
     if (change == StatusChange::CommPort || change == StatusChange::Online)
         CheckAllProperties();
+}
+
+CallerUi::Deliver BusPublication::MessagesTo(std::string caller)
+{
+    return [this, caller = std::move(caller)](const std::string& text, MessageIcon icon) {
+        Emit(BusSignal::Message, [&](sdbus::Signal& s) {
+            s << TextToBus(text) << static_cast<int32_t>(icon);
+            s.setDestination(caller);
+        });
+    };
 }
 
 void BusPublication::Emit(const char* signal, const std::function<void(sdbus::Signal&)>& fill)

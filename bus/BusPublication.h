@@ -16,6 +16,9 @@
 #include "automation/Dispatch.h"
 #include "base/EventSource.h"
 #include "base/Signal.h"
+#include "base/StopSources.h"
+#include "bus/BusProtocol.h"
+#include "bus/CallerUi.h"
 
 namespace zr
 {
@@ -67,8 +70,9 @@ public:
     // long operation); calls then answer busy.
     void SetBusyCheck(std::function<bool()> check) override { busyCheck_ = std::move(check); }
 
-    // Whether the caller of the call under way asked it to stop (kStopMethod); the owner's stop
-    // check of the control reads it.
+    // Whether the caller of the call under way asked it to stop (kStopMethod). The publication
+    // adds this to the control's stop checks itself, so every program that publishes its
+    // control stops an operation at its caller's request.
     bool StopRequested() const { return stopRequested_; }
 
 private:
@@ -98,6 +102,12 @@ private:
     void OnParameterChanged(int32_t row);
     void OnStatusChanged(StatusChange change);
     void Emit(const char* signal, const std::function<void(sdbus::Signal&)>& fill);
+    void Emit(BusSignal signal, const std::function<void(sdbus::Signal&)>& fill)
+    {
+        Emit(BusSignalOf(signal).name, fill);
+    }
+    // Sends the message boxes of a call to its caller alone.
+    CallerUi::Deliver MessagesTo(std::string caller);
 
     CXKorvelCamCtrl& control_;
     CXKorvelCamDispatch& dispatch_;
@@ -105,6 +115,7 @@ private:
     std::string name_;
     std::unique_ptr<sdbus::IObject> object_;
     std::function<bool()> busyCheck_;
+    StopSources::Id stopSource_ = 0;
 
     std::deque<QueuedCall> queue_;
     bool reading_ = false; // inside the bus library's processing

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Clock.h"
+#include "base/StopSources.h"
 #include "camera/ParameterTable.h"
 #include "camera/ValueFlags.h"
 #include "comm/Comm.h"
@@ -54,8 +55,18 @@ public:
     // Asked by long operations wherever they can stop safely: between rows, polls and port
     // candidates. One that stops first finishes its restoring steps and then returns
     // OPERATION_STOPPED. Without a check nothing ever stops.
-    void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
-    bool IsStopRequested() const { return stopCheck_ && stopCheck_(); }
+    //
+    // SetStopCheck sets the check of the program that owns the camera (its termination, its
+    // progress display), replacing the one it set before; further sources (a bus caller's stop
+    // request) are added to StopChecks() by whoever brings them. A stop is requested once any
+    // of them says so.
+    void SetStopCheck(std::function<bool()> check)
+    {
+        stopChecks_.Remove(ownerStopCheck_);
+        ownerStopCheck_ = stopChecks_.Add(std::move(check));
+    }
+    StopSources& StopChecks() { return stopChecks_; }
+    bool IsStopRequested() const { return stopChecks_.Requested(); }
 
     bool IsOnline() const { return online_; }
     bool IsSynchronized() const { return synchronized_; }
@@ -222,7 +233,8 @@ private:
     int32_t MirroredValue(int32_t index) const;
 
     Clock& clock_;
-    std::function<bool()> stopCheck_;
+    StopSources stopChecks_;
+    StopSources::Id ownerStopCheck_ = 0;
 
     bool bulkLoad_ = false;
     std::array<bool, kRows> rowSynchronized_{};

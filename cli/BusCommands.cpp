@@ -5,12 +5,12 @@
 #include <memory>
 #include <poll.h>
 
-#include "automation/Dispatch.h"
+#include "automation/LocalControl.h"
 #include "base/TerminalText.h"
 #include "bus/BusClient.h"
 #include "bus/BusPublication.h"
-#include "cli/AttachedControl.h"
 #include "cli/InterruptGuard.h"
+#include "comm/PortName.h"
 #include "component/ComponentModule.h"
 #include "control/XKorvelCamCtrl.h"
 
@@ -33,11 +33,8 @@ void ErrorLine(const std::string& text)
 
 // The control served and its publication, destroyed before the module lets its settings go.
 struct ServedControl {
-    explicit ServedControl(ComponentModule& module) : control(module.Settings()), dispatch(control)
-    {
-    }
-    CXKorvelCamCtrl control;
-    CXKorvelCamDispatch dispatch;
+    explicit ServedControl(ComponentModule& module) : local(module.Settings()) {}
+    LocalControl local;
     std::unique_ptr<bus::BusPublication> publication;
     ScopedConnection<const std::string&, bool> log;
     ScopedConnection<StatusChange> linkLoss;
@@ -56,11 +53,6 @@ void ServeUntilSignal(bus::BusPublication& publication)
 
 } // namespace
 
-std::string PortText(int32_t commClass, int32_t port)
-{
-    return commClass == 0 ? "COM" + std::to_string(port + 1) : "CL:" + std::to_string(port);
-}
-
 int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
 {
     ComponentModule module;
@@ -69,14 +61,12 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
     {
         InterruptGuard interrupts;
         auto served = std::make_unique<ServedControl>(module);
-        CXKorvelCamCtrl& control = served->control;
+        CXKorvelCamCtrl& control = served->local.Control();
         if (log)
             served->log = ScopedConnection<const std::string&, bool>(
                 control.commLog,
                 [terminal = TerminalText::FromEnvironment()](const std::string& line, bool sent) {
-                    std::string text = line;
-                    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-                    ErrorLine(std::string(sent ? "> " : "< ") + terminal.Out(text));
+                    ErrorLine(std::string(sent ? "> " : "< ") + terminal.Out(line));
                 });
         // A link lost under a caller's operation: the caller hears the camera's time-out, the
         // one who runs the camera here hears the port, its device and why.
@@ -99,18 +89,16 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
                 ErrorLine(control.GetConnectionFailure());
         }
         std::string error;
-        served->publication = bus::BusPublication::Publish(control, served->dispatch, error);
+        served->publication =
+            bus::BusPublication::Publish(control, served->local.Dispatch(), error);
         if (!served->publication) {
             ErrorLine("cannot publish the control on the session bus: " + error);
             exitCode = kExitFailure;
         } else {
             bus::BusPublication& publication = *served->publication;
-            // A long operation answers the bus between its steps, and a signal or its caller's
-            // stop request stops it there.
-            control.SetStopCheck([&publication] {
-                publication.Process();
-                return InterruptGuard::Requested() || publication.StopRequested();
-            });
+            // A signal stops a long operation at its next step; the publication itself answers
+            // the bus there and adds its caller's stop request.
+            control.SetStopCheck([] { return InterruptGuard::Requested(); });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
             ServeUntilSignal(publication);
@@ -127,27 +115,13 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
     return exitCode;
 }
 
-IXKorvelCamObject* AttachToPublished(const std::optional<PortChoice>& port, std::string& error)
-{
-    std::optional<std::pair<int32_t, int32_t>> wanted;
-    if (port)
-        wanted = std::make_pair(port->commClass, port->port);
-    std::unique_ptr<bus::BusClient> client = bus::BusClient::Attach(wanted, error);
-    if (!client) {
-        if (port)
-            error = PortText(port->commClass, port->port) + ": " + error;
-        return nullptr;
-    }
-    return new AttachedControl(std::move(client));
-}
-
 std::string HeldByPublishedControl(int32_t commClass, int32_t port)
 {
     std::string error;
     for (const bus::PublishedControl& c : bus::BusClient::List(error))
         if (c.online && c.commClass == commClass && c.port == port)
-            return PortText(commClass, port) + " is held by the published control " + c.name +
-                   "; run zr47xcl --attach " + PortText(commClass, port) +
+            return PortName(commClass, port) + " is held by the published control " + c.name +
+                   "; run zr47xcl --attach " + PortName(commClass, port) +
                    " to use it through the session bus";
     return {};
 }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cli/CommandLine.h"
-#include "component/ComponentInterface.h"
 
 // The command line's faces of the session bus: serving a control there, attaching to one, and
 // telling a local run whose port a published control holds where to go instead.
@@ -19,15 +18,8 @@ namespace zr::cli
 // module settings could not be saved. With `log` every communication-log line goes to stderr.
 int RunServe(const std::optional<PortChoice>& port, bool offline, bool log);
 
-// The published control holding `port` (or the only one without a port), as an object for the
-// verbs; nullptr with `error` set to a one-line reason.
-IXKorvelCamObject* AttachToPublished(const std::optional<PortChoice>& port, std::string& error);
-
 // When a published control of this user holds class `commClass` port `port`: a line that says so
 // and names --attach; else empty.
 std::string HeldByPublishedControl(int32_t commClass, int32_t port);
-
-// "COM1".."COM16" for class 0, "CL:N" for the Camera Link class.
-std::string PortText(int32_t commClass, int32_t port);
 
 } // namespace zr::cli

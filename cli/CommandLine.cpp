@@ -217,30 +217,36 @@ bool ApplyAttach(CommandLine& line, const std::string* value, std::string& error
 
 // clang-format off
 constexpr VerbRow kVerbRows[] = {
-    {"get", Verb::Get, Operands::Member, MemberKind::Property, true, "get NAME",
+    {"get", Verb::Get, Operands::Member, MemberKind::Property, true, true, false, RunMember,
+     "get NAME",
      "print the property's value: I4 in decimal, BOOL as true or false, BSTR as\n"
      "the raw text"},
-    {"set", Verb::Set, Operands::Assignment, MemberKind::Property, true, "set NAME=VALUE",
+    {"set", Verb::Set, Operands::Assignment, MemberKind::Property, true, true, false, RunMember,
+     "set NAME=VALUE",
      "write the property: I4 in decimal, BOOL as true, false, 1, 0 or -1, BSTR as\n"
      "the rest of the argument"},
-    {"call", Verb::Call, Operands::MemberAndArguments, MemberKind::Method, true, "call NAME [ARG]..",
+    {"call", Verb::Call, Operands::MemberAndArguments, MemberKind::Method, true, true, false,
+     RunMember, "call NAME [ARG]..",
      "invoke a method with its input arguments in order; prints the result (if\n"
      "any) on one line, then NAME=VALUE for each out argument (PTR(I4)), which\n"
      "takes no ARG"},
-    {"list", Verb::List, Operands::None, MemberKind::Property, false, "list",
+    {"list", Verb::List, Operands::None, MemberKind::Property, false, true, false, RunList, "list",
      "print every member: dispid, kind, name and signature, tab-separated"},
-    {"describe", Verb::Describe, Operands::Member, MemberKind::Property, true, "describe NAME",
+    {"describe", Verb::Describe, Operands::Member, MemberKind::Property, true, true, false,
+     RunDescribe, "describe NAME",
      "print what the property holds now (mirror value and text), its range or\n"
      "its choices (value and text of every item, * marking those enabled now),\n"
      "its setup-file section and key, and whether it is a text row"},
-    {"dump", Verb::Dump, Operands::None, MemberKind::Property, true, "dump",
+    {"dump", Verb::Dump, Operands::None, MemberKind::Property, true, true, false, RunDump, "dump",
      "read all settings from the camera, then print every camera setting as\n"
      "NAME=VALUE (TEXT), in table order (with --offline: the mirror as it is)"},
-    {"ports", Verb::Ports, Operands::None, MemberKind::Property, true, "ports",
+    {"ports", Verb::Ports, Operands::None, MemberKind::Property, true, false, false, RunPorts,
+     "ports",
      "list every communication class and its ports: each COM port with its device\n"
      "and whether it is present, the Camera Link ports as CL:N with their names;\n"
      "alone, it makes no connection attempt"},
-    {"serve", Verb::Serve, Operands::None, MemberKind::Property, true, "serve",
+    {"serve", Verb::Serve, Operands::None, MemberKind::Property, true, false, true, RunServeVerb,
+     "serve",
      "run the control without a window and publish it on the session bus until\n"
      "SIGTERM or SIGINT (prints its bus name first); runs alone, with --port,\n"
      "--offline and --log"},
@@ -472,8 +478,18 @@ bool CommandLine::NeedsControl() const
 
 bool CommandLine::Serves() const
 {
-    return std::any_of(steps.begin(), steps.end(),
-                       [](const Step& step) { return step.verb == Verb::Serve; });
+    return std::any_of(steps.begin(), steps.end(), [](const Step& step) {
+        const VerbRow* row = FindVerbRow(step.verb);
+        return row != nullptr && row->runsAlone;
+    });
+}
+
+bool CommandLine::Connects() const
+{
+    return !offline && std::any_of(steps.begin(), steps.end(), [](const Step& step) {
+        const VerbRow* row = FindVerbRow(step.verb);
+        return row != nullptr && row->connects;
+    });
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error)

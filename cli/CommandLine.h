@@ -45,8 +45,11 @@ struct CommandLine {
 
     // Whether a verb needs the control object (list works on the member table alone).
     bool NeedsControl() const;
-    // Whether the verb is serve, which runs alone.
+    // Whether the verb is one that runs alone (serve).
     bool Serves() const;
+    // Whether the start-up makes its connection attempt: not with --offline, nor when no verb
+    // needs the camera (ports alone).
+    bool Connects() const;
 };
 
 // Parses the whole command line before anything runs, so a usage error leaves the camera

@@ -6,6 +6,7 @@
 
 #include "automation/AutomationMembers.h"
 #include "cli/CommandLine.h"
+#include "cli/VerbRunners.h"
 
 namespace zr::cli
 {
@@ -18,14 +19,17 @@ enum class Operands {
     MemberAndArguments // the name of a method, then one value per input argument
 };
 
-// One verb of the command line. The parser, the usage text and the bash completion all read
-// these rows; a new verb is one row here plus what it does in the program.
+// One verb of the command line, whole: the parser, the usage text, the bash completion and the
+// program's run all read these rows, so a new verb is one row here and its runner.
 struct VerbRow {
     std::string_view word;
     Verb verb;
     Operands operands;
     MemberKind kind;        // of the member named (ignored for Operands::None)
     bool needsControl;      // false when the verb works on the tables alone
+    bool connects;          // makes the start-up connection attempt (not when every verb says no)
+    bool runsAlone;         // no other verb and no --attach beside it; runs without a control
+    StepRunner run;         // what it does
     std::string_view usage; // its synopsis in the usage text, "get NAME"
     std::string_view help;  // its description, lines separated by '\n'
 };

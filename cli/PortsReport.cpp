@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "comm/ComPortMap.h"
+#include "comm/PortName.h"
 
 namespace zr::cli
 {
@@ -14,27 +15,23 @@ namespace
 {
 
 // A method of the dispatch by name with I4 arguments; its result, or nothing on any failure.
-std::optional<Variant> CallMethod(IXKorvelCamObject& object, const char* name,
+std::optional<Variant> CallMethod(ControlSession& object, const char* name,
                                   std::vector<Variant> args)
 {
-    int32_t kind = 0;
-    int32_t dispid = 0;
-    if (object.GetIDOfName(name, &kind, &dispid) != hresult::kOk)
-        return std::nullopt;
+    const AutomationMember* method = FindMember(name);
     Variant result;
-    if (object.Invoke(dispid, InvokeKind::Method, args.data(), static_cast<uint32_t>(args.size()),
-                      &result) != hresult::kOk)
+    if (method == nullptr || !object.Invoke(*method, InvokeKind::Method, args, result).Succeeded())
         return std::nullopt;
     return result;
 }
 
-int32_t Range(IXKorvelCamObject& object, const char* name, std::vector<Variant> args)
+int32_t Range(ControlSession& object, const char* name, std::vector<Variant> args)
 {
     const std::optional<Variant> value = CallMethod(object, name, std::move(args));
     return value ? value->ToI4().value_or(-1) : -1;
 }
 
-std::string Text(IXKorvelCamObject& object, const char* name, std::vector<Variant> args)
+std::string Text(ControlSession& object, const char* name, std::vector<Variant> args)
 {
     const std::optional<Variant> value = CallMethod(object, name, std::move(args));
     return value ? value->ToText() : std::string();
@@ -60,7 +57,7 @@ std::string Presence(const std::string& device)
 
 } // namespace
 
-std::string PortsReport(IXKorvelCamObject& object, const SettingsStore& settings)
+std::string PortsReport(ControlSession& object, const SettingsStore& settings)
 {
     const ComPortMap map(settings);
     std::string out;
@@ -77,7 +74,7 @@ std::string PortsReport(IXKorvelCamObject& object, const SettingsStore& settings
                 const std::string device = map.DevicePath(port);
                 out += "  " + Padded(name, 7) + Padded(device, 16) + " " + Presence(device) + "\n";
             } else {
-                out += "  " + Padded("CL:" + std::to_string(port), 7) + name + "\n";
+                out += "  " + Padded(PortName(commClass, port), 7) + name + "\n";
             }
         }
     }

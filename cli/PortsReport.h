@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "component/ComponentInterface.h"
+#include "automation/ControlSession.h"
 
 namespace zr
 {
@@ -17,7 +17,7 @@ namespace cli
 // it is present; the Camera Link class lists the ports its serial libraries offer, named as
 // --port takes them (CL:N). When no library offers one, a line says so and which libraries are
 // looked for.
-std::string PortsReport(IXKorvelCamObject& object, const SettingsStore& settings);
+std::string PortsReport(ControlSession& object, const SettingsStore& settings);
 
 } // namespace cli
 } // namespace zr

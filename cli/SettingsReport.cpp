@@ -48,18 +48,18 @@ const AutomationMember* TextProperty(int32_t row)
 
 std::string SettingsReport::Get(const AutomationMember& property)
 {
+    std::vector<Variant> none;
     Variant value;
-    if (object_.Invoke(property.dispid, InvokeKind::PropertyGet, nullptr, 0, &value) !=
-        hresult::kOk)
+    if (!object_.Invoke(property, InvokeKind::PropertyGet, none, value).Succeeded())
         return {};
     return value.ToText();
 }
 
 std::string SettingsReport::Call(const AutomationMember& method, int32_t argument)
 {
-    Variant arg(argument);
+    std::vector<Variant> args{Variant(argument)};
     Variant value;
-    if (object_.Invoke(method.dispid, InvokeKind::Method, &arg, 1, &value) != hresult::kOk)
+    if (!object_.Invoke(method, InvokeKind::Method, args, value).Succeeded())
         return {};
     return value.ToText();
 }

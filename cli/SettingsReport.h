@@ -3,7 +3,7 @@
 #include <string>
 
 #include "automation/AutomationMembers.h"
-#include "component/ComponentInterface.h"
+#include "automation/ControlSession.h"
 
 namespace zr::cli
 {
@@ -13,7 +13,7 @@ namespace zr::cli
 class SettingsReport
 {
 public:
-    explicit SettingsReport(IXKorvelCamObject& object) : object_(object) {}
+    explicit SettingsReport(ControlSession& object) : object_(object) {}
 
     // The lines of `describe`: the property's row and type, its mirror value (and text), its
     // range or its choices with the ones enabled now marked, its setup-file section and key,
@@ -27,7 +27,7 @@ private:
     std::string Get(const AutomationMember& property);
     std::string Call(const AutomationMember& method, int32_t argument);
 
-    IXKorvelCamObject& object_;
+    ControlSession& object_;
 };
 
 } // namespace zr::cli

@@ -1,7 +1,6 @@
-// zr47xcl: drives one ZR-47xCL control object through its automation interface.
+// zr47xcl: drives one ZR-47xCL control through the automation interface every face uses.
 
 #include <algorithm>
-#include <cinttypes>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -10,21 +9,19 @@
 #include <vector>
 
 #include "automation/CameraUse.h"
-#include "camera/CameraError.h"
+#include "automation/ControlSession.h"
+#include "base/TerminalText.h"
 #include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandTable.h"
+#include "cli/ControlHolder.h"
 #include "cli/InterruptGuard.h"
-#include "cli/PortsReport.h"
 #include "cli/ProgressLine.h"
-#include "cli/SettingsReport.h"
+#include "cli/VerbRunners.h"
 #include "comm/ComPortMap.h"
-#include "comm/LinkError.h"
 #include "comm/PortName.h"
-#include "component/ComponentInterface.h"
-#include "control/Identities.h"
 #include "control/ModuleSettings.h"
-#include "control/XKorvelCamCtrl.h"
 
 namespace
 {
@@ -34,6 +31,7 @@ using zr::cli::CommandLine;
 using zr::cli::InterruptGuard;
 using zr::cli::ProgressLine;
 using zr::cli::Step;
+using zr::cli::StepOutcome;
 using zr::cli::Verb;
 
 constexpr int kExitOk = 0;
@@ -43,9 +41,6 @@ constexpr int kExitStrict = 3;
 constexpr int kExitSettingsNotSaved = 4;
 constexpr int kExitInterrupted = 130;
 
-// The results of an operation whose line went away under it.
-constexpr int kLostLineCodes[] = {CAMERA_TIMEOUT, LINK_READ_FAILED, LINK_WRITE_FAILED};
-
 void WriteLine(FILE* stream, const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -53,29 +48,39 @@ void WriteLine(FILE* stream, const std::string& text)
     std::fflush(stream);
 }
 
-// Events and communication log lines on stderr, as the options ask.
-class StderrReporter final : public IXKorvelCamEvents
+// Events, communication-log lines and progress of the control on stderr, as the options ask;
+// its stop check reads the interrupt flag, for as long as the object lives.
+class StderrReporter
 {
 public:
-    StderrReporter(ProgressLine& err, bool events, bool log) : err_(err), events_(events), log_(log)
+    StderrReporter(ControlSession& control, ProgressLine& err, const CommandLine& line)
+        : control_(control)
     {
+        if (line.events)
+            events_ = ScopedConnection<const AutomationMember&>(
+                control.Events(), [&err](const AutomationMember& event) {
+                    err.Line("event " + std::string(event.Name()));
+                });
+        if (line.log)
+            log_ = ScopedConnection<const std::string&, bool>(
+                control.Log(), [&err](const std::string& text, bool sent) {
+                    err.Line((sent ? "> " : "< ") + err.Shown(text));
+                });
+        progress_ = ScopedConnection<const std::string&, int32_t, int32_t>(
+            control.Progress(), [&err](const std::string& operation, int32_t done, int32_t total) {
+                err.OnProgress(operation.c_str(), done, total);
+            });
+        control.SetStopCheck([&err] { return err.IsStopRequested(); });
     }
-
-    void OnEvent(int32_t, const char* name) override
-    {
-        if (events_)
-            err_.Line(std::string("event ") + name);
-    }
-    void OnCommLog(const char* line, bool sent) override
-    {
-        if (log_)
-            err_.Line((sent ? "> " : "< ") + err_.Shown(line));
-    }
+    ~StderrReporter() { control_.SetStopCheck(nullptr); }
+    StderrReporter(const StderrReporter&) = delete;
+    StderrReporter& operator=(const StderrReporter&) = delete;
 
 private:
-    ProgressLine& err_;
-    bool events_;
-    bool log_;
+    ControlSession& control_;
+    ScopedConnection<const AutomationMember&> events_;
+    ScopedConnection<const std::string&, bool> log_;
+    ScopedConnection<const std::string&, int32_t, int32_t> progress_;
 };
 
 // Whether the verb would have had to reach the camera: a write of a row the camera holds, a
@@ -105,200 +110,45 @@ std::string OfflineWarning(const Step& step)
            " did not reach the camera";
 }
 
-void ListMembers()
+StepOutcome RunStep(CommandLine& line, ControlSession* control, Step& step, ProgressLine& err)
 {
-    std::string out;
-    for (const AutomationMember& m : AutomationMembers()) {
-        out += std::to_string(m.dispid);
-        out += '\t';
-        out += MemberKindName(m.kind);
-        out += '\t';
-        out += m.Name();
-        out += '\t';
-        out += FormatSignature(m);
-        out += '\n';
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    const cli::VerbRow* row = cli::FindVerbRow(step.verb);
+    cli::VerbContext context{line, control, err};
+    return row != nullptr ? row->run(context, step) : StepOutcome{};
 }
 
-// "error 0xXXXXXXXX: DESCRIPTION"; a description of several lines keeps its line breaks, as
-// plain line feeds.
-void PrintError(ProgressLine& err, int32_t status, const std::string& description)
-{
-    char code[16];
-    std::snprintf(code, sizeof code, "%08" PRIX32, static_cast<uint32_t>(status));
-    std::string text = description;
-    std::erase(text, '\r');
-    err.Line("error 0x" + std::string(code) + ": " + err.Shown(text));
-}
-
-// How one verb ended.
-struct StepOutcome {
-    bool ok = true;         // false after a script error (reported)
-    int32_t resultCode = 0; // a method's result code, 0 for everything else
-    bool stopped = false;   // the script error is that of an operation stopped on request
-};
-
-bool IsOnline(IXKorvelCamObject& object);
-
-// Whether the verb that just failed lost the link: it failed as a lost line does (the camera's
-// time-out, or the link's read or write failure) and left the control offline with a link
-// loss as the reason.
-bool LostTheLink(IXKorvelCamObject& object)
-{
-    const std::string description = object.ErrorDescription();
-    const bool lineFailure =
-        std::any_of(std::begin(kLostLineCodes), std::end(kLostLineCodes),
-                    [&](int code) { return description == GetErrorString(code); });
-    return lineFailure &&
-           std::string_view(object.ConnectionFailure()).starts_with(CXKorvelCamCtrl::kLinkLost) &&
-           !IsOnline(object);
-}
-
-// A failed verb: its error line, and whether it only says that the operation stopped. Where the
-// link was lost under it, a second line names the port, its device and the system's reason.
-StepOutcome Failed(IXKorvelCamObject& object, int32_t status, ProgressLine& err)
-{
-    PrintError(err, status, object.ErrorDescription());
-    if (LostTheLink(object))
-        err.Line("zr47xcl: " + std::string(object.ConnectionFailure()));
-    StepOutcome outcome;
-    outcome.ok = false;
-    outcome.stopped = object.ErrorDescription() == GetErrorString(OPERATION_STOPPED);
-    return outcome;
-}
-
-// What each verb does. `object` is null when no verb of the line needs the control.
-using StepRunner = StepOutcome (*)(IXKorvelCamObject* object, Step& step, ProgressLine& err);
-
-StepOutcome RunList(IXKorvelCamObject*, Step&, ProgressLine&)
-{
-    ListMembers();
-    return {};
-}
-
-StepOutcome RunDescribe(IXKorvelCamObject* object, Step& step, ProgressLine& err)
-{
-    std::fputs(err.Shown(cli::SettingsReport(*object).Describe(*step.member)).c_str(), stdout);
-    std::fflush(stdout);
-    return {};
-}
-
-StepOutcome RunDump(IXKorvelCamObject* object, Step&, ProgressLine& err)
-{
-    // The mirror after a read-all; offline the read-all returns 100 and the mirror stays.
-    StepOutcome outcome;
-    const AutomationMember* readAll =
-        FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromCamera);
-    Variant result;
-    const int32_t status = object->Invoke(readAll->dispid, InvokeKind::Method, nullptr, 0, &result);
-    err.Clear();
-    if (status != hresult::kOk)
-        return Failed(*object, status, err);
-    outcome.resultCode = result.ToI4().value_or(0);
-    std::fputs(err.Shown(cli::SettingsReport(*object).Dump()).c_str(), stdout);
-    std::fflush(stdout);
-    return outcome;
-}
-
-StepOutcome RunPorts(IXKorvelCamObject* object, Step&, ProgressLine&)
-{
-    // The module settings as they are now: the [Comm] entries say which device each COM port is.
-    const ModuleSettings settings;
-    std::fputs(cli::PortsReport(*object, settings).c_str(), stdout);
-    std::fflush(stdout);
-    return {};
-}
-
-// get, set and call: one invocation of the member.
-StepOutcome RunMember(IXKorvelCamObject* object, Step& step, ProgressLine& err)
-{
-    StepOutcome outcome;
-    const AutomationMember& member = *step.member;
-    InvokeKind kind = step.verb == Verb::Get   ? InvokeKind::PropertyGet
-                      : step.verb == Verb::Set ? InvokeKind::PropertyPut
-                                               : InvokeKind::Method;
-    Variant result;
-    int32_t status = object->Invoke(member.dispid, kind, step.args.data(),
-                                    static_cast<uint32_t>(step.args.size()), &result);
-    err.Clear();
-    if (status != hresult::kOk)
-        return Failed(*object, status, err);
-    if (step.verb == Verb::Set)
-        return outcome;
-    if (step.verb == Verb::Get || member.type != VarType::Void)
-        WriteLine(stdout, err.Shown(result.ToText()));
-    if (step.verb == Verb::Call) {
-        if (ReturnsResultCode(member))
-            outcome.resultCode = result.ToI4().value_or(0);
-        auto arguments = member.Arguments();
-        for (size_t i = 0; i < arguments.size(); ++i) {
-            if (arguments[i].type == VarType::PtrI4)
-                WriteLine(stdout, std::string(arguments[i].name) + "=" + step.args[i].ToText());
-        }
-    }
-    return outcome;
-}
-
-struct VerbRunner {
-    Verb verb;
-    StepRunner run;
-};
-constexpr VerbRunner kVerbRunners[] = {
-    {Verb::Get, RunMember},  {Verb::Set, RunMember},        {Verb::Call, RunMember},
-    {Verb::List, RunList},   {Verb::Describe, RunDescribe}, {Verb::Dump, RunDump},
-    {Verb::Ports, RunPorts},
-};
-
-StepOutcome RunStep(IXKorvelCamObject* object, Step& step, ProgressLine& err)
-{
-    for (const VerbRunner& runner : kVerbRunners)
-        if (runner.verb == step.verb)
-            return runner.run(object, step, err);
-    return {};
-}
-
-bool IsOnline(IXKorvelCamObject& object)
+bool IsOnline(ControlSession& control)
 {
     const AutomationMember* check = FindSpecialMember(MemberKind::Method, SpecialOp::CheckOnline);
+    std::vector<Variant> none;
     Variant online;
-    return object.Invoke(check->dispid, InvokeKind::Method, nullptr, 0, &online) == hresult::kOk &&
+    return control.Invoke(*check, InvokeKind::Method, none, online).Succeeded() &&
            online.ToBool().value_or(false);
+}
+
+// A property of the control that the member table marks with `special`, as an I4; -1 when it
+// cannot be read.
+int32_t ReadSpecial(ControlSession& control, SpecialOp special)
+{
+    std::vector<Variant> none;
+    Variant value;
+    if (!control
+             .Invoke(*FindSpecialMember(MemberKind::Property, special), InvokeKind::PropertyGet,
+                     none, value)
+             .Succeeded())
+        return -1;
+    return value.ToI4().value_or(-1);
 }
 
 // When a control published on the session bus holds the port the start-up tried: a line naming
 // it and --attach; else empty.
-std::string PublishedHolder(IXKorvelCamObject& object)
+std::string PublishedHolder(ControlSession& control)
 {
-    const AutomationMember* classMember =
-        FindSpecialMember(MemberKind::Property, SpecialOp::CommClass);
-    const AutomationMember* portMember =
-        FindSpecialMember(MemberKind::Property, SpecialOp::CommPort);
-    Variant commClass;
-    Variant port;
-    if (object.Invoke(classMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &commClass) !=
-            hresult::kOk ||
-        object.Invoke(portMember->dispid, InvokeKind::PropertyGet, nullptr, 0, &port) !=
-            hresult::kOk)
+    const int32_t commClass = ReadSpecial(control, SpecialOp::CommClass);
+    const int32_t port = ReadSpecial(control, SpecialOp::CommPort);
+    if (commClass < 0 || port < 0)
         return {};
-    return cli::HeldByPublishedControl(commClass.ToI4().value_or(-1), port.ToI4().value_or(-1));
-}
-
-using ObjectPtr = std::unique_ptr<IXKorvelCamObject, ReleaseObject>;
-
-// The control object, made through the component's class factory as a host makes it.
-ObjectPtr CreateControl()
-{
-    void* raw = nullptr;
-    if (DllGetClassObject(identity::kControlClassId, kClassFactoryInterface, &raw) != hresult::kOk)
-        return nullptr;
-    std::unique_ptr<IXKorvelCamClassFactory, ReleaseObject> factory(
-        static_cast<IXKorvelCamClassFactory*>(raw));
-    IXKorvelCamObject* object = nullptr;
-    if (factory->CreateInstance(&object) != hresult::kOk)
-        return nullptr;
-    return ObjectPtr(object);
+    return cli::HeldByPublishedControl(commClass, port);
 }
 
 // The line that ends an interrupted run. Only an operation that stopped, or ended well, has
@@ -312,19 +162,27 @@ std::string InterruptedLine(const StepOutcome& last)
            " later verbs did not run";
 }
 
-// Runs the verbs on a started control; the exit status.
-int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
+// Runs the verbs on a started control; the exit status. `holder` (null for verbs without a
+// control) tells, after a failed verb, whether the link was lost under it.
+int RunSteps(ControlSession* object, const cli::ControlHolder* holder, CommandLine& line,
+             ProgressLine& err)
 {
     StepOutcome last;
     for (Step& step : line.steps) {
         if (InterruptGuard::Requested())
             break;
-        const StepOutcome outcome = RunStep(object, step, err);
+        const StepOutcome outcome = RunStep(line, object, step, err);
         last = outcome;
         if (InterruptGuard::Requested())
             break;
-        if (!outcome.ok)
+        if (!outcome.ok) {
+            // The camera's time-out says little when the line went away under the verb: the
+            // port, its device and the system's reason follow it.
+            if (holder != nullptr && object != nullptr && !IsOnline(*object) &&
+                !holder->LinkLoss().empty())
+                err.Line("zr47xcl: " + holder->LinkLoss());
             return kExitScriptError;
+        }
         if (object == nullptr || !NeedsCamera(step))
             continue;
         // Said after the verb: the camera may have gone during it.
@@ -347,10 +205,66 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
     return kExitOk;
 }
 
-bool OnlyPorts(const CommandLine& line)
+// The start-up connection attempt, and what a failed one says.
+void StartUp(cli::ControlHolder& holder, const CommandLine& line, ProgressLine& err)
 {
-    return std::all_of(line.steps.begin(), line.steps.end(),
-                       [](const Step& step) { return step.verb == Verb::Ports; });
+    if (line.port)
+        holder.SelectPort(*line.port);
+    holder.Start(line.Connects());
+    if (!line.Connects() || IsOnline(*holder.Session()))
+        return;
+    const std::string why = holder.ConnectionFailure();
+    if (!why.empty())
+        err.Line("zr47xcl: " + why);
+    const std::string held = line.attach ? std::string() : PublishedHolder(*holder.Session());
+    if (!held.empty())
+        err.Line("zr47xcl: " + held);
+}
+
+// Runs the verbs on the control the line names (one of this process, or --attach's); the exit
+// status.
+int RunOnControl(CommandLine& line, ProgressLine& err)
+{
+    std::string error;
+    // The published control is started already and keeps its own settings: the same verbs run
+    // on it, the start-up and the close leave it as it is.
+    std::unique_ptr<cli::ControlHolder> holder =
+        line.attach ? std::make_unique<cli::ControlHolder>(line.port, error)
+                    : std::make_unique<cli::ControlHolder>();
+    if (holder->Session() == nullptr) {
+        WriteLine(stderr, "zr47xcl: --attach: " + error);
+        return kExitScriptError;
+    }
+    int exitCode = kExitOk;
+    // From the start-up on, a signal lets the operation under way end properly.
+    InterruptGuard interrupts;
+    {
+        StderrReporter reporter(*holder->Session(), err, line);
+        StartUp(*holder, line, err);
+        exitCode = RunSteps(holder->Session(), holder.get(), line, err);
+    }
+    // The control is destroyed here and writes the module settings; a file that could not be
+    // read or saved is reported, and a lost save fails an otherwise successful run.
+    std::string problem;
+    const cli::ControlHolder::Saved saved = holder->Close(problem);
+    if (saved != cli::ControlHolder::Saved::Yes)
+        err.Line("zr47xcl: " + problem);
+    if (saved == cli::ControlHolder::Saved::No && exitCode == kExitOk)
+        exitCode = kExitSettingsNotSaved;
+    return exitCode;
+}
+
+// A device path names the COM port the module settings map to it. False after a usage error.
+bool ResolvePortDevice(CommandLine& line)
+{
+    if (line.portDevice.empty())
+        return true;
+    std::string why;
+    const ModuleSettings settings;
+    line.port = ResolvePort(line.portDevice, ComPortMap(settings), why);
+    if (!line.port)
+        WriteLine(stderr, "zr47xcl: --port: " + why);
+    return line.port.has_value();
 }
 
 } // namespace
@@ -373,71 +287,14 @@ int main(int argc, char** argv)
         WriteLine(stdout, std::string("zr47xcl ") + ZR_VERSION);
         return kExitOk;
     }
-    // A device path names the COM port the module settings map to it.
-    if (!line.portDevice.empty()) {
-        std::string why;
-        const ModuleSettings settings;
-        line.port = ResolvePort(line.portDevice, ComPortMap(settings), why);
-        if (!line.port) {
-            WriteLine(stderr, "zr47xcl: --port: " + why);
-            return kExitUsage;
-        }
-    }
+    if (!ResolvePortDevice(line))
+        return kExitUsage;
 
     ProgressLine err(::isatty(STDERR_FILENO) == 1, terminal);
     if (!line.NeedsControl())
-        return RunSteps(nullptr, line, err);
-
+        return RunSteps(nullptr, nullptr, line, err);
+    // A verb that runs alone (serve) makes and ends its own control.
     if (line.Serves())
-        return cli::RunServe(line.port, line.offline, line.log);
-
-    ObjectPtr object;
-    if (line.attach) {
-        // The published control is started already and keeps its own settings: the same verbs
-        // run on it below, Start and Close leave it as it is.
-        object.reset(cli::AttachToPublished(line.port, error));
-        if (!object) {
-            WriteLine(stderr, "zr47xcl: --attach: " + error);
-            return kExitScriptError;
-        }
-    } else {
-        object = CreateControl();
-    }
-    if (!object) {
-        WriteLine(stderr, "zr47xcl: the control object could not be created");
-        return kExitScriptError;
-    }
-    StderrReporter reporter(err, line.events, line.log);
-    object->Advise(&reporter);
-    object->SetProgress(&err);
-    int exitCode = kExitOk;
-    {
-        // From the start-up on, a signal lets the operation under way end properly.
-        InterruptGuard interrupts;
-        if (line.port)
-            object->SelectPort(line.port->commClass, line.port->port);
-        // Listing the ports needs no camera: without another verb there is no connection attempt.
-        const bool connect = !line.offline && !OnlyPorts(line);
-        object->Start(connect);
-        if (connect && !IsOnline(*object)) {
-            const std::string why = object->ConnectionFailure();
-            if (!why.empty())
-                err.Line("zr47xcl: " + why);
-            const std::string held = line.attach ? std::string() : PublishedHolder(*object);
-            if (!held.empty())
-                err.Line("zr47xcl: " + held);
-        }
-        exitCode = RunSteps(object.get(), line, err);
-        object->SetProgress(nullptr);
-        object->Unadvise(&reporter);
-        // The control is destroyed here and writes the module settings; a file that could not
-        // be read or saved is reported, and a lost save fails an otherwise successful run.
-        const int32_t closed = object->Close();
-        if (closed != hresult::kOk)
-            err.Line("zr47xcl: " + std::string(object->ErrorDescription()));
-        if (closed != hresult::kOk && closed != hresult::kFalse && exitCode == kExitOk)
-            exitCode = kExitSettingsNotSaved;
-        object.reset();
-    }
-    return exitCode;
+        return RunStep(line, nullptr, line.steps.front(), err).exitStatus.value_or(kExitOk);
+    return RunOnControl(line, err);
 }

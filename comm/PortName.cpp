@@ -48,6 +48,11 @@ bool SameFile(const std::string& a, const std::string& b)
 
 } // namespace
 
+std::string PortName(int32_t commClass, int32_t port)
+{
+    return commClass == 0 ? "COM" + std::to_string(port + 1) : "CL:" + std::to_string(port);
+}
+
 std::optional<PortChoice> ParsePortName(std::string_view text)
 {
     if (StartsWithNoCase(text, "COM")) {

@@ -17,6 +17,10 @@ struct PortChoice {
     int32_t port = 0;
 };
 
+// "COM1".."COM16" for class 0, "CL:N" for the Camera Link class: the one spelling every face
+// shows a port in.
+std::string PortName(int32_t commClass, int32_t port);
+
 // "COMn" or "CL:N" in any letter case; nothing for anything else.
 std::optional<PortChoice> ParsePortName(std::string_view text);
 

@@ -10,7 +10,7 @@ namespace zr
 {
 
 CXKorvelCamObject::CXKorvelCamObject(ComponentModule& module)
-    : hold_(module), session_(std::make_unique<Session>(module.Settings()))
+    : hold_(module), session_(std::make_unique<LocalControl>(module.Settings()))
 {
 }
 
@@ -29,16 +29,14 @@ int32_t CXKorvelCamObject::Close()
     if (session_) {
         SetProgress(nullptr);
         for (const Receiver& r : receivers_) {
-            session_->dispatch.eventFired.Disconnect(r.event);
-            session_->control.commLog.Disconnect(r.log);
+            session_->Dispatch().eventFired.Disconnect(r.event);
+            session_->Control().commLog.Disconnect(r.log);
         }
         receivers_.clear();
         watch_.reset();
         publication_.reset(); // off the bus before the windows go
         window_.reset();      // the panels go while the control still exists
-        if (session_->control.HasWindow())
-            session_->control.OnDestroy();
-        session_.reset(); // the control's shut-down writes the module settings
+        session_.reset();     // the control's shut-down writes the module settings
     }
     const ModuleSettings& settings = hold_.Module().Settings();
     lastError_ = settings.Problem();
@@ -51,21 +49,21 @@ void CXKorvelCamObject::Start(bool connect)
 {
     // Without a connection there is nothing the window would add headlessly: the control works
     // offline on its mirror.
-    if (session_ && connect && !session_->control.HasWindow())
-        session_->control.OnCreate();
+    if (session_ && connect && !session_->Control().HasWindow())
+        session_->Control().OnCreate();
 }
 
 void CXKorvelCamObject::SelectPort(int32_t commClass, int32_t port)
 {
     if (session_)
-        session_->control.SelectCommPort(commClass, port);
+        session_->Control().SelectCommPort(commClass, port);
 }
 
 void CXKorvelCamObject::SetProgress(IXKorvelCamProgress* progress)
 {
     if (!session_)
         return;
-    CXKorvelCamCtrl& control = session_->control;
+    CXKorvelCamCtrl& control = session_->Control();
     control.operationProgress.Disconnect(progress_);
     progress_ = 0;
     control.SetStopCheck(nullptr);
@@ -83,11 +81,11 @@ void* CXKorvelCamObject::CreateControlWindow(void* parentWidget)
     if (window_)
         return window_->Handle();
     ControlWindowFactory* factory = hold_.Module().WindowFactory();
-    if (factory == nullptr || !session_ || session_->control.HasWindow())
+    if (factory == nullptr || !session_ || session_->Control().HasWindow())
         return nullptr;
     // Nothing may unwind into the host's event loop or through the boundary.
     try {
-        window_ = factory->Create(session_->control, parentWidget, screenshotFolder_);
+        window_ = factory->Create(session_->Control(), parentWidget, screenshotFolder_);
         if (window_)
             Publish();
     } catch (const std::exception&) {
@@ -102,7 +100,7 @@ void CXKorvelCamObject::Publish()
 {
     // Without a session bus the control simply stays unpublished.
     std::string error;
-    publication_ = bus::BusPublication::Publish(session_->control, session_->dispatch, error);
+    publication_ = bus::BusPublication::Publish(session_->Control(), session_->Dispatch(), error);
     if (publication_)
         watch_ = window_->Watch(*publication_);
     if (!watch_)
@@ -145,8 +143,8 @@ int32_t CXKorvelCamObject::Invoke(int32_t dispid, InvokeKind kind, Variant* args
     try {
         return InvokeOnArguments(args, argCount, result, lastError_,
                                  [&](std::vector<Variant>& arguments, Variant& value) {
-                                     return session_->dispatch.Invoke(dispid, kind, arguments,
-                                                                      value);
+                                     return session_->Dispatch().Invoke(dispid, kind, arguments,
+                                                                        value);
                                  });
     } catch (const std::bad_alloc&) {
         lastError_.clear();
@@ -159,13 +157,10 @@ void CXKorvelCamObject::Advise(IXKorvelCamEvents* sink)
     if (sink == nullptr || !session_)
         return;
     Receiver r{sink, 0, 0};
-    r.event = session_->dispatch.eventFired.Connect(
+    r.event = session_->Dispatch().eventFired.Connect(
         [sink](const AutomationMember& event) { sink->OnEvent(event.dispid, event.name.data()); });
-    r.log = session_->control.commLog.Connect([sink](const std::string& line, bool sent) {
-        std::string text = line;
-        std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-        sink->OnCommLog(text.c_str(), sent);
-    });
+    r.log = session_->Control().commLog.Connect(
+        [sink](const std::string& line, bool sent) { sink->OnCommLog(line.c_str(), sent); });
     receivers_.push_back(r);
 }
 
@@ -175,8 +170,8 @@ void CXKorvelCamObject::Unadvise(IXKorvelCamEvents* sink)
                            [sink](const Receiver& r) { return r.sink == sink; });
     if (it == receivers_.end())
         return;
-    session_->dispatch.eventFired.Disconnect(it->event);
-    session_->control.commLog.Disconnect(it->log);
+    session_->Dispatch().eventFired.Disconnect(it->event);
+    session_->Control().commLog.Disconnect(it->log);
     receivers_.erase(it);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/Dispatch.h"
+#include "automation/LocalControl.h"
 #include "bus/BusPublication.h"
 #include "component/ComponentInterface.h"
 #include "component/ComponentModule.h"
@@ -29,7 +29,7 @@ public:
     void SelectPort(int32_t commClass, int32_t port) override;
     const char* ConnectionFailure() const override
     {
-        return session_ ? session_->control.GetConnectionFailure().c_str() : "";
+        return session_ ? session_->Control().GetConnectionFailure().c_str() : "";
     }
     void* CreateControlWindow(void* parentWidget) override;
     void SetScreenshotFolder(const char* dir) override;
@@ -52,20 +52,14 @@ private:
         SignalConnection log;
     };
 
-    // The control and its dispatch, until Close().
-    struct Session {
-        explicit Session(SettingsStore& settings) : control(settings), dispatch(control) {}
-        CXKorvelCamCtrl control;
-        CXKorvelCamDispatch dispatch;
-    };
-
     ~CXKorvelCamObject() override;
     // Publishes the windowed control on the session bus, served from the window's event loop.
     void Publish();
 
     // Declared first, released last: the control writes the module settings when it goes.
     ComponentModule::Hold hold_;
-    std::unique_ptr<Session> session_;
+    // The control and its dispatch, until Close().
+    std::unique_ptr<LocalControl> session_;
     std::vector<Receiver> receivers_;
     SignalConnection progress_ = 0;
     std::string lastError_;

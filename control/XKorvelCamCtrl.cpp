@@ -213,8 +213,12 @@ void CXKorvelCamCtrl::OnValueChanged(int32_t index, bool interactive)
 
 void CXKorvelCamCtrl::OnCommLog(const std::string& line, bool sent)
 {
-    commLog.Emit(line, sent);
-    NotifyPanels([&line, sent](Panel& p) { p.OnMessage(line, !sent); });
+    // Every reader of the log (panels, the bus, the command line) gets the line without its
+    // CR LF: it is taken off here, once.
+    std::string text = line;
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    commLog.Emit(text, sent);
+    NotifyPanels([&text, sent](Panel& p) { p.OnMessage(text, !sent); });
 }
 
 void CXKorvelCamCtrl::OnOperationProgress(const char* operation, int32_t done, int32_t total)

@@ -74,7 +74,7 @@ public:
     Signal<StatusChange> statusChanged;
     // A row's mirrored value changed (after a new model name has rebuilt the panels).
     Signal<int32_t> parameterChanged;
-    // A communication-log line as it went to or came from the camera (CR LF included).
+    // A communication-log line as it went to or came from the camera, CR and LF removed.
     Signal<const std::string&, bool> commLog;
     // A long operation made a step: its name, steps done, steps in all.
     Signal<const char*, int32_t, int32_t> operationProgress;

@@ -221,11 +221,10 @@ int SaveScreenshots(zr::CControlDialog& dialog, const std::string& folder)
     return exitCode;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// What is answered before Qt starts: --help and --version need no display, and without one
+// there is nothing to start. The exit status then, or nothing to go on.
+std::optional<int> AnswerBeforeQt(int argc, char** argv)
 {
-    // These two need no display, so they are answered before Qt starts.
     if (HasArgument(argc, argv, "--help") || HasArgument(argc, argv, "-h")) {
         std::fputs(kUsage, stdout);
         return kExitOk;
@@ -242,6 +241,15 @@ int main(int argc, char** argv)
                    stderr);
         return kExitFailure;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const std::optional<int> answered = AnswerBeforeQt(argc, argv))
+        return *answered;
     zr::DisplayProbe display(argc, argv);
     if (!display.Error().empty()) {
         std::fprintf(stderr, "zr47xcl-tool: %s\n", display.Error().c_str());

@@ -11,7 +11,7 @@
 #include <pybind11/stl.h>
 
 #include "automation/AutomationMembers.h"
-#include "python/AttachedSession.h"
+#include "python/Attach.h"
 #include "python/ScriptControl.h"
 #include "python/ValueConversion.h"
 

@@ -6,10 +6,10 @@
 
 #include "automation/CameraUse.h"
 #include "automation/HResult.h"
+#include "automation/LocalControl.h"
 #include "comm/ComPortMap.h"
 #include "comm/PortName.h"
 #include "component/ComponentModule.h"
-#include "control/XKorvelCamCtrl.h"
 #include "python/ValueConversion.h"
 
 namespace zr::python
@@ -60,36 +60,6 @@ bool SameCallback(const py::object& a, py::handle b)
 
 } // namespace
 
-// A control of this process on the module settings, and its dispatch.
-class LocalSession final : public ScriptSession
-{
-public:
-    explicit LocalSession(ComponentModule& module)
-        : hold(module), control(module.Settings()), dispatch(control)
-    {
-    }
-    ~LocalSession() override
-    {
-        if (control.HasWindow())
-            control.OnDestroy();
-    }
-    LocalSession(const LocalSession&) = delete;
-    LocalSession& operator=(const LocalSession&) = delete;
-
-    DispatchResult Invoke(const AutomationMember& member, InvokeKind kind,
-                          std::vector<Variant>& args, Variant& result) override
-    {
-        return dispatch.Invoke(member.dispid, kind, args, result);
-    }
-    Signal<const AutomationMember&>& Events() override { return dispatch.eventFired; }
-    Signal<const std::string&, bool>& Log() override { return control.commLog; }
-
-    // Declared first, released last: the control writes the module settings when it goes.
-    ComponentModule::Hold hold;
-    CXKorvelCamCtrl control;
-    CXKorvelCamDispatch dispatch;
-};
-
 // One call into the control by the thread that owns it for the call's length. The callback
 // exception of an enclosing call is set aside meanwhile, so a nested call raises only what its
 // own callbacks raised.
@@ -128,25 +98,26 @@ ScriptControl::ScriptControl(const Options& options, py::object scriptError,
     : scriptError_(std::move(scriptError)), offlineError_(std::move(offlineError)),
       strict_(options.strict), module_(std::make_unique<ComponentModule>())
 {
-    auto local = std::make_unique<LocalSession>(*module_);
+    hold_.emplace(*module_);
+    auto local = std::make_unique<LocalControl>(module_->Settings());
     if (options.port) {
         std::string error;
         const std::optional<PortChoice> choice =
-            ResolvePort(*options.port, ComPortMap(local->control.Settings()), error);
+            ResolvePort(*options.port, ComPortMap(local->Control().Settings()), error);
         if (!choice)
             throw py::value_error(error);
-        local->control.SelectCommPort(choice->commClass, choice->port);
+        local->Control().SelectCommPort(choice->commClass, choice->port);
     }
     if (options.connect) {
         // Nothing is connected to the signals yet: the start-up needs no Python.
         py::gil_scoped_release release;
-        local->control.OnCreate();
+        local->Control().OnCreate();
     }
     session_ = std::move(local);
     ConnectSession();
 }
 
-ScriptControl::ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError)
+ScriptControl::ScriptControl(std::unique_ptr<ControlSession> session, py::object scriptError)
     : scriptError_(std::move(scriptError)), session_(std::move(session))
 {
     ConnectSession();
@@ -154,6 +125,9 @@ ScriptControl::ScriptControl(std::unique_ptr<ScriptSession> session, py::object 
 
 void ScriptControl::ConnectSession()
 {
+    // Ctrl-C in the middle of a call stops the operation where it safely can (the control in
+    // the other program too); the call then raises KeyboardInterrupt.
+    session_->SetStopCheck([this] { return InterruptRequested(); });
     events_ = ScopedConnection<const AutomationMember&>(
         session_->Events(), [this](const AutomationMember& e) { DeliverEvent(e); });
     log_ = ScopedConnection<const std::string&, bool>(
@@ -242,6 +216,8 @@ py::object ScriptControl::Invoke(const AutomationMember& member, InvokeKind kind
         py::gil_scoped_release release;
         outcome = session_->Invoke(member, kind, args, result);
     }
+    if (std::optional<py::error_already_set> interrupt = std::exchange(interrupt_, std::nullopt))
+        throw std::move(*interrupt);
     if (std::optional<py::error_already_set> error = scope.TakeCallbackError())
         throw std::move(*error);
     if (!outcome.Succeeded())
@@ -265,6 +241,20 @@ void ScriptControl::CheckStrict(const AutomationMember& member, InvokeKind kind,
     const int32_t code = ReturnsResultCode(member) ? result.ToI4().value_or(0) : 0;
     if (code != 0)
         RaiseOffline(code, name + " returned result code " + std::to_string(code));
+}
+
+bool ScriptControl::InterruptRequested()
+{
+    // Asked with the interpreter lock released, at the operation's safe points.
+    if (interrupt_)
+        return true;
+    py::gil_scoped_acquire gil;
+    // Runs the Python signal handlers (in the main thread only): SIGINT's raises
+    // KeyboardInterrupt, kept for the call under way.
+    if (PyErr_CheckSignals() == 0)
+        return false;
+    interrupt_.emplace();
+    return true;
 }
 
 bool ScriptControl::SessionOnline() const
@@ -487,11 +477,9 @@ void ScriptControl::DeliverLog(const std::string& line, bool sent)
     if (logReceivers_.empty())
         return;
     py::gil_scoped_acquire gil;
-    std::string text = line;
-    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     const std::vector<py::object> callbacks = logReceivers_;
     for (const py::object& callback : callbacks)
-        RunCallback([&] { callback(DecodeText(text), sent); });
+        RunCallback([&] { callback(DecodeText(line), sent); });
 }
 
 } // namespace zr::python

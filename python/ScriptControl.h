@@ -8,14 +8,10 @@
 #include <pybind11/pybind11.h>
 
 #include "automation/AutomationMembers.h"
+#include "automation/ControlSession.h"
 #include "automation/Dispatch.h"
 #include "base/Signal.h"
-#include "python/ScriptSession.h"
-
-namespace zr
-{
-class ComponentModule;
-}
+#include "component/ComponentModule.h"
 
 namespace zr::python
 {
@@ -57,7 +53,7 @@ public:
     };
     ScriptControl(const Options& options, py::object scriptError, py::object offlineError);
     // Drives `session` instead, such as a control published on the session bus.
-    ScriptControl(std::unique_ptr<ScriptSession> session, py::object scriptError);
+    ScriptControl(std::unique_ptr<ControlSession> session, py::object scriptError);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;
@@ -118,6 +114,8 @@ private:
     // Raises OfflineError after a call a strict control refuses to pass as done.
     void CheckStrict(const AutomationMember& member, InvokeKind kind, const Variant& result) const;
     [[noreturn]] void RaiseOffline(int32_t code, const std::string& description) const;
+    // The session's stop check: whether a signal (Ctrl-C) arrived during the call under way.
+    bool InterruptRequested();
     // Whether the control's camera is online, asked through its dispatch.
     bool SessionOnline() const;
 
@@ -125,7 +123,8 @@ private:
     py::object offlineError_;
     bool strict_ = false;
     std::unique_ptr<ComponentModule> module_;
-    std::unique_ptr<ScriptSession> session_;
+    std::optional<ComponentModule::Hold> hold_;
+    std::unique_ptr<ControlSession> session_;
     // Declared after the session, so they let go of its signals before it goes.
     ScopedConnection<const AutomationMember&> events_;
     ScopedConnection<const std::string&, bool> log_;
@@ -138,6 +137,8 @@ private:
     int depth_ = 0;
     // The first exception a callback raised during the innermost call under way.
     std::optional<py::error_already_set> callbackError_;
+    // The KeyboardInterrupt (or another signal handler's exception) of the call under way.
+    std::optional<py::error_already_set> interrupt_;
 };
 
 } // namespace zr::python

@@ -28,6 +28,29 @@ std::string CompletedWords(const std::string& script, const std::string& after)
     return " " + script.substr(open, script.find('"', open) - open) + " ";
 }
 
+// The flags of the rows decide how a line runs: serve alone, ports alone without the start-up
+// connection attempt, list without a control.
+TEST(CommandTable, TheRowsFlagsDecideHowALineRuns)
+{
+    const auto parsed = [](std::vector<std::string> args) {
+        CommandLine line;
+        std::string error;
+        EXPECT_TRUE(cli::ParseCommandLine(args, line, error)) << error;
+        return line;
+    };
+    EXPECT_FALSE(parsed({"list"}).NeedsControl());
+    EXPECT_TRUE(parsed({"ports"}).NeedsControl());
+    EXPECT_FALSE(parsed({"ports"}).Connects());
+    EXPECT_TRUE(parsed({"ports", "get", "CommPort"}).Connects());
+    EXPECT_FALSE(parsed({"--offline", "get", "CommPort"}).Connects());
+    EXPECT_TRUE(parsed({"serve"}).Serves());
+    EXPECT_FALSE(parsed({"dump"}).Serves());
+    CommandLine both;
+    std::string error;
+    EXPECT_FALSE(cli::ParseCommandLine({"serve", "list"}, both, error));
+    EXPECT_EQ(error, "serve runs alone: no other verb and no --attach beside it");
+}
+
 TEST(CommandTable, EveryRowIsParsedHelpedAndCompleted)
 {
     const std::string usage = cli::UsageText();
@@ -41,6 +64,9 @@ TEST(CommandTable, EveryRowIsParsedHelpedAndCompleted)
         EXPECT_TRUE(words.insert(row.word).second) << row.word << " is in the table twice";
         EXPECT_FALSE(row.word.starts_with("-")) << row.word << " would read as an option";
         EXPECT_EQ(cli::FindVerbRow(row.verb), &row) << row.word;
+        // Whole in its row: what it does, and how it runs beside the others.
+        EXPECT_NE(row.run, nullptr) << row.word << " has no runner";
+        EXPECT_TRUE(!row.runsAlone || (row.needsControl && !row.connects)) << row.word;
         EXPECT_NE(usage.find("\n  " + std::string(row.usage) + " "), std::string::npos) << row.word;
         EXPECT_NE(verbs.find(" " + std::string(row.word) + " "), std::string::npos) << row.word;
         if (row.operands != cli::Operands::None) {

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 #include <chrono>
 #include <csignal>
@@ -121,6 +123,106 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAnd
     EXPECT_TRUE(dialog->close());
     dialog.reset();
     EXPECT_EQ(ProfileFile(settingsFile).GetInt("IMG1 Shutter", "Shutter Speed", -5), 4);
+}
+
+// The tool's control in this process on a camera with these faults, and a script's output.
+struct ToolInThisProcess {
+    explicit ToolInThisProcess(std::vector<std::string> faults)
+        : camera(sim::SimOptions{"ZR-470", "", false, std::move(faults)}), user(dir)
+    {
+    }
+    bool Open()
+    {
+        if (!camera.IsServing() || !user.RegisterWithCom1(camera.DevicePath()))
+            return false;
+        CXKorvelZR47xCL control =
+            CXKorvelZR47xCL::FromRegistration(CXKorvelZR47xCL::ClassRegistryPath());
+        if (!control.HasControl())
+            return false;
+        dialog = std::make_unique<CControlDialog>(std::move(control),
+                                                  [](QWidget*, const QString&) { return true; });
+        dialog->show();
+        return true;
+    }
+    // Serves the tool's event loop until the script ends (at most 30 s); how long that took.
+    std::chrono::milliseconds Serve(test::ChildProcess& script)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        while (script.Running() &&
+               std::chrono::steady_clock::now() < start + std::chrono::seconds(30))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+    }
+    std::string Log() const { return test::TempDir::ReadFile(dir.File("script.log")); }
+
+    test::TempDir dir;
+    sim::PtyServer camera;
+    test::TemporaryUser user;
+    std::unique_ptr<CControlDialog> dialog;
+};
+
+TEST(ToolOnTheBus, ABusCallersCtrlCStopsItsOperationInTheTool)
+{
+    test::PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    // A white balance the camera reports working for ten seconds.
+    ToolInThisProcess tool({"awb-working=100:AW1"});
+    ASSERT_TRUE(tool.Open());
+    const std::string zr47xcl = std::string(ZR_BIN_DIR) + "/zr47xcl";
+
+    // Ctrl-C of the caller reaches the tool's operation, which stops at its next poll, as under
+    // `zr47xcl serve`. The signal comes from another thread: the operation holds this one.
+    test::ChildProcess stopped({zr47xcl, "--attach", "call", "DoIMG1OnePushAWB", "0"},
+                               tool.dir.File("script.log"));
+    std::chrono::steady_clock::time_point interrupted;
+    std::thread interrupter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        interrupted = std::chrono::steady_clock::now();
+        stopped.Signal(SIGINT);
+    });
+    tool.Serve(stopped);
+    interrupter.join();
+    const auto stopTook = std::chrono::steady_clock::now() - interrupted;
+    EXPECT_EQ(stopped.Wait(1000), 130) << tool.Log();
+    EXPECT_LT(stopTook, std::chrono::milliseconds(3000)) << tool.Log();
+    tool.dialog.reset();
+}
+
+TEST(ToolOnTheBus, AMessageBoxOfABusCallGoesToItsCallerNotToTheToolsUser)
+{
+    test::PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    ToolInThisProcess tool({});
+    ASSERT_TRUE(tool.Open());
+    const std::string zr47xcl = std::string(ZR_BIN_DIR) + "/zr47xcl";
+
+    // The result the control shows in a box goes to the caller's standard error; the tool's user
+    // sees no box, and the control is free for the next caller at once. A box that opens anyway
+    // is closed, so the test ends either way.
+    int boxes = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box != nullptr && box->isVisible()) {
+                ++boxes;
+                box->done(QMessageBox::Ok);
+            }
+    });
+    closer.start(200);
+    test::ChildProcess shown(
+        {zr47xcl, "--attach", "call", "DoIMG1OnePushAWB", "1", "get", "IMG1ShutterSpeed"},
+        tool.dir.File("script.log"));
+    tool.Serve(shown);
+    EXPECT_EQ(shown.Wait(1000), 0) << tool.Log();
+    EXPECT_EQ(boxes, 0);
+    EXPECT_NE(tool.Log().find("Imager 1: One-Push AWB completed, gain values updated.\n"),
+              std::string::npos)
+        << tool.Log();
+    tool.dialog.reset();
 }
 
 TEST(ToolOnTheBus, TheToolOnAnXServerServesAScriptAndSavesWhatItSet)

@@ -1,8 +1,11 @@
 """zr47xcl.attach against controls that `zr47xcl serve` publishes on a private session bus."""
 
 import os
+import signal
 import shutil
 import subprocess
+import sys
+import time
 
 import pytest
 
@@ -97,3 +100,41 @@ def test_two_published_controls_are_reached_by_their_ports(session, bus):
         zr47xcl.attach("LPT1")
     first.close()
     second.close()
+
+
+INTERRUPTED_CALL = """
+import time
+import zr47xcl
+ctl = zr47xcl.attach()
+print("attached", flush=True)
+try:
+    ctl.DoIMG1OnePushAWB(0)
+    print("finished", flush=True)
+except KeyboardInterrupt:
+    print("interrupted", time.monotonic(), flush=True)
+print("after", ctl.CommPort, flush=True)
+"""
+
+
+def test_ctrl_c_stops_an_attached_call_and_raises_keyboard_interrupt_at_once(session, bus):
+    # A white balance the camera reports working for ten seconds.
+    session.start_camera("--fault", "awb-working=100:AW1")
+    bus()
+    script = subprocess.Popen([sys.executable, "-c", INTERRUPTED_CALL], env=session.env,
+                              stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+    try:
+        assert script.stdout.readline().strip() == "attached"
+        time.sleep(1.0)
+        sent = time.monotonic()
+        script.send_signal(signal.SIGINT)
+        word, at = script.stdout.readline().split()
+        assert word == "interrupted"
+        # The stop reached the operation in the other program, which ended at its next poll.
+        assert float(at) - sent < 3.0
+        # The control is free again: the next call goes through at once.
+        assert script.stdout.readline().strip() == "after 0"
+        assert script.wait(timeout=10) == 0
+    finally:
+        script.kill()
+        script.wait()
+        script.stdout.close()

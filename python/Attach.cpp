@@ -1,7 +1,8 @@
-#include "python/AttachedSession.h"
+#include "python/Attach.h"
 
-#include <cctype>
-#include <charconv>
+#include "bus/BusClient.h"
+#include "comm/PortName.h"
+
 #include <optional>
 #include <string>
 
@@ -16,28 +17,11 @@ namespace
 
 namespace py = pybind11;
 
-std::optional<int32_t> Number(std::string_view text)
-{
-    int32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
-        return std::nullopt;
-    return value;
-}
-
-// "COM1".."COM16" (any letter case) as class 0, port 0..15; "CL:N" as class 1, port N.
+// "COM1".."COM16" or "CL:N", any letter case, as class and port.
 std::pair<int32_t, int32_t> PortOf(const std::string& text)
 {
-    std::string upper = text;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper.starts_with("COM"))
-        if (std::optional<int32_t> n = Number(std::string_view(upper).substr(3));
-            n && *n >= 1 && *n <= 16)
-            return {0, *n - 1};
-    if (upper.starts_with("CL:"))
-        if (std::optional<int32_t> n = Number(std::string_view(upper).substr(3)))
-            return {1, *n};
+    if (std::optional<PortChoice> choice = ParsePortName(text))
+        return {choice->commClass, choice->port};
     throw py::value_error("port must be COM1..COM16 or CL:N, not '" + text + "'");
 }
 
@@ -48,7 +32,10 @@ the one holding port ("COM1".."COM16" or "CL:N"), or without a port the only one
 Control returned has the same members, events and errors as a control of this process, and
 every call runs in the other program; close() only lets go of it. A call that finds the control
 busy with another operation is tried again for up to 10 seconds, then raises ScriptError with
-code 0x80010001. ConnectionError when no published control fits.)";
+code 0x80010001. Ctrl-C during a call asks the other program to stop the operation where it
+safely can, and KeyboardInterrupt is raised once it has. A message the control would show in a
+box for a call goes to standard error, as for a control of this process. ConnectionError when
+no published control fits.)";
 
 } // namespace
 
@@ -70,8 +57,7 @@ void DefineAttach(py::module_& module, py::object scriptError)
                 PyErr_SetString(PyExc_ConnectionError, error.c_str());
                 throw py::error_already_set();
             }
-            return std::make_unique<ScriptControl>(
-                std::make_unique<AttachedSession>(std::move(client)), scriptError);
+            return std::make_unique<ScriptControl>(std::move(client), scriptError);
         },
         py::arg("port") = py::none(), kAttachDoc);
 }
