@@ -6,10 +6,10 @@
 #include <poll.h>
 
 #include "automation/Dispatch.h"
+#include "base/TerminationSignals.h"
 #include "bus/BusClient.h"
 #include "bus/BusPublication.h"
 #include "cli/AttachedControl.h"
-#include "cli/InterruptGuard.h"
 #include "component/ComponentModule.h"
 #include "control/XKorvelCamCtrl.h"
 
@@ -41,15 +41,53 @@ struct ServedControl {
     ScopedConnection<const std::string&, bool> log;
 };
 
-// Serves the bus until a signal arrives.
-void ServeUntilSignal(bus::BusPublication& publication)
+// The publication is dropped once the session bus has gone, with one line saying so; the
+// control goes on serving its stop check until a signal ends the program.
+void DropIfLost(ServedControl& served)
 {
-    while (!InterruptGuard::Requested()) {
-        pollfd fd{publication.Fd(), publication.PollEvents(), 0};
-        if (::poll(&fd, 1, publication.PollTimeoutMs()) < 0 && errno != EINTR)
+    const bus::BusPublication* publication = served.publication.get();
+    if (publication == nullptr || publication->Lost().empty())
+        return;
+    ErrorLine("the session bus has gone (" + publication->Lost() + "); " + publication->Name() +
+              " is no longer published");
+    served.control.SetStopCheck([] { return TerminationSignals::Requested(); });
+    served.publication.reset();
+}
+
+// Serves the bus until a termination signal arrives. The wait includes the signals' descriptor,
+// so a signal that comes between the check and the wait still ends it at once.
+void ServeUntilSignal(ServedControl& served, const TerminationSignals& termination)
+{
+    while (!TerminationSignals::Requested()) {
+        DropIfLost(served);
+        bus::BusPublication* publication = served.publication.get();
+        pollfd fds[2] = {{termination.Fd(), POLLIN, 0}, {-1, 0, 0}};
+        int timeoutMs = termination.Fd() < 0 ? 100 : -1;
+        if (publication != nullptr) {
+            fds[1] = {publication->Fd(), publication->PollEvents(), 0};
+            const int busTimeoutMs = publication->PollTimeoutMs();
+            if (!publication->Lost().empty())
+                continue;
+            if (busTimeoutMs >= 0 && (timeoutMs < 0 || busTimeoutMs < timeoutMs))
+                timeoutMs = busTimeoutMs;
+        }
+        if (::poll(fds, 2, timeoutMs) < 0 && errno != EINTR)
             break;
-        publication.Process();
+        if (publication != nullptr)
+            publication->Process();
     }
+}
+
+// A camera that went away is tried again before the next call that needs it, with the class
+// and port the control holds, as the start-up of a local run tries it.
+void ReconnectIfOffline(CXKorvelCamCtrl& control)
+{
+    if (control.CheckOnline())
+        return;
+    if (control.ConnectCamera(control.GetCommClass(), control.GetCommPort(), /*notify=*/true) !=
+            0 &&
+        !control.GetConnectionFailure().empty())
+        ErrorLine(control.GetConnectionFailure());
 }
 
 } // namespace
@@ -65,7 +103,7 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
     ComponentModule::Hold hold(module);
     int exitCode = kExitOk;
     {
-        InterruptGuard interrupts;
+        TerminationSignals termination;
         auto served = std::make_unique<ServedControl>(module);
         CXKorvelCamCtrl& control = served->control;
         if (log)
@@ -93,11 +131,13 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
             // stop request stops it there.
             control.SetStopCheck([&publication] {
                 publication.Process();
-                return InterruptGuard::Requested() || publication.StopRequested();
+                return TerminationSignals::Requested() || publication.StopRequested();
             });
+            if (!offline)
+                publication.SetBeforeCameraUse([&control] { ReconnectIfOffline(control); });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
-            ServeUntilSignal(publication);
+            ServeUntilSignal(*served, termination);
             control.SetStopCheck(nullptr);
         }
         served.reset(); // the control writes the module settings

@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "automation/CameraUse.h"
+#include "base/TerminationSignals.h"
 #include "camera/CameraError.h"
 #include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
-#include "cli/InterruptGuard.h"
 #include "cli/PortsReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
 #include "comm/ComPortMap.h"
+#include "comm/CommPort.h"
 #include "comm/PortName.h"
 #include "component/ComponentInterface.h"
 #include "control/Identities.h"
@@ -29,7 +30,6 @@ namespace
 
 using namespace zr;
 using zr::cli::CommandLine;
-using zr::cli::InterruptGuard;
 using zr::cli::ProgressLine;
 using zr::cli::Step;
 using zr::cli::Verb;
@@ -281,7 +281,7 @@ ObjectPtr CreateControl()
 // finished its restoring steps: one that failed (its error line says how) may not have.
 std::string InterruptedLine(const StepOutcome& last)
 {
-    const char* name = InterruptGuard::Signal() == SIGTERM ? "SIGTERM" : "SIGINT";
+    const char* name = TerminationSignals::SignalName(TerminationSignals::Signal());
     return std::string("zr47xcl: interrupted by ") + name +
            (last.ok || last.stopped ? "; the operation under way finished its restoring steps,"
                                     : ";") +
@@ -293,11 +293,11 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
 {
     StepOutcome last;
     for (Step& step : line.steps) {
-        if (InterruptGuard::Requested())
+        if (TerminationSignals::Requested())
             break;
         const StepOutcome outcome = RunStep(object, step, err);
         last = outcome;
-        if (InterruptGuard::Requested())
+        if (TerminationSignals::Requested())
             break;
         if (!outcome.ok)
             return kExitScriptError;
@@ -314,7 +314,7 @@ int RunSteps(IXKorvelCamObject* object, CommandLine& line, ProgressLine& err)
         if (line.strict && (offline || outcome.resultCode != 0))
             return kExitStrict;
     }
-    if (InterruptGuard::Requested()) {
+    if (TerminationSignals::Requested()) {
         err.Line(InterruptedLine(last));
         // A failure other than the stop (the camera's settings not put back, say) is what the
         // status tells, as after any script error.
@@ -387,7 +387,7 @@ int main(int argc, char** argv)
     int exitCode = kExitOk;
     {
         // From the start-up on, a signal lets the operation under way end properly.
-        InterruptGuard interrupts;
+        TerminationSignals termination;
         if (line.port)
             object->SelectPort(line.port->commClass, line.port->port);
         // Listing the ports needs no camera: without another verb there is no connection attempt.
@@ -397,7 +397,11 @@ int main(int argc, char** argv)
             const std::string why = object->ConnectionFailure();
             if (!why.empty())
                 err.Line("zr47xcl: " + why);
-            const std::string held = line.attach ? std::string() : PublishedHolder(*object);
+            // Only a port that another program holds can be a published control's: a run
+            // whose port is free never waits on the bus.
+            const bool inUse = why.find(kPortInUse) != std::string::npos;
+            const std::string held =
+                line.attach || !inUse ? std::string() : PublishedHolder(*object);
             if (!held.empty())
                 err.Line("zr47xcl: " + held);
         }
