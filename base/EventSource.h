@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace zr
 {
@@ -17,6 +18,9 @@ public:
     // Milliseconds until Process must run even without activity, -1 for never.
     virtual int PollTimeoutMs() const = 0;
     virtual void Process() = 0;
+    // Empty while the source works; once its connection has gone for good, why. A loop then
+    // stops watching it (its descriptor may be closed already).
+    virtual const std::string& Lost() const = 0;
     // While `busy` answers true the source refuses new work instead of running it (the window's
     // own operation holds the control); nullptr for never busy.
     virtual void SetBusyCheck(std::function<bool()> busy) = 0;

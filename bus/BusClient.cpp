@@ -1,8 +1,10 @@
 #include "bus/BusClient.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <poll.h>
 #include <thread>
 
@@ -30,6 +32,8 @@ constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 // Long operations (the port search, the camera data report) may take minutes.
 constexpr uint64_t kCallTimeoutUs = 3600ULL * 1000 * 1000;
 constexpr uint64_t kLookupTimeoutUs = 2ULL * 1000 * 1000;
+// The longest a look-up of the published controls may take.
+constexpr std::chrono::milliseconds kListTimeout{2000};
 constexpr std::chrono::milliseconds kBusyRetry{50};
 // How often a call under way asks its stop check.
 constexpr int kStopPollMs = 100;
@@ -108,9 +112,46 @@ BusClient::~BusClient() = default;
 
 std::vector<PublishedControl> BusClient::List(std::string& error)
 {
+    // The bus library waits up to 90 s for a daemon that does not answer the greeting of a new
+    // connection, and cannot be told otherwise: the look-up runs on a thread of its own, and a
+    // daemon that hangs costs kListTimeout. The thread then finishes on its own time, with
+    // nobody waiting for it.
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::vector<PublishedControl> found;
+        std::string error;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup] {
+        std::string why;
+        std::vector<PublishedControl> found = ListNow(why);
+        const std::lock_guard<std::mutex> lock(lookup->mutex);
+        lookup->found = std::move(found);
+        lookup->error = std::move(why);
+        lookup->done = true;
+        lookup->finished.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(lookup->mutex);
+    if (!lookup->finished.wait_for(lock, kListTimeout, [&lookup] { return lookup->done; })) {
+        error =
+            "the session bus did not answer within " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kListTimeout).count()) +
+            " s";
+        return {};
+    }
+    error = std::move(lookup->error);
+    return std::move(lookup->found);
+}
+
+std::vector<PublishedControl> BusClient::ListNow(std::string& error)
+{
     std::vector<PublishedControl> found;
     try {
         auto connection = sdbus::createSessionBusConnection();
+        // Every call of the look-up has its own short time-out as well.
+        connection->setMethodCallTimeout(kLookupTimeoutUs);
         auto daemon =
             sdbus::createProxy(*connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
         std::vector<std::string> names;
@@ -140,6 +181,8 @@ std::vector<PublishedControl> BusClient::List(std::string& error)
         }
     } catch (const sdbus::Error& e) {
         error = DescribeBusError(e);
+    } catch (const std::exception& e) {
+        error = std::string("no session bus: ") + e.what();
     }
     return found;
 }

@@ -49,7 +49,7 @@ public:
     BusClient& operator=(const BusClient&) = delete;
 
     // Every control published on the session bus of this user. Empty, with `error` set, when
-    // there is no session bus.
+    // there is no session bus or it did not answer within a few seconds.
     static std::vector<PublishedControl> List(std::string& error);
 
     // Attaches to the published control that holds class `commClass` and port `port` (an online
@@ -87,6 +87,8 @@ public:
 
 private:
     BusClient(std::unique_ptr<sdbus::IConnection> connection, std::string name);
+    // List, waiting as long as the bus takes.
+    static std::vector<PublishedControl> ListNow(std::string& error);
     void Subscribe();
     void Decode(sdbus::Message& message);
     DispatchResult CallOnce(const AutomationMember& member, InvokeKind kind,

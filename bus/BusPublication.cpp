@@ -6,6 +6,7 @@
 
 #include <sdbus-c++/Error.h>
 
+#include "automation/CameraUse.h"
 #include "bus/BusErrors.h"
 #include "bus/BusProtocol.h"
 #include "bus/BusValues.h"
@@ -168,19 +169,38 @@ void BusPublication::RegisterProperty(size_t index, const AutomationMember& prop
         [this, m](sdbus::PropertySetCall& call) { SetProperty(call, *m); }, flags);
 }
 
+std::optional<sdbus::IConnection::PollData> BusPublication::PollData() const
+{
+    if (!lost_.empty())
+        return std::nullopt;
+    try {
+        return connection_->getEventLoopPollData();
+    } catch (const sdbus::Error& e) {
+        lost_ = e.getMessage().empty() ? e.getName() : e.getMessage();
+    } catch (const std::exception& e) {
+        lost_ = e.what();
+    }
+    if (lost_.empty())
+        lost_ = "the connection broke";
+    return std::nullopt;
+}
+
 int BusPublication::Fd() const
 {
-    return connection_->getEventLoopPollData().fd;
+    const auto data = PollData();
+    return data ? data->fd : -1;
 }
 
 short BusPublication::PollEvents() const
 {
-    return connection_->getEventLoopPollData().events;
+    const auto data = PollData();
+    return data ? data->events : 0;
 }
 
 int BusPublication::PollTimeoutMs() const
 {
-    return connection_->getEventLoopPollData().getPollTimeout();
+    const auto data = PollData();
+    return data ? data->getPollTimeout() : -1;
 }
 
 bool BusPublication::Busy() const
@@ -192,29 +212,72 @@ void BusPublication::Process()
 {
     // The bus library does not read the bus again from inside its own processing: a nested
     // call leaves the messages waiting until the outer one returns.
-    if (reading_)
-        return;
+    if (reading_ || !lost_.empty())
+        return TellLost();
     for (;;) {
         bool handled = false;
         reading_ = true;
         try {
             handled = connection_->processPendingRequest();
         } catch (const std::exception&) {
-            // A message the bus library could not handle costs that message only.
+            // A message the bus library could not handle costs that message only; a connection
+            // that has broken has no poll data any more.
             handled = false;
+            PollData();
         }
         reading_ = false;
+        if (!lost_.empty())
+            return TellLost();
         RunQueue();
         if (!handled)
             return;
     }
 }
 
+void BusPublication::TellLost()
+{
+    if (lost_.empty() || lostTold_ || reading_)
+        return;
+    lostTold_ = true;
+    // Nothing the control does from now on goes to the bus; calls still queued get no reply.
+    queue_.clear();
+    events_.Reset();
+    log_.Reset();
+    progress_.Reset();
+    parameters_.Reset();
+    status_.Reset();
+    lost.Emit(lost_);
+}
+
+bool BusPublication::AnswersAtOnce(const AutomationMember& method) const
+{
+    // The online state is read like a property: never behind an operation.
+    return method.special == SpecialOp::CheckOnline;
+}
+
 void BusPublication::OnMethodCall(sdbus::MethodCall call, const AutomationMember& method)
 {
+    if (AnswersAtOnce(method)) {
+        std::vector<Variant> args;
+        Variant result;
+        const DispatchResult outcome =
+            dispatch_.Invoke(method.dispid, InvokeKind::Method, args, result);
+        if (!outcome.Succeeded())
+            throw ErrorOf(outcome);
+        sdbus::MethodReply reply = call.createReply();
+        AppendValue(reply, method.type, result);
+        reply.send();
+        return;
+    }
     if (Busy())
         throw BusyError();
     queue_.push_back({std::move(call), &method});
+}
+
+void BusPublication::BeforeUse(const AutomationMember& member, InvokeKind kind)
+{
+    if (beforeCameraUse_ && NeedsCamera(member, kind))
+        beforeCameraUse_();
 }
 
 void BusPublication::RunQueue()
@@ -262,6 +325,7 @@ void BusPublication::RunMethod(const sdbus::MethodCall& call, const AutomationMe
             call.createErrorReply(refused).send();
         return;
     }
+    BeforeUse(method, InvokeKind::Method);
     Variant result;
     DispatchResult outcome;
     {
@@ -302,6 +366,7 @@ void BusPublication::SetProperty(sdbus::PropertySetCall& call, const AutomationM
     std::vector<Variant> args{ReadValue(call, property.type)};
     Variant unused;
     running_ = true;
+    BeforeUse(property, InvokeKind::PropertyPut);
     DispatchResult outcome;
     {
         CallerUi callerUi(control_, MessagesTo(call.getSender()));

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,8 @@ public:
     const std::string& Name() const { return name_; }
 
     // What to wait for before the next Process: the connection's descriptor, the poll events
-    // and the longest wait in milliseconds (-1 for none).
+    // and the longest wait in milliseconds (-1 for none). Never throw: once the bus has gone
+    // they ask for nothing (-1, 0, -1).
     int Fd() const override;
     short PollEvents() const override;
     int PollTimeoutMs() const override;
@@ -65,6 +67,16 @@ public:
     // Handles everything the bus has brought, then runs the queued method calls in order. Never
     // throws; a nested call only answers the bus.
     void Process() override;
+
+    // Once the session bus has gone (its daemon ended, the connection broke): why, and from then
+    // on the publication does nothing; the owner drops it. Empty while it serves.
+    const std::string& Lost() const override { return lost_; }
+    // Emitted once, from Process, when the bus is found gone, with the reason.
+    Signal<const std::string&> lost;
+
+    // Called before a method call or a property write that needs the camera runs (the owner
+    // may reconnect a camera that went away); nullptr for nothing.
+    void SetBeforeCameraUse(std::function<void()> hook) { beforeCameraUse_ = std::move(hook); }
 
     // Whether the control is held by an operation that did not come from the bus (a panel's
     // long operation); calls then answer busy.
@@ -88,6 +100,12 @@ private:
     void RegisterProperty(size_t index, const AutomationMember& property);
 
     bool Busy() const;
+    // The connection's poll data; nothing (and the bus marked lost) when it has none any more.
+    std::optional<sdbus::IConnection::PollData> PollData() const;
+    // Tells once that the bus has gone, and lets go of everything that would still use it.
+    void TellLost();
+    bool AnswersAtOnce(const AutomationMember& method) const;
+    void BeforeUse(const AutomationMember& member, InvokeKind kind);
     void OnMethodCall(sdbus::MethodCall call, const AutomationMember& method);
     void RunQueue();
     void RunMethod(const sdbus::MethodCall& call, const AutomationMember& method);
@@ -116,6 +134,10 @@ private:
     std::unique_ptr<sdbus::IObject> object_;
     std::function<bool()> busyCheck_;
     StopSources::Id stopSource_ = 0;
+    std::function<void()> beforeCameraUse_;
+    // Found by the const poll-data readers, told by Process.
+    mutable std::string lost_;
+    bool lostTold_ = false;
 
     std::deque<QueuedCall> queue_;
     bool reading_ = false; // inside the bus library's processing

@@ -7,9 +7,9 @@
 
 #include "automation/LocalControl.h"
 #include "base/TerminalText.h"
+#include "base/TerminationSignals.h"
 #include "bus/BusClient.h"
 #include "bus/BusPublication.h"
-#include "cli/InterruptGuard.h"
 #include "comm/PortName.h"
 #include "component/ComponentModule.h"
 #include "control/XKorvelCamCtrl.h"
@@ -40,15 +40,53 @@ struct ServedControl {
     ScopedConnection<StatusChange> linkLoss;
 };
 
-// Serves the bus until a signal arrives.
-void ServeUntilSignal(bus::BusPublication& publication)
+// The publication is dropped once the session bus has gone, with one line saying so; the
+// control goes on serving its stop check until a signal ends the program.
+void DropIfLost(ServedControl& served)
 {
-    while (!InterruptGuard::Requested()) {
-        pollfd fd{publication.Fd(), publication.PollEvents(), 0};
-        if (::poll(&fd, 1, publication.PollTimeoutMs()) < 0 && errno != EINTR)
+    const bus::BusPublication* publication = served.publication.get();
+    if (publication == nullptr || publication->Lost().empty())
+        return;
+    ErrorLine("the session bus has gone (" + publication->Lost() + "); " + publication->Name() +
+              " is no longer published");
+    served.publication.reset(); // its caller's stop source goes with it
+
+}
+
+// Serves the bus until a termination signal arrives. The wait includes the signals' descriptor,
+// so a signal that comes between the check and the wait still ends it at once.
+void ServeUntilSignal(ServedControl& served, const TerminationSignals& termination)
+{
+    while (!TerminationSignals::Requested()) {
+        DropIfLost(served);
+        bus::BusPublication* publication = served.publication.get();
+        pollfd fds[2] = {{termination.Fd(), POLLIN, 0}, {-1, 0, 0}};
+        int timeoutMs = termination.Fd() < 0 ? 100 : -1;
+        if (publication != nullptr) {
+            fds[1] = {publication->Fd(), publication->PollEvents(), 0};
+            const int busTimeoutMs = publication->PollTimeoutMs();
+            if (!publication->Lost().empty())
+                continue;
+            if (busTimeoutMs >= 0 && (timeoutMs < 0 || busTimeoutMs < timeoutMs))
+                timeoutMs = busTimeoutMs;
+        }
+        if (::poll(fds, 2, timeoutMs) < 0 && errno != EINTR)
             break;
-        publication.Process();
+        if (publication != nullptr)
+            publication->Process();
     }
+}
+
+// A camera that went away is tried again before the next call that needs it, with the class
+// and port the control holds, as the start-up of a local run tries it.
+void ReconnectIfOffline(CXKorvelCamCtrl& control)
+{
+    if (control.CheckOnline())
+        return;
+    if (control.ConnectCamera(control.GetCommClass(), control.GetCommPort(), /*notify=*/true) !=
+            0 &&
+        !control.GetConnectionFailure().empty())
+        ErrorLine(control.GetConnectionFailure());
 }
 
 } // namespace
@@ -59,7 +97,7 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
     ComponentModule::Hold hold(module);
     int exitCode = kExitOk;
     {
-        InterruptGuard interrupts;
+        TerminationSignals termination;
         auto served = std::make_unique<ServedControl>(module);
         CXKorvelCamCtrl& control = served->local.Control();
         if (log)
@@ -98,10 +136,12 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
             bus::BusPublication& publication = *served->publication;
             // A signal stops a long operation at its next step; the publication itself answers
             // the bus there and adds its caller's stop request.
-            control.SetStopCheck([] { return InterruptGuard::Requested(); });
+            control.SetStopCheck([] { return TerminationSignals::Requested(); });
+            if (!offline)
+                publication.SetBeforeCameraUse([&control] { ReconnectIfOffline(control); });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
-            ServeUntilSignal(publication);
+            ServeUntilSignal(*served, termination);
             control.SetStopCheck(nullptr);
         }
         served.reset(); // the control writes the module settings

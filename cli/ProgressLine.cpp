@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/InterruptGuard.h"
+#include "base/TerminationSignals.h"
 
 namespace zr::cli
 {
@@ -30,7 +30,7 @@ void ProgressLine::OnProgress(const char* operation, int32_t done, int32_t total
                   static_cast<int>(total), percent);
     std::string text = operation;
     text += figures;
-    if (InterruptGuard::Requested())
+    if (TerminationSignals::Requested())
         text += "  (stopping)";
     if (shown_ && text == last_)
         return;
@@ -43,7 +43,7 @@ void ProgressLine::OnProgress(const char* operation, int32_t done, int32_t total
 
 bool ProgressLine::IsStopRequested()
 {
-    return InterruptGuard::Requested();
+    return TerminationSignals::Requested();
 }
 
 void ProgressLine::Line(const std::string& text)

@@ -13,7 +13,7 @@ namespace zr::cli
 // up to date there ("Reading all settings  34/95  36%"), cleared at its last step and before
 // any other line; when
 // standard error is no terminal nothing but the other lines is written, so scripts see only
-// those. Stop requests come from the interrupt flag (InterruptGuard).
+// those. Stop requests come from the termination signals (TerminationSignals).
 class ProgressLine final : public IXKorvelCamProgress
 {
 public:

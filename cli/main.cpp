@@ -10,16 +10,18 @@
 
 #include "automation/CameraUse.h"
 #include "automation/ControlSession.h"
+#include "base/TerminationSignals.h"
 #include "base/TerminalText.h"
 #include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandTable.h"
 #include "cli/ControlHolder.h"
-#include "cli/InterruptGuard.h"
 #include "cli/ProgressLine.h"
 #include "cli/VerbRunners.h"
 #include "comm/ComPortMap.h"
+#include "comm/CommPort.h"
+#include "comm/CommPort.h"
 #include "comm/PortName.h"
 #include "control/ModuleSettings.h"
 
@@ -28,7 +30,6 @@ namespace
 
 using namespace zr;
 using zr::cli::CommandLine;
-using zr::cli::InterruptGuard;
 using zr::cli::ProgressLine;
 using zr::cli::Step;
 using zr::cli::StepOutcome;
@@ -155,7 +156,7 @@ std::string PublishedHolder(ControlSession& control)
 // finished its restoring steps: one that failed (its error line says how) may not have.
 std::string InterruptedLine(const StepOutcome& last)
 {
-    const char* name = InterruptGuard::Signal() == SIGTERM ? "SIGTERM" : "SIGINT";
+    const char* name = TerminationSignals::SignalName(TerminationSignals::Signal());
     return std::string("zr47xcl: interrupted by ") + name +
            (last.ok || last.stopped ? "; the operation under way finished its restoring steps,"
                                     : ";") +
@@ -169,11 +170,11 @@ int RunSteps(ControlSession* object, const cli::ControlHolder* holder, CommandLi
 {
     StepOutcome last;
     for (Step& step : line.steps) {
-        if (InterruptGuard::Requested())
+        if (TerminationSignals::Requested())
             break;
         const StepOutcome outcome = RunStep(line, object, step, err);
         last = outcome;
-        if (InterruptGuard::Requested())
+        if (TerminationSignals::Requested())
             break;
         if (!outcome.ok) {
             // The camera's time-out says little when the line went away under the verb: the
@@ -196,7 +197,7 @@ int RunSteps(ControlSession* object, const cli::ControlHolder* holder, CommandLi
         if (line.strict && (offline || outcome.resultCode != 0))
             return kExitStrict;
     }
-    if (InterruptGuard::Requested()) {
+    if (TerminationSignals::Requested()) {
         err.Line(InterruptedLine(last));
         // A failure other than the stop (the camera's settings not put back, say) is what the
         // status tells, as after any script error.
@@ -216,7 +217,11 @@ void StartUp(cli::ControlHolder& holder, const CommandLine& line, ProgressLine& 
     const std::string why = holder.ConnectionFailure();
     if (!why.empty())
         err.Line("zr47xcl: " + why);
-    const std::string held = line.attach ? std::string() : PublishedHolder(*holder.Session());
+    // Only a port that another program holds can be a published control's: a run whose port is
+    // free never waits on the bus.
+    const bool inUse = why.find(kPortInUse) != std::string::npos;
+    const std::string held =
+        line.attach || !inUse ? std::string() : PublishedHolder(*holder.Session());
     if (!held.empty())
         err.Line("zr47xcl: " + held);
 }
@@ -237,7 +242,7 @@ int RunOnControl(CommandLine& line, ProgressLine& err)
     }
     int exitCode = kExitOk;
     // From the start-up on, a signal lets the operation under way end properly.
-    InterruptGuard interrupts;
+    TerminationSignals termination;
     {
         StderrReporter reporter(*holder->Session(), err, line);
         StartUp(*holder, line, err);

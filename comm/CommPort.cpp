@@ -114,7 +114,7 @@ int CCommPort::OpenFailed(int error)
 {
     // A port locked by another program reads "Resource temporarily unavailable" otherwise.
     if (error == EWOULDBLOCK || error == EBUSY)
-        openFailure_ = "in use by another program";
+        openFailure_ = kPortInUse;
     else
         openFailure_ = std::strerror(error);
     if (error == EACCES || error == EPERM)

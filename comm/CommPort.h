@@ -12,6 +12,9 @@ namespace zr
 
 class SettingsStore;
 
+// Why a port could not be opened when another program holds it (its lock or exclusive mode).
+inline constexpr const char* kPortInUse = "in use by another program";
+
 // A plain serial port, COM1..COM16, each name mapped to a device path (ComPortMap.h).
 // 9600 baud 8N1, raw, no flow control, exclusive use.
 class CCommPort final : public CCommListedPorts

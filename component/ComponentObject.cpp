@@ -1,6 +1,8 @@
 #include "component/ComponentObject.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <new>
 
@@ -101,8 +103,18 @@ void CXKorvelCamObject::Publish()
     // Without a session bus the control simply stays unpublished.
     std::string error;
     publication_ = bus::BusPublication::Publish(session_->Control(), session_->Dispatch(), error);
-    if (publication_)
+    if (publication_) {
+        // A bus that goes away costs the publication only, said once on stderr and in the
+        // message list; the control and its window go on.
+        CXKorvelCamCtrl& control = session_->Control();
+        publication_->lost.Connect([&control, name = publication_->Name()](const std::string& why) {
+            const std::string line =
+                "the session bus has gone (" + why + "); " + name + " is no longer published";
+            std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+            control.OnCommLog(line, /*sent=*/false);
+        });
         watch_ = window_->Watch(*publication_);
+    }
     if (!watch_)
         publication_.reset(); // nothing would serve it
 }

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "host/TerminationSignals.h"
+#include "base/TerminationSignals.h"
 
 namespace zr
 {

@@ -13,7 +13,7 @@ namespace zr
 // few tens of milliseconds, with user input held back until the operation ends. So the window
 // manager's liveness ping (_NET_WM_PING) is answered and the windows repaint, while no click
 // can start a second camera operation inside the first. The operation stops at its next safe
-// point once a termination signal arrived (TerminationSignals).
+// point once a termination signal arrived (base/TerminationSignals).
 class LongOperationPump final : public IXKorvelCamProgress
 {
 public:

@@ -14,13 +14,14 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include "base/TerminationSignals.h"
 #include "control/ControlUi.h"
 #include "host/ControlDialog.h"
 #include "host/DisplayProbe.h"
 #include "host/LongOperationPump.h"
-#include "host/TerminationSignals.h"
 
 namespace
 {
@@ -276,7 +277,10 @@ int main(int argc, char** argv)
     // A termination signal ends the tool as a confirmed close would; meanwhile long operations
     // keep the windows answering the window manager and stop at the signal.
     zr::TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &zr::TerminationSignals::requested, [] {
+    QSocketNotifier termination(terminationSignals.Fd(), QSocketNotifier::Read);
+    QObject::connect(&termination, &QSocketNotifier::activated, [&termination] {
+        // Only the first signal counts; the descriptor stays readable from then on.
+        termination.setEnabled(false);
         // What the control would still show (a restore that failed) goes to stderr.
         QCoreApplication::instance()->setProperty(zr::kProgramEndingProperty, true);
         QCoreApplication::exit(kExitInterrupted);

@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QWidget>
 
-
 namespace zr
 {
 
@@ -24,8 +23,7 @@ class QtEventSourceWatch final : public EventSourceWatch
 {
 public:
     QtEventSourceWatch(EventSource& source, QWidget* window)
-        : source_(source), window_(window),
-          read_(source.Fd(), QSocketNotifier::Read),
+        : source_(source), window_(window), read_(source.Fd(), QSocketNotifier::Read),
           write_(source.Fd(), QSocketNotifier::Write)
     {
         source_.SetBusyCheck([this] { return WindowBusy(); });
@@ -48,6 +46,13 @@ private:
 
     void Rearm()
     {
+        if (!source_.Lost().empty()) {
+            // Its descriptor is no use any more; the owner has been told.
+            read_.setEnabled(false);
+            write_.setEnabled(false);
+            timer_.stop();
+            return;
+        }
         write_.setEnabled((source_.PollEvents() & POLLOUT) != 0);
         const int timeout = source_.PollTimeoutMs();
         if (timeout >= 0)

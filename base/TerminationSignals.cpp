@@ -1,7 +1,8 @@
-#include "host/TerminationSignals.h"
+#include "base/TerminationSignals.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace zr
@@ -10,7 +11,11 @@ namespace zr
 namespace
 {
 
-constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+struct NamedSignal {
+    int signal;
+    const char* name;
+};
+constexpr NamedSignal kSignals[] = {{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}};
 
 // A signal handler can reach nothing but static storage of these types.
 volatile std::sig_atomic_t gSignal = 0;
@@ -26,7 +31,7 @@ extern "C" void OnTerminationSignal(int signal)
     }
     gSignal = signal;
     const int savedErrno = errno;
-    const char byte = static_cast<char>(signal);
+    const char byte = 1;
     if (gWakeFd >= 0)
         (void)!::write(gWakeFd, &byte, 1);
     errno = savedErrno;
@@ -42,8 +47,6 @@ TerminationSignals::TerminationSignals()
         readEnd_.Reset(fds[0]);
         writeEnd_.Reset(fds[1]);
         gWakeFd = fds[1];
-        notifier_ = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::OnWake);
     }
     struct sigaction action {
     };
@@ -52,13 +55,13 @@ TerminationSignals::TerminationSignals()
     // No SA_RESTART: a wait in the link wakes up, and the link goes on waiting by itself.
     action.sa_flags = 0;
     for (size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &action, &previous_[i]);
+        sigaction(kSignals[i].signal, &action, &previous_[i]);
 }
 
 TerminationSignals::~TerminationSignals()
 {
     for (size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &previous_[i], nullptr);
+        sigaction(kSignals[i].signal, &previous_[i], nullptr);
     gWakeFd = -1;
 }
 
@@ -74,26 +77,10 @@ int TerminationSignals::Signal()
 
 const char* TerminationSignals::SignalName(int signal)
 {
-    switch (signal) {
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGINT:
-        return "SIGINT";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "a signal";
-    }
-}
-
-void TerminationSignals::OnWake()
-{
-    char bytes[16];
-    while (::read(readEnd_.Get(), bytes, sizeof bytes) > 0) {
-    }
-    // Only the first signal counts; the notifier is not needed any more.
-    notifier_->setEnabled(false);
-    emit requested(gSignal);
+    for (const auto& known : kSignals)
+        if (known.signal == signal)
+            return known.name;
+    return "a signal";
 }
 
 } // namespace zr
