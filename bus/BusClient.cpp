@@ -280,7 +280,10 @@ DispatchResult BusClient::Invoke(const AutomationMember& member, InvokeKind kind
     const auto deadline = std::chrono::steady_clock::now() + busyWait_;
     for (;;) {
         DispatchResult outcome = CallOnce(member, kind, args, result);
-        if (outcome.status != kBusy || std::chrono::steady_clock::now() >= deadline)
+        // A stop asked for while the control is busy with another caller's operation ends the
+        // wait: there is nothing of ours to stop.
+        if (outcome.status != kBusy || std::chrono::steady_clock::now() >= deadline ||
+            (stopCheck_ && stopCheck_()))
             return outcome;
         Drain();
         std::this_thread::sleep_for(kBusyRetry);
