@@ -243,10 +243,14 @@ bool IsOnline(IXKorvelCamObject& object)
            online.ToBool().value_or(false);
 }
 
-// When a control published on the session bus holds the port the start-up tried: a line naming
-// it and --attach; else empty.
-std::string PublishedHolder(IXKorvelCamObject& object)
+// When a control published on the session bus holds the port the start-up tried (it failed for
+// `why`): a line naming it and --attach; else empty.
+std::string PublishedHolder(IXKorvelCamObject& object, const std::string& why)
 {
+    // Only a port that another program holds can be a published control's: a run whose port is
+    // free never waits on the bus.
+    if (why.find(kPortInUse) == std::string::npos)
+        return {};
     const AutomationMember* classMember =
         FindSpecialMember(MemberKind::Property, SpecialOp::CommClass);
     const AutomationMember* portMember =
@@ -397,11 +401,7 @@ int main(int argc, char** argv)
             const std::string why = object->ConnectionFailure();
             if (!why.empty())
                 err.Line("zr47xcl: " + why);
-            // Only a port that another program holds can be a published control's: a run
-            // whose port is free never waits on the bus.
-            const bool inUse = why.find(kPortInUse) != std::string::npos;
-            const std::string held =
-                line.attach || !inUse ? std::string() : PublishedHolder(*object);
+            const std::string held = line.attach ? std::string() : PublishedHolder(*object, why);
             if (!held.empty())
                 err.Line("zr47xcl: " + held);
         }
