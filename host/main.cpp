@@ -279,8 +279,7 @@ int main(int argc, char** argv)
     zr::TerminationSignals terminationSignals;
     QSocketNotifier termination(terminationSignals.Fd(), QSocketNotifier::Read);
     QObject::connect(&termination, &QSocketNotifier::activated, [&termination] {
-        // Only the first signal counts; the descriptor stays readable from then on.
-        termination.setEnabled(false);
+        termination.setEnabled(false); // readable from the first signal on; it counts once
         // What the control would still show (a restore that failed) goes to stderr.
         QCoreApplication::instance()->setProperty(zr::kProgramEndingProperty, true);
         QCoreApplication::exit(kExitInterrupted);

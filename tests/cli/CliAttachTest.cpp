@@ -164,6 +164,19 @@ TEST(CliAttach, CtrlCStopsTheOperationInTheOtherProgramAsItStopsALocalOne)
     const std::vector<std::string> verbs{"call", "DoIMG1OnePushAWB", "0", "get", "CommPort"};
     std::vector<std::string> attached{"--attach"};
     attached.insert(attached.end(), verbs.begin(), verbs.end());
+
+    // While one client's operation runs, another reads a property and the online state at once.
+    {
+        auto busy = served.Start(attached);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const auto start = std::chrono::steady_clock::now();
+        const RunResult read = served.Run({"--attach", "get", "IMG1ShutterSpeed"});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+        EXPECT_EQ(read.exitCode, 0) << read.err;
+        busy->Signal(SIGINT);
+        EXPECT_EQ(busy->Finish(10000).exitCode, 130);
+    }
+
     const auto [there, thereTook] = Interrupted(served, attached, 700);
     const auto [here, hereTook] = Interrupted(local, verbs, 700);
     EXPECT_LT(thereTook, std::chrono::milliseconds(3000)) << there.err;
@@ -185,6 +198,65 @@ TEST(CliAttach, CtrlCStopsTheOperationInTheOtherProgramAsItStopsALocalOne)
     // The published control goes on serving.
     const RunResult after = served.Run({"--attach", "get", "IMG1ShutterSpeed"});
     EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
+}
+
+TEST(CliAttach, ServeReconnectsACameraThatCameBackOnItsNextUse)
+{
+    PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    TempDir home;
+    const std::string link = home.File("camera");
+    auto camera = std::make_unique<SimProgram>(link, Strings{});
+    ASSERT_FALSE(camera->DevicePath().empty());
+    CliSession session(link);
+    ServingProgram server(kZr47xcl, {"serve"}, session.Environment());
+    ASSERT_FALSE(server.FirstLine().empty());
+    ASSERT_EQ(session.Run({"--attach", "set", "IMG1ShutterSpeed=6"}).exitCode, 0);
+
+    // The camera loses power: the next use finds it gone.
+    camera->Kill();
+    session.Run({"--attach", "set", "IMG1ShutterSpeed=5"});
+    RunResult r = session.Run({"--attach", "call", "CheckOnline"});
+    EXPECT_EQ(r.out, "false\n") << r.err;
+
+    // It comes back: the next use reaches it, as a local run's start-up would.
+    camera = std::make_unique<SimProgram>(link, Strings{});
+    ASSERT_FALSE(camera->DevicePath().empty());
+    r = session.Run({"--attach", "set", "IMG1ShutterSpeed=4", "call", "CheckOnline"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "true\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(server.Stop(SIGTERM), 0);
+}
+
+TEST(CliAttach, ALocalRunWaitsOnAHungBusOnlyBrieflyAndOnlyForAHeldPort)
+{
+    PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    const sim::SimOptions camera{"ZR-470", "", false, {}};
+    CliSession served(camera);
+    ServingProgram server(kZr47xcl, {"serve"}, served.Environment());
+    ASSERT_FALSE(server.FirstLine().empty());
+    CliSession nowhere; // COM1 leads nowhere: its port is free
+
+    bus.Pause();
+    const auto timed = [](const CliSession& session) {
+        const auto start = std::chrono::steady_clock::now();
+        RunResult result = session.Run({"get", "CommPort"});
+        return std::make_pair(result, std::chrono::steady_clock::now() - start);
+    };
+    const auto [free, freeTook] = timed(nowhere);
+    EXPECT_EQ(free.exitCode, 0) << free.err;
+    EXPECT_LT(freeTook, std::chrono::milliseconds(1500)) << free.err;
+    const auto [held, heldTook] = timed(served);
+    EXPECT_EQ(held.exitCode, 0) << held.err;
+    EXPECT_EQ(held.out, "0\n");
+    EXPECT_LT(heldTook, std::chrono::milliseconds(4000)) << held.err;
+    EXPECT_EQ(held.err.find("held by the published control"), std::string::npos) << held.err;
+    bus.Resume();
     EXPECT_EQ(server.Stop(SIGTERM), 0);
 }
 

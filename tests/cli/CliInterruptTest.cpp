@@ -1,5 +1,6 @@
 // zr47xcl interrupted: SIGINT in the middle of a long operation on a paced camera, with standard
-// error on a terminal as in an engineer's shell.
+// error on a terminal as in an engineer's shell; `zr47xcl serve` ended by SIGHUP the same way, and
+// outliving its session bus.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 #include <vector>
 
 #include "CliHarness.h"
+#include "base/ProfileFile.h"
 #include "camera/ParameterTable.h"
+#include "support/SessionBus.h"
 
 namespace zr::test
 {
@@ -112,6 +115,57 @@ TEST(CliInterrupt, SettingsNotPutBackAreReportedNotHiddenBehindTheStop)
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.exitCode, 1);
+}
+
+// The served control's life: the terminal closing (SIGHUP) in the middle of a camera data report
+// ends the report properly and saves the settings, as SIGTERM does; the session bus going away
+// costs the publication only, and the settings are saved at the end as usual.
+TEST(CliInterrupt, ServeEndsProperlyOnSighupAndOutlivesItsSessionBus)
+{
+    PrivateSessionBus bus;
+    if (bus.Address().empty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    const std::string zr47xcl = std::string(ZR_BIN_DIR) + "/zr47xcl";
+    sim::SimOptions options;
+    options.pace = true;
+    CliSession session(options);
+    sim::SimCamera& camera = session.Camera()->Camera();
+    auto server =
+        std::make_unique<ServingProgram>(zr47xcl, Strings{"serve"}, session.Environment());
+    ASSERT_FALSE(server->FirstLine().empty());
+    RunResult r =
+        session.Run({"--attach", "set", "IMG1ShutterSpeed=6", "set", "IMG1GainMaster=100"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::map<std::string, int32_t> before = CurrentSettings(camera);
+
+    auto report = session.Start(
+        {"--attach", "call", "WriteCameraDataToFile", session.dir.File("report.txt")});
+    ASSERT_TRUE(WaitUntilReceived(camera, "LD=0"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(server->Stop(SIGHUP), 0);
+    r = report->Finish(10000);
+    EXPECT_EQ(r.exitCode, 1) << r.err; // its call answered: the operation stopped
+    EXPECT_EQ(CurrentSettings(camera), before);
+    EXPECT_FALSE(Received(camera, "LD=1"));
+    EXPECT_EQ(ProfileFile(session.SettingsFile()).GetInt("IMG1 Shutter", "Shutter Speed", -5), 6);
+
+    // Served again; then the bus goes away.
+    const std::string errFile = session.dir.File("serve.err");
+    server =
+        std::make_unique<ServingProgram>(zr47xcl, Strings{"serve"}, session.Environment(), errFile);
+    const std::string name = server->FirstLine();
+    ASSERT_FALSE(name.empty());
+    r = session.Run({"--attach", "set", "IMG1ShutterSpeed=4"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    bus.Kill();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(server->Running());
+    EXPECT_EQ(server->Stop(SIGTERM), 0);
+    const Strings lines = SplitLines(TempDir::ReadFile(errFile));
+    ASSERT_EQ(lines.size(), 1u) << TempDir::ReadFile(errFile);
+    EXPECT_TRUE(lines[0].starts_with("zr47xcl: the session bus has gone (")) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with("); " + name + " is no longer published")) << lines[0];
+    EXPECT_EQ(ProfileFile(session.SettingsFile()).GetInt("IMG1 Shutter", "Shutter Speed", -5), 4);
 }
 
 } // namespace

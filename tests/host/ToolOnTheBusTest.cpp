@@ -1,6 +1,6 @@
 // The desktop program's control on a private session bus: a value that another program sets
 // through the bus reaches the panels through the control's own notifications, the message list
-// shows the exchange, and the tool saves it at the end as usual.
+// shows the exchange, and the tool saves it at the end as usual, also after the bus went away.
 
 #include <QApplication>
 #include <QComboBox>
@@ -119,6 +119,19 @@ TEST(ToolOnTheBus, ShowsAValueAScriptSetThroughTheBusWaitsForItsOwnOperationsAnd
     EXPECT_EQ(waiting.Wait(1000), 0) << test::TempDir::ReadFile(dir.File("waiting.log"));
     EXPECT_EQ(camera.Camera().Value("SH1"), 4);
     EXPECT_TRUE(ShowsChoice(imager1, "1/250"));
+
+    // The bus goes away: the publication is dropped, said once in the message list, and the
+    // tool goes on with its control and saves it at the end as usual.
+    bus.Kill();
+    const auto lost = [&] {
+        return Messages(communication).filter("the session bus has gone (").size();
+    };
+    const auto gone = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (lost() == 0 && std::chrono::steady_clock::now() < gone)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(lost(), 1) << Messages(communication).join(" | ").toStdString();
 
     EXPECT_TRUE(dialog->close());
     dialog.reset();

@@ -29,7 +29,7 @@ std::string ReadLine(int fd)
 
 // Starts argv with stdout into a pipe whose reading end is returned in `out`.
 pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& envStrings, int& out,
-            bool quiet = false)
+            bool quiet = false, const std::string& errFile = {})
 {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
@@ -48,6 +48,9 @@ pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& envSt
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     if (quiet)
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    else if (!errFile.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
         pid = -1;
@@ -107,14 +110,38 @@ PrivateSessionBus::~PrivateSessionBus()
         ::setenv("DBUS_SESSION_BUS_ADDRESS", previous_.c_str(), 1);
     else
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    Resume();
     if (pid_ > 0) {
         ::kill(pid_, SIGTERM);
         ::waitpid(pid_, nullptr, 0);
     }
 }
 
+void PrivateSessionBus::Kill()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    paused_ = false;
+}
+
+void PrivateSessionBus::Pause()
+{
+    if (pid_ > 0 && !paused_ && ::kill(pid_, SIGSTOP) == 0)
+        paused_ = true;
+}
+
+void PrivateSessionBus::Resume()
+{
+    if (pid_ > 0 && paused_ && ::kill(pid_, SIGCONT) == 0)
+        paused_ = false;
+}
+
 ServingProgram::ServingProgram(const std::string& program, const std::vector<std::string>& args,
-                               const std::vector<std::pair<std::string, std::string>>& env)
+                               const std::vector<std::pair<std::string, std::string>>& env,
+                               const std::string& errFile)
 {
     std::vector<std::string> envStrings = CurrentEnvironment();
     for (const auto& [name, value] : env) {
@@ -125,7 +152,7 @@ ServingProgram::ServingProgram(const std::string& program, const std::vector<std
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     int out = -1;
-    pid_ = Spawn(argv, envStrings, out);
+    pid_ = Spawn(argv, envStrings, out, false, errFile);
     if (pid_ > 0)
         firstLine_ = ReadLine(out);
     if (out >= 0)
@@ -136,6 +163,15 @@ ServingProgram::~ServingProgram()
 {
     if (pid_ > 0)
         Stop(SIGKILL);
+}
+
+bool ServingProgram::Running() const
+{
+    // Asked without reaping it, so Stop still learns how it ended.
+    siginfo_t info{};
+    return pid_ > 0 &&
+           ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
 }
 
 int ServingProgram::Stop(int signal)

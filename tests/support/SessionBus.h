@@ -23,8 +23,16 @@ public:
     // The address of the private bus that runs now (the latest one made), empty when none does.
     static const std::string& ActiveAddress();
 
+    // The bus goes away: the daemon is killed (SIGKILL) and reaped.
+    void Kill();
+    // The daemon hangs (SIGSTOP) until Resume (SIGCONT); connections to it are accepted and
+    // never answered.
+    void Pause();
+    void Resume();
+
 private:
     pid_t pid_ = -1;
+    bool paused_ = false;
     std::string address_;
     std::string previous_;
     std::string previousActive_;
@@ -36,8 +44,10 @@ private:
 class ServingProgram
 {
 public:
+    // Its standard error goes to `errFile` when one is named.
     ServingProgram(const std::string& program, const std::vector<std::string>& args,
-                   const std::vector<std::pair<std::string, std::string>>& env);
+                   const std::vector<std::pair<std::string, std::string>>& env,
+                   const std::string& errFile = {});
     ~ServingProgram();
     ServingProgram(const ServingProgram&) = delete;
     ServingProgram& operator=(const ServingProgram&) = delete;
@@ -46,6 +56,8 @@ public:
     const std::string& FirstLine() const { return firstLine_; }
     // Sends `signal` and waits for the end: the exit status, or -1 after a kill by a signal.
     int Stop(int signal);
+    // Whether it still runs (it has not ended by itself).
+    bool Running() const;
 
 private:
     pid_t pid_ = -1;
