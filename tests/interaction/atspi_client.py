@@ -2,7 +2,8 @@
 each test's private session bus is the one it connects to; pyatspi keeps one connection for
 the life of a process).
 
-    atspi_client.py APPLICATION tree          every window of APPLICATION as JSON on stdout
+    atspi_client.py APPLICATION tree [TITLE]  every window of APPLICATION (whose title starts
+                                              with TITLE) as JSON on stdout
     atspi_client.py APPLICATION press NAME    does the first action of the control NAME
     atspi_client.py APPLICATION set NAME N    sets the value of the number field NAME to N
 
@@ -12,6 +13,7 @@ Exit status 0, or 1 when the application or the control is not there."""
 
 import json
 import sys
+import time
 
 import pyatspi
 
@@ -55,17 +57,32 @@ def find(node, name):
     return None
 
 
-def main(args):
-    app = application(args[0])
+def control_named(app_name, path):
+    window, _, name = path.rpartition("/")
+    app = application(app_name)
     if app is None:
-        return 1
+        return None
+    return next((found for found in (find(top, name) for top in app
+                                     if top is not None and top.name.startswith(window))
+                 if found is not None), None)
+
+
+def main(args):
     if args[1] == "tree":
-        json.dump([describe(window) for window in app if window is not None], sys.stdout)
+        app = application(args[0])
+        if app is None:
+            return 1
+        prefix = args[2] if len(args) > 2 else ""
+        json.dump([describe(window) for window in app
+                   if window is not None and window.name.startswith(prefix)], sys.stdout)
         return 0
-    window, _, name = args[2].rpartition("/")
-    control = next((found for found in (find(top, name) for top in app
-                                        if top is not None and top.name.startswith(window))
-                    if found is not None), None)
+    # The application's windows reach the registry one by one: looked for a while.
+    control = None
+    for _ in range(20):
+        control = control_named(args[0], args[2])
+        if control is not None:
+            break
+        time.sleep(0.5)
     if control is None:
         return 1
     if args[1] == "press":
