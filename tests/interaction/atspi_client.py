@@ -79,7 +79,10 @@ def main(args):
     # The application's windows reach the registry one by one: looked for a while.
     control = None
     for _ in range(20):
-        control = control_named(args[0], args[2])
+        try:
+            control = control_named(args[0], args[2])
+        except Exception:  # a window that went while it was walked
+            control = None
         if control is not None:
             break
         time.sleep(0.5)

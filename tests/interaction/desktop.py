@@ -209,12 +209,14 @@ class Desktop:
 
     def atspi(self, *args):
         """Runs the accessibility client against the tool: its output (JSON for "tree"), or None
-        when it found nothing."""
-        result = subprocess.run([atspi_python(), str(ATSPI_CLIENT), "zr47xcl-tool", *map(str, args)],
-                                env=self.env, capture_output=True, text=True, timeout=60)
-        if result.returncode != 0:
-            return None
-        return json.loads(result.stdout) if args[0] == "tree" else True
+        when it found nothing. A busy bus may let a call time out: tried three times."""
+        for _ in range(3):
+            result = subprocess.run(
+                [atspi_python(), str(ATSPI_CLIENT), "zr47xcl-tool", *map(str, args)],
+                env=self.env, capture_output=True, text=True, timeout=120)
+            if result.returncode == 0:
+                return json.loads(result.stdout) if args[0] == "tree" else True
+        return None
 
 
 def desktop_fixture(tmp_path):
