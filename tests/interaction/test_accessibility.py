@@ -84,7 +84,9 @@ def test_every_control_of_every_panel_has_a_name_that_stays_when_its_value_chang
 
         # A value set through the bus goes to the camera; no name changes with it.
         before = names(windows)
-        gain = "Master Gain" if model != "ZR-471" else "Gain"
+        # Imager 1's master gain: "Master Gain" on a colour panel, "Gain" on a monochrome one.
+        imager1 = [path[-1] for path, _ in walk(windows["Imager 1 - "])]
+        gain = "Master Gain" if "Master Gain" in imager1 else "Gain"
         assert tool.atspi("set", f"Imager 1 - /{gain}", 12), gain
         assert wait_until(lambda: "GA1=12" in tool.sent(), 10), tool.sent()
         after = shown_windows(tool.atspi("tree"))
