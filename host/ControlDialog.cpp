@@ -19,9 +19,6 @@ namespace zr
 namespace
 {
 
-// The dialog's size in dialog units; it matches the control's row of five buttons.
-constexpr int kClientWidthUnits = 94;
-constexpr int kClientHeightUnits = 15;
 // The control starts one pixel below the top edge.
 constexpr int kControlTop = 1;
 
@@ -37,7 +34,9 @@ QSize DialogUnitsToPixels(const DialogMetrics& metrics, int width, int height)
 } // namespace
 
 CControlDialog::CControlDialog(CXKorvelZR47xCL control, QuitQuestion askQuit)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A normal top-level window, not a dialog: it is the program's own window, with its
+    // button in the taskbar and its place in the window switcher.
+    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       control_(std::move(control)), askQuit_(std::move(askQuit)), contextMenu_(this)

@@ -24,6 +24,9 @@ public:
     using QuitQuestion = std::function<bool(QWidget* parent, const QString& text)>;
 
     static constexpr const char* kTitle = "ZR-47xCL";
+    // The window's size in dialog units; it matches the control's row of five buttons.
+    static constexpr int kClientWidthUnits = 94;
+    static constexpr int kClientHeightUnits = 15;
     static constexpr const char* kAboutEntry = "&About ControlTool...";
     static constexpr const char* kQuitQuestion =
         "Are you sure you want to quit the ZR-47xCL control tool ?";

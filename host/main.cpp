@@ -15,13 +15,16 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QScreen>
 #include <QTimer>
 
 #include "base/TerminationSignals.h"
 #include "control/ControlUi.h"
 #include "host/ControlDialog.h"
 #include "host/DisplayProbe.h"
+#include "host/FirstArrangement.h"
 #include "host/LongOperationPump.h"
+#include "panels/DialogMetrics.h"
 
 namespace
 {
@@ -284,6 +287,14 @@ int main(int argc, char** argv)
         QCoreApplication::instance()->setProperty(zr::kProgramEndingProperty, true);
         QCoreApplication::exit(kExitInterrupted);
     });
+    // A first start: the windows get places of their own before the control reads them.
+    if (!options->screenshotFolder) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr)
+            zr::FirstArrangement::WriteIfFirstStart(zr::FirstArrangement::SettingsPath(),
+                                                    screen->availableGeometry(),
+                                                    zr::DialogMetrics());
+    }
     zr::LongOperationPump pump;
     zr::CXKorvelZR47xCL control =
         zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPaths());
@@ -307,8 +318,13 @@ int main(int argc, char** argv)
     std::optional<FirstPaintReporter> reporter;
     if (options->reportFirstPaint)
         reporter.emplace(&dialog);
-    if (!zr::TerminationSignals::Requested())
-        dialog.exec();
+    // The window is not modal: it is the program's main window, and the program ends when the
+    // window ends (the confirmed close).
+    QObject::connect(&dialog, &QDialog::finished, &application, [] { QCoreApplication::exit(0); });
+    if (!zr::TerminationSignals::Requested()) {
+        dialog.show();
+        application.exec();
+    }
     if (!zr::TerminationSignals::Requested())
         return kExitOk;
     // The dialog goes after this, which saves the panels and the module settings; nobody is

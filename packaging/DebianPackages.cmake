@@ -62,9 +62,9 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/zr47xcl/postinst
     ${CMAKE_CURRENT_SOURCE_DIR}/debian/zr47xcl/postrm)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# What is loaded at run time, which shlibdeps cannot see: the dialogs' font, Qt's X11 platform
-# plugin, and the SVG image and icon plugins that draw the panels' pictures.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-wine, qt6-qpa-plugins, libqt6svg6")
+# What is loaded at run time, which shlibdeps cannot see: the dialogs' font, Qt's X11 and Wayland
+# platform plugins, and the SVG image and icon plugins that draw the panels' pictures.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-wine, qt6-qpa-plugins, qt6-wayland, libqt6svg6")
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
 "Control tool of the ZR-47xCL Camera Link cameras
 The desktop program zr47xcl-tool, the command-line program zr47xcl, the

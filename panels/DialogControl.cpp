@@ -17,22 +17,22 @@ using enum CDialogControl::ControlId;
 
 // clang-format off
 constexpr ControlSpec kControls[] = {
-    {kOutputModeLabel,  TextRight,    7,  4,  46,  14, "Output Mode",     nullptr},
-    {kSynchronous,      RadioFirst,  57,  4,  34,  14, "Sync.",           "Select imager synchronous mode"},
-    {kSeparate,         Radio,       94,  4,  45,  14, "Separate",        "Select imager separate mode"},
-    {kCameraLink1Label, TextRight,    7, 19,  46,  14, "Camera Link 1",   nullptr},
-    {kCameraLink1,      DropDown,    57, 19, 101,  59, nullptr,           "Select output format for Camera Link 1"},
-    {kCameraLink2Label, TextRight,    7, 34,  46,  14, "Camera Link 2",   nullptr},
-    {kCameraLink2,      DropDown,    57, 34, 101,  59, nullptr,           "Select output format for Camera Link 2"},
-    {kProcessModeLabel, TextRight,    7, 51,  46,   8, "Process Mode",    nullptr},
-    {kHighFrameRate,    CheckBox,    57, 51,  68,   8, "High Frame Rate", "Check here to enable high frame rate"},
-    {kBinningLabel,     TextRight,    7, 61,  46,  14, "V Binning",       nullptr},
-    {kBinningOff,       RadioFirst,  57, 61,  34,  14, "Off",             "Select V Binning mode off"},
-    {kBinningOn,        Radio,       94, 61,  45,  14, "On",              "Select V Binning mode on"},
-    {kAybLabel,         TextRight,    6, 76,  47,  14, "One-Push AYB",    nullptr},
-    {kAybArea,          DropDown,    57, 76,  61, 118, nullptr,           "Select one-push AYB area"},
-    {kAybRun,           Button,     122, 75,  36,  14, "Run",             "Start one-push AYB"},
-    {kStrip,            Strip,        7, 94, 151,   3, nullptr,           nullptr},
+    {kOutputModeLabel,  TextRight,    7,  4,  46,  14, "Output Mode",     nullptr,                                  {}},
+    {kSynchronous,      RadioFirst,  57,  4,  34,  14, "Sync.",           "Select imager synchronous mode",         {}},
+    {kSeparate,         Radio,       94,  4,  45,  14, "Separate",        "Select imager separate mode",            {}},
+    {kCameraLink1Label, TextRight,    7, 19,  46,  14, "Camera Link 1",   nullptr,                                  {}},
+    {kCameraLink1,      DropDown,    57, 19, 101,  59, nullptr,           "Select output format for Camera Link 1", {kCameraLink1Label}},
+    {kCameraLink2Label, TextRight,    7, 34,  46,  14, "Camera Link 2",   nullptr,                                  {}},
+    {kCameraLink2,      DropDown,    57, 34, 101,  59, nullptr,           "Select output format for Camera Link 2", {kCameraLink2Label}},
+    {kProcessModeLabel, TextRight,    7, 51,  46,   8, "Process Mode",    nullptr,                                  {}},
+    {kHighFrameRate,    CheckBox,    57, 51,  68,   8, "High Frame Rate", "Check here to enable high frame rate",   {}},
+    {kBinningLabel,     TextRight,    7, 61,  46,  14, "V Binning",       nullptr,                                  {}},
+    {kBinningOff,       RadioFirst,  57, 61,  34,  14, "Off",             "Select V Binning mode off",              {}},
+    {kBinningOn,        Radio,       94, 61,  45,  14, "On",              "Select V Binning mode on",               {}},
+    {kAybLabel,         TextRight,    6, 76,  47,  14, "One-Push AYB",    nullptr,                                  {}},
+    {kAybArea,          DropDown,    57, 76,  61, 118, nullptr,           "Select one-push AYB area",               {kAybLabel}},
+    {kAybRun,           Button,     122, 75,  36,  14, "Run",             "Start one-push AYB",                     {}},
+    {kStrip,            Strip,        7, 94, 151,   3, nullptr,           nullptr,                                  {}},
 };
 // clang-format on
 

@@ -17,9 +17,11 @@
 
 #include "panels/ControlText.h"
 #include "panels/DialogMetrics.h"
+#include "panels/DropDownAccessible.h"
 #include "panels/Label.h"
 #include "panels/NiEdit.h"
 #include "panels/NuEdit.h"
+#include "panels/NumberFieldAccessible.h"
 #include "panels/OnlineStrip.h"
 #include "panels/PanelToolTip.h"
 #include "panels/SpinButton.h"
@@ -95,6 +97,7 @@ QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* pre
                             ? static_cast<CNEdit*>(new CNiEdit(&dialog))
                             : static_cast<CNEdit*>(new CNuEdit(&dialog));
         field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        NumberFieldAccessible::Install();
         return field;
     }
     case ControlKind::Spin: {
@@ -113,6 +116,7 @@ QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* pre
     case ControlKind::Group:
         return new QGroupBox(FromControlText(panelSpec.text ? panelSpec.text : ""), &dialog);
     case ControlKind::DropDown:
+        DropDownAccessible::Install();
         return new QComboBox(&dialog);
     case ControlKind::List:
         return new QListWidget(&dialog);
@@ -133,6 +137,39 @@ QWidget* MakeControl(QWidget& dialog, const ControlSpec& panelSpec, QWidget* pre
     return nullptr;
 }
 
+// What a control that the user operates is, in words that complete its group's title; nullptr
+// for the controls that only show something.
+const char* RoleWord(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit:
+        return "field";
+    case ControlKind::SignedNumber:
+    case ControlKind::UnsignedNumber:
+        return "number";
+    case ControlKind::Spin:
+        return "arrows";
+    case ControlKind::Button:
+    case ControlKind::PushCheckBox:
+        return "button";
+    case ControlKind::CheckBox:
+        return "check box";
+    case ControlKind::RadioFirst:
+    case ControlKind::Radio:
+        return "option";
+    case ControlKind::DropDown:
+    case ControlKind::List:
+        return "list";
+    case ControlKind::Progress:
+        return "progress";
+    case ControlKind::Link:
+        return "link";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
@@ -147,7 +184,14 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
     QWidget* previous = nullptr;
     QButtonGroup* group = nullptr;
     for (const ControlSpec& panelSpec : layout.controls) {
-        QWidget* widget = MakeControl(dialog, panelSpec, previous);
+        // A control inside a group frame is its child, so that screen readers and testing tools
+        // find it in its group; an up-down button goes where its number field went.
+        QWidget* parent = EnclosingGroup(layout, panelSpec);
+        if (panelSpec.kind == ControlKind::Spin && previous != nullptr)
+            parent = previous->parentWidget();
+        if (parent == nullptr)
+            parent = &dialog;
+        QWidget* widget = MakeControl(*parent, panelSpec, previous);
         if (panelSpec.kind == ControlKind::RadioFirst || panelSpec.kind == ControlKind::Radio) {
             if (panelSpec.kind == ControlKind::RadioFirst || group == nullptr) {
                 group = new QButtonGroup(&dialog);
@@ -165,6 +209,9 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
         // A drop-down list's height is that of the open list; the closed box is one line.
         if (panelSpec.kind == ControlKind::DropDown)
             rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
+        // The layout's rectangles are the dialog's; a group's child is placed in the group.
+        if (parent != &dialog)
+            rect.translate(-parent->mapTo(&dialog, QPoint(0, 0)));
         // An up-down button sits on the right edge of its field, which narrows by its width.
         if (panelSpec.kind == ControlKind::Spin && previous != nullptr &&
             qobject_cast<CNEdit*>(previous) != nullptr) {
@@ -184,10 +231,69 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             widget->lower();
         previous = widget;
     }
+    NameControls(layout);
     // The parts the controls made of their own (arrows, list views) take the same look.
     if (look != nullptr)
         for (QWidget* child : dialog.findChildren<QWidget*>())
             child->setStyle(look);
+}
+
+QWidget* DialogControls::EnclosingGroup(const DialogLayout& layout, const ControlSpec& spec) const
+{
+    QWidget* enclosing = nullptr;
+    for (const ControlSpec& frame : layout.controls) {
+        if (&frame == &spec)
+            break;
+        if (frame.kind == ControlKind::Group && spec.x >= frame.x &&
+            spec.x < frame.x + frame.width && spec.y >= frame.y && spec.y < frame.y + frame.height)
+            enclosing = Widget(frame.id);
+    }
+    return enclosing;
+}
+
+void DialogControls::NameControls(const DialogLayout& layout) const
+{
+    auto textOf = [this](int id) {
+        const auto* button = Get<QAbstractButton>(id);
+        const auto* label = Get<QLabel>(id);
+        const auto* frame = Get<QGroupBox>(id);
+        QString text = button  ? button->text()
+                       : label ? label->text()
+                       : frame ? frame->title()
+                               : "";
+        return text.remove('&').replace('\n', ' ').simplified();
+    };
+    for (const ControlSpec& spec : layout.controls) {
+        QWidget* widget = Widget(spec.id);
+        const char* role = RoleWord(spec.kind);
+        if (widget == nullptr || role == nullptr)
+            continue;
+        QStringList caption;
+        for (int id : {spec.caption.first, spec.caption.second})
+            if (id != 0 && Widget(id) != nullptr)
+                caption << textOf(id);
+        QString name = caption.join(' ');
+        // A label captions one control: screen readers relate the two (labelled-by, label-for).
+        if (auto* label = Get<QLabel>(spec.caption.first); label != nullptr && !label->buddy())
+            label->setBuddy(widget);
+        if (name.isEmpty() && spec.text != nullptr && *spec.text != '\0')
+            continue; // a button, check box or radio button is named by its own text
+        if (name.isEmpty()) {
+            const auto* frame = qobject_cast<QGroupBox*>(widget->parentWidget());
+            if (frame != nullptr)
+                name = frame->title().remove('&') + ' ' + role;
+            else if (spec.tooltip != nullptr)
+                name = QString::fromLocal8Bit(spec.tooltip);
+            else
+                name = QString(role).left(1).toUpper() + QString(role).mid(1);
+        }
+        widget->setAccessibleName(name);
+        if (auto* spin = qobject_cast<CSpinButton*>(widget)) {
+            const QString field = spin->Buddy() ? spin->Buddy()->accessibleName() : name;
+            spin->setAccessibleName(field + ' ' + role);
+            spin->NameArrows(field);
+        }
+    }
 }
 
 void DialogControls::FitItems(QComboBox& list)
@@ -247,6 +353,16 @@ QWidget* DialogControls::Widget(int id) const
 {
     auto it = widgets_.find(id);
     return it != widgets_.end() ? it->second.data() : nullptr;
+}
+
+bool DialogControls::PressFocusedButton(const QWidget& dialog)
+{
+    auto* button = qobject_cast<QPushButton*>(dialog.focusWidget());
+    if (button == nullptr || button->isCheckable() || !button->isEnabled() ||
+        button->window() != dialog.window())
+        return false;
+    button->animateClick();
+    return true;
 }
 
 QButtonGroup* DialogControls::RadioGroup(int id) const

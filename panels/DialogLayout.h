@@ -41,7 +41,16 @@ enum class ControlKind : uint8_t {
     Strip,        // the online strip
 };
 
-// One control: identifier, kind, rectangle in dialog units, text and tooltip (nullptr for none).
+// The controls whose texts caption a control on the screen, by identifier (0 for none): a label
+// beside it, a radio button that chooses it, the row and column headings of a grid. A control's
+// name for screen readers and testing tools is their texts in this order.
+struct Caption {
+    int first = 0;
+    int second = 0;
+};
+
+// One control: identifier, kind, rectangle in dialog units, text, tooltip (nullptr for none) and
+// caption. A control without a caption is named by its group frame and its kind.
 struct ControlSpec {
     int id;
     ControlKind kind;
@@ -51,6 +60,7 @@ struct ControlSpec {
     int height;
     const char* text;
     const char* tooltip;
+    Caption caption{};
 };
 
 // A panel's layout: its number, title, client size in dialog units and controls in tab order.
@@ -81,8 +91,16 @@ public:
     // closed box; the dialog font again when every item fits.
     static void FitItems(QComboBox& list);
 
+    // Presses the dialog's focused push button (not a toggle button), as Enter does in the
+    // dialogs the layouts come from; false when no such button has the focus.
+    static bool PressFocusedButton(const QWidget& dialog);
+
 private:
     static QStyle* CreateLook(QWidget& dialog);
+    // The group frame that encloses `spec` (the innermost one laid out before it), or nullptr.
+    QWidget* EnclosingGroup(const DialogLayout& layout, const ControlSpec& spec) const;
+    // Names every control that the user operates, from the table (see Caption).
+    void NameControls(const DialogLayout& layout) const;
     static void FitText(const QWidget& widget, ControlKind kind, QRect& rect);
 
     std::map<int, QPointer<QWidget>> widgets_;

@@ -26,11 +26,11 @@ constexpr int kMainLayout = 225;
 
 // clang-format off
 constexpr ControlSpec kControls[] = {
-    {kControlButton, PushCheckBox,  0, 0, 16, 14, nullptr, "Click to common control dialog"},
-    {kImager1Button, PushCheckBox, 16, 0, 16, 14, nullptr, "Click to imager 1 control dialog"},
-    {kImager2Button, PushCheckBox, 32, 0, 16, 14, nullptr, "Click to imager 2 control dialog"},
-    {kCommButton, PushCheckBox, 48, 0, 16, 14, nullptr, "Click to communication dialog"},
-    {kAboutButton, PushCheckBox, 64, 0, 16, 14, nullptr, "Click to about dialog"},
+    {kControlButton, PushCheckBox,  0, 0, 16, 14, nullptr, "Click to common control dialog",   {}},
+    {kImager1Button, PushCheckBox, 16, 0, 16, 14, nullptr, "Click to imager 1 control dialog", {}},
+    {kImager2Button, PushCheckBox, 32, 0, 16, 14, nullptr, "Click to imager 2 control dialog", {}},
+    {kCommButton, PushCheckBox, 48, 0, 16, 14, nullptr, "Click to communication dialog",       {}},
+    {kAboutButton, PushCheckBox, 64, 0, 16, 14, nullptr, "Click to about dialog",              {}},
 };
 // clang-format on
 

@@ -96,9 +96,13 @@ void CDialogOCXBase::DestroyWindow()
 {
     if (windowDestroyed_)
         return;
-    const QPoint position = PositionedWindow()->pos();
-    owner_.Settings().WriteInt(section_, kLeftEntry, position.x());
-    owner_.Settings().WriteInt(section_, kTopEntry, position.y());
+    // A Wayland compositor does not tell its clients where their windows are (Qt reports a
+    // made-up place): there the saved position is kept as it was.
+    if (!QGuiApplication::platformName().startsWith("wayland")) {
+        const QPoint position = PositionedWindow()->pos();
+        owner_.Settings().WriteInt(section_, kLeftEntry, position.x());
+        owner_.Settings().WriteInt(section_, kTopEntry, position.y());
+    }
     hide();
     windowDestroyed_ = true;
 }
@@ -126,7 +130,10 @@ void CDialogOCXBase::closeEvent(QCloseEvent* event)
 
 void CDialogOCXBase::keyPressEvent(QKeyEvent* event)
 {
+    // Enter presses the push button that has the focus, and does nothing else: the default
+    // action of a panel is ignored.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        DialogControls::PressFocusedButton(*this);
         event->accept();
         return;
     }

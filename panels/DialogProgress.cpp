@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,9 +23,9 @@ using enum CDialogProgress::ControlId;
 
 // clang-format off
 constexpr ControlSpec kControls[] = {
-    {kText,   TextNoWrap,   7,  7, 133, 25, "Static Information here...", nullptr},
-    {kCancel, Button,     144,  7,  35, 14, "Cancel",                     nullptr},
-    {kBar,    Progress,     7, 34, 172, 14, nullptr,                      nullptr},
+    {kText,   TextNoWrap,   7,  7, 133, 25, "Static Information here...", nullptr, {}},
+    {kCancel, Button,     144,  7,  35, 14, "Cancel",                     nullptr, {}},
+    {kBar,    Progress,     7, 34, 172, 14, nullptr,                      nullptr, {}},
 };
 // clang-format on
 
@@ -114,6 +115,17 @@ void CDialogProgress::reject()
 {
     // Esc and the close box do what Cancel does; the window stays until its owner ends it.
     cancelled_ = true;
+}
+
+void CDialogProgress::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses Cancel when it has the focus; Esc goes on to the cancel action.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        DialogControls::PressFocusedButton(*this)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CDialogProgress::closeEvent(QCloseEvent* event)

@@ -52,6 +52,7 @@ public slots:
     void reject() override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

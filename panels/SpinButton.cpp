@@ -37,6 +37,12 @@ CNEdit* CSpinButton::Buddy() const
     return qobject_cast<CNEdit*>(buddy_.data());
 }
 
+void CSpinButton::NameArrows(const QString& field)
+{
+    up_->setAccessibleName(field + " up");
+    down_->setAccessibleName(field + " down");
+}
+
 void CSpinButton::SetRange(int lower, int upper)
 {
     lower_ = lower;

@@ -25,6 +25,8 @@ public:
     void SetRange(int lower, int upper);
     int Lower() const { return lower_; }
     int Upper() const { return upper_; }
+    // Names the two arrows after the field they step, for screen readers and testing tools.
+    void NameArrows(const QString& field);
     // One step up (+1) or down (-1) from the number the field shows.
     void Step(int delta);
 

@@ -17,11 +17,11 @@ struct PageBox {
 };
 
 constexpr ControlSpec kControls[] = {
-    {283, ControlKind::CheckBox, 15, 7, 151, 10, "Control", nullptr},
-    {289, ControlKind::CheckBox, 15, 18, 151, 10, "Imager 1 Control", nullptr},
-    {290, ControlKind::CheckBox, 15, 29, 151, 10, "Imager 2 Control", nullptr},
-    {284, ControlKind::CheckBox, 15, 40, 151, 10, "Communication", nullptr},
-    {285, ControlKind::CheckBox, 15, 51, 151, 10, "About", nullptr},
+    {283, ControlKind::CheckBox, 15, 7, 151, 10, "Control", nullptr, {}},
+    {289, ControlKind::CheckBox, 15, 18, 151, 10, "Imager 1 Control", nullptr, {}},
+    {290, ControlKind::CheckBox, 15, 29, 151, 10, "Imager 2 Control", nullptr, {}},
+    {284, ControlKind::CheckBox, 15, 40, 151, 10, "Communication", nullptr, {}},
+    {285, ControlKind::CheckBox, 15, 51, 151, 10, "About", nullptr, {}},
 };
 
 constexpr PageBox kBoxes[] = {

@@ -7,10 +7,10 @@
 #                                  (scripts/package.sh)
 set -euo pipefail
 # Building and running: compiler and build tools, the Python module's build, the panels and
-# zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 platform plugin, Tahoma; the X connection
-# library through which the tool checks its display before Qt opens it).
+# zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 and Wayland platform plugins, Tahoma; the X
+# connection library through which the tool checks its display before Qt opens it).
 packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine libxcb1-dev
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxkbcommon-x11-0 fonts-wine libxcb1-dev
     # The control on the session bus (sdbus-c++).
     libsdbus-c++-dev)
 # Making and checking the packages (also exercised by the tests).
@@ -26,7 +26,10 @@ for purpose in "$@"; do
         # and a program that types and clicks there as a user does), and the package tools the
         # tests check with.
         packages+=(libgtest-dev libgmock-dev python3-pytest clang libclang-rt-dev clang-tidy
-            man-db xvfb xauth libx11-dev openbox xdotool
+            man-db xvfb xauth libx11-dev openbox xdotool x11-utils
+            # The tool seen by screen readers and testing tools (the accessibility bus and its
+            # Python client), and on a Wayland compositor (weston's headless back-end).
+            at-spi2-core python3-pyatspi weston
             # The bus tests start a private session bus and check it with busctl and the
             # Python binding of the D-Bus library.
             dbus-daemon systemd python3-dbus

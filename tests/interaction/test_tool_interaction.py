@@ -1,78 +1,18 @@
-"""zr47xcl-tool as a user meets it: the real program, its window run modally under a window
+"""zr47xcl-tool as a user meets it: the real program, its window under a window
 manager (openbox) on a virtual X server, real clicks and keys (xdotool), a simulated camera whose
 received lines a relay records."""
 
 import ctypes
 import os
 import pathlib
-import pty
-import select
 import subprocess
-import sys
-import threading
 import time
-import tty
 
 import pytest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
-from user_environment import user_environment  # noqa: E402
+from desktop import BIN_DIR, px, wait_until, xdo
 
-BIN_DIR = pathlib.Path(
-    os.environ.get("ZR_BIN_DIR", pathlib.Path(__file__).resolve().parents[2] / "build" / "bin"))
-
-# Dialog units to pixels for Tahoma 8 pt at 96 dpi: 6 pixels a character, 13 a line.
-def px(x, y):
-    return (x * 6 + 2) // 4, (y * 13 + 4) // 8
-
-
-# Where each panel opens, apart from the others so that no click lands on another window.
-POSITIONS = {"Main": (20, 20), "About": (520, 20), "Communication": (20, 120),
-             "Control": (520, 340), "Control - IMG1": (800, 480), "Control - IMG2": (800, 480)}
-# The main panel's toggle buttons, by panel: 24 pixels wide each, starting at the left edge.
-BUTTONS = {"Control": 0, "Control - IMG1": 1, "Control - IMG2": 2, "Communication": 3,
-           "About": 4}
-
-
-class Relay(threading.Thread):
-    """A pseudo-terminal the tool talks to, passing every byte on to the camera and back, and
-    keeping the lines the tool sent."""
-
-    def __init__(self, device):
-        super().__init__(daemon=True)
-        self.master, slave = pty.openpty()
-        tty.setraw(slave)
-        self.path = os.ttyname(slave)
-        self.slave = slave
-        self.camera = os.open(device, os.O_RDWR | os.O_NOCTTY)
-        tty.setraw(self.camera)
-        self.sent = bytearray()
-        self.running = True
-        self.start()
-
-    def run(self):
-        while self.running:
-            ready, _, _ = select.select([self.master, self.camera], [], [], 0.1)
-            for fd in ready:
-                try:
-                    data = os.read(fd, 4096)
-                except OSError:
-                    continue
-                if fd == self.master:
-                    self.sent += data
-                    os.write(self.camera, data)
-                else:
-                    os.write(self.master, data)
-
-    def lines(self):
-        return [line.strip() for line in bytes(self.sent).decode(errors="replace").split("\r\n")
-                if line.strip()]
-
-
-def xdo(display, *args):
-    result = subprocess.run(["xdotool", *map(str, args)], env=dict(os.environ, DISPLAY=display),
-                            capture_output=True, text=True, timeout=30)
-    return result.stdout.strip()
+SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
 
 
 def red_pixels(display, window, x, y, width, height):
@@ -99,97 +39,6 @@ def red_pixels(display, window, x, y, width, height):
         return count
     finally:
         xlib.XCloseDisplay(ctypes.c_void_p(connection))
-
-
-def wait_until(condition, timeout=15.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    return condition()
-
-
-class Desktop:
-    """Xvfb with openbox, one or more simulated cameras and the tool, for one test."""
-
-    def __init__(self, tmp_path, model, sim_options=(), ports=1, relay=True):
-        self.processes = []
-        reader, writer = os.pipe()
-        self.processes.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(writer), "-nolisten", "tcp", "-screen", "0",
-             "1280x1024x24"], pass_fds=(writer,), stderr=subprocess.DEVNULL))
-        os.close(writer)
-        self.display = ":" + os.fdopen(reader).readline().strip()
-        env = user_environment(tmp_path, DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
-        env.pop("WAYLAND_DISPLAY", None)
-        self.processes.append(subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL))
-        camera = subprocess.Popen(
-            [str(BIN_DIR / "zr47xcl-sim"), "--model", model, *sim_options],
-            stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
-        self.processes.append(camera)
-        device = camera.stdout.readline().strip()
-        self.relay = Relay(device) if relay else None
-        line = self.relay.path if relay else device
-        folder = tmp_path / "config" / "Korvel-XKorvelZR47xCL.ini-Control"
-        folder.mkdir(parents=True)
-        text = "[Comm]\r\n" + "".join(f"COM{n}={line}\r\n" for n in range(1, ports + 1))
-        text += "Class=0\r\nPort=0\r\n"
-        for section, (left, top) in POSITIONS.items():
-            text += f"[{section}]\r\nLeft={left}\r\nTop={top}\r\n"
-        (folder / "XKorvelZR47xCL Control.ini").write_bytes(text.encode())
-        subprocess.run([str(BIN_DIR / "zr47xcl-regsvr")], env=env, check=True,
-                       capture_output=True)
-        self.messages = tmp_path / "messages"
-        self.messages.mkdir()
-        self.processes.append(subprocess.Popen(
-            [str(BIN_DIR / "zr47xcl-tool"), "--dismiss-messages", str(self.messages)], env=env,
-            stderr=subprocess.DEVNULL))
-        self.host = wait_until(lambda: self.window("^ZR-47xCL$"))
-        assert self.host, "the tool's window did not appear"
-
-    def close(self):
-        if self.relay:
-            self.relay.running = False
-        for process in reversed(self.processes):
-            process.terminate()
-            try:
-                process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-
-    def window(self, name):
-        found = xdo(self.display, "search", "--onlyvisible", "--name", name).split()
-        return found[0] if found else None
-
-    def click(self, window, x, y, button=1):
-        xdo(self.display, "mousemove", "--window", window, x, y)
-        time.sleep(0.1)
-        xdo(self.display, "click", button)
-        time.sleep(0.2)
-
-    def show_panel(self, section, title):
-        """Opens a floating panel with its button on the main panel; its window."""
-        if not self.window(title):
-            self.click(self.host, BUTTONS[section] * 24 + 12, 12)
-        return wait_until(lambda: self.window(title))
-
-    def sent(self):
-        return self.relay.lines()
-
-
-@pytest.fixture
-def desktop(tmp_path):
-    made = []
-
-    def make(model, **options):
-        made.append(Desktop(tmp_path, model, **options))
-        return made[-1]
-
-    yield make
-    for each in made:
-        each.close()
 
 
 def test_context_menu_opens_over_the_main_panels_buttons_and_its_entry_shows_the_about_panel(
@@ -329,3 +178,113 @@ def test_stop_sign_only_for_the_offline_result(desktop, faults, shown):
     assert (red_pixels(tool.display, panel, *icon) > 20) == shown
     # A time-out is told in the control's message box (dismissed unattended).
     assert (len(list(tool.messages.iterdir())) > before) == (not shown)
+
+
+def test_enter_presses_the_focused_button_and_nothing_else(desktop):
+    tool = desktop("ZR-470")
+    panel = tool.show_panel("Communication", "^Communication$")
+    assert panel
+    xdo(tool.display, "windowactivate", "--sync", panel)
+    # "Get Area" takes the focus with a press of the mouse button that is let go elsewhere, so
+    # that the button is not clicked.
+    x, y = px(68 + 22, 146 + 7)
+    xdo(tool.display, "mousemove", "--window", panel, x, y)
+    xdo(tool.display, "mousedown", 1)
+    xdo(tool.display, "mousemove", "--window", panel, x, y + 60)
+    xdo(tool.display, "mouseup", 1)
+    time.sleep(0.5)
+    tool.relay.sent.clear()
+    xdo(tool.display, "key", "Return")
+    assert wait_until(lambda: tool.sent(), 5), "Enter on Get Area sent nothing"
+    first = tool.sent()
+    # Space presses it too, and sends the same.
+    time.sleep(1)
+    tool.relay.sent.clear()
+    xdo(tool.display, "key", "space")
+    assert wait_until(lambda: tool.sent() == first, 5), (first, tool.sent())
+    # Enter on a number field sends nothing and leaves the panel open; Esc still hides it.
+    imager = tool.show_panel("Control - IMG1", "^Imager 1")
+    xdo(tool.display, "windowactivate", "--sync", imager)
+    tool.click(imager, *px(163 + 10, 52 + 6))
+    time.sleep(0.5)
+    tool.relay.sent.clear()
+    xdo(tool.display, "key", "Return")
+    time.sleep(1)
+    assert tool.sent() == [] and tool.window("^Imager 1")
+    xdo(tool.display, "key", "Escape")
+    assert wait_until(lambda: not tool.window("^Imager 1"), 5)
+    # Enter and Esc in the main window do nothing; the quit question still ends the tool.
+    xdo(tool.display, "windowactivate", "--sync", tool.host)
+    xdo(tool.display, "key", "Return", "Escape")
+    time.sleep(0.5)
+    assert tool.window("^ZR-47xCL$") and tool.tool.poll() is None
+    xdo(tool.display, "key", "alt+F4")
+    box = wait_until(lambda: tool.window("^ZR-47xCL Control Tool$"), 10)
+    assert box
+    xdo(tool.display, "windowactivate", "--sync", box)
+    xdo(tool.display, "key", "y")
+    assert tool.tool.wait(timeout=20) == 0
+
+
+def xprop(display, window, name):
+    result = subprocess.run(["xprop", "-display", display, "-id", str(window), name],
+                            capture_output=True, text=True, timeout=30)
+    return result.stdout.strip()
+
+
+def test_the_main_window_is_a_normal_window_of_the_desktop_entry_for_the_taskbar(desktop):
+    tool = desktop("ZR-470")
+    window = tool.host
+    assert "_NET_WM_WINDOW_TYPE_NORMAL" in xprop(tool.display, window, "_NET_WM_WINDOW_TYPE")
+    state = xprop(tool.display, window, "_NET_WM_STATE")
+    assert "MODAL" not in state and "SKIP_TASKBAR" not in state, state
+    assert "not found" in xprop(tool.display, window, "WM_TRANSIENT_FOR")
+    entry = (SOURCE_DIR / "packaging" / "com.korvel.ZR47xCLTool.desktop").read_text()
+    wm_class = next(line.split("=", 1)[1] for line in entry.splitlines()
+                    if line.startswith("StartupWMClass="))
+    assert xprop(tool.display, window, "WM_CLASS").endswith(f'"{wm_class}"')
+
+
+def frames(tool, titles):
+    """Outer rectangles (left, top, right, bottom) of the windows with these title patterns."""
+    found = {}
+    for title in titles:
+        window = wait_until(lambda: tool.window(title), 20)
+        assert window, title
+        geometry = xdo(tool.display, "getwindowgeometry", "--shell", window)
+        values = dict(line.split("=") for line in geometry.splitlines())
+        left, top = int(values["X"]), int(values["Y"])
+        found[title] = (left, top, left + int(values["WIDTH"]), top + int(values["HEIGHT"]))
+    return found
+
+
+def test_a_first_start_places_the_windows_side_by_side(desktop):
+    # The module settings hold the port alone, as scripts/run.sh writes them.
+    tool = desktop("ZR-471", settings="comm")
+    titles = ["^ZR-47xCL$", "^About This Control$", "^Communication$", "^Common Control$",
+              "^Imager 1", "^Imager 2"]
+    rectangles = frames(tool, titles)
+    main = rectangles["^ZR-47xCL$"]
+    assert main[0] < 40 and main[1] < 60, main
+    for first in titles:
+        assert rectangles[first][2] <= 1280 and rectangles[first][3] <= 1024, first
+        for second in titles[titles.index(first) + 1:]:
+            a, b = rectangles[first], rectangles[second]
+            apart = a[2] <= b[0] or b[2] <= a[0] or a[3] <= b[1] or b[3] <= a[1]
+            assert apart, (first, a, second, b)
+    settings = tool.settings.read_bytes().decode()
+    assert "[Control - IMG2]" in settings, settings
+
+
+def test_a_display_that_does_not_answer_is_named_in_one_line(tmp_path):
+    runtime = tmp_path / "runtime"
+    runtime.mkdir(mode=0o700)
+    env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY="wayland-gone",
+               HOME=str(tmp_path), XDG_CONFIG_HOME=str(tmp_path / "config"))
+    for name in ("DISPLAY", "QT_QPA_PLATFORM"):
+        env.pop(name, None)
+    result = subprocess.run([str(BIN_DIR / "zr47xcl-tool")], env=env, capture_output=True,
+                            text=True, timeout=60)
+    assert result.returncode == 1, result
+    lines = result.stderr.splitlines()
+    assert len(lines) == 1 and "wayland-gone" in lines[0] and "Wayland" in lines[0], lines

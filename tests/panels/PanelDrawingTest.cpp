@@ -49,7 +49,7 @@ bool Contains(const ControlSpec& outer, const ControlSpec& inner)
     return x > outer.x && x < outer.x + outer.width && y > outer.y && y < outer.y + outer.height;
 }
 
-// The part of a group box inside its frame lines, in its parent's coordinates.
+// The part of a group box inside its frame lines, in its window's coordinates.
 QRect InsideFrame(const QGroupBox& box)
 {
     QStyleOptionGroupBox option;
@@ -59,7 +59,7 @@ QRect InsideFrame(const QGroupBox& box)
     option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     const QRect frame =
         box.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, &box);
-    return frame.adjusted(1, 1, -1, -1).translated(box.pos());
+    return frame.adjusted(1, 1, -1, -1).translated(box.mapTo(box.window(), QPoint(0, 0)));
 }
 
 // Where a control's text has to fit, or an empty string when it has none of its own.
@@ -112,12 +112,15 @@ void CheckPanel(const CDialogOCXBase& panel, const DialogMetrics& metrics)
         if (widget->isHidden() || row.kind == ControlKind::Group)
             continue;
         SCOPED_TRACE(row.id);
+        const QRect placed(widget->mapTo(&panel, QPoint(0, 0)), widget->size());
         for (const ControlSpec& group : controls)
             if (group.kind == ControlKind::Group && Contains(group, row)) {
                 const auto* box = panel.Controls().Get<QGroupBox>(group.id);
-                EXPECT_TRUE(InsideFrame(*box).contains(widget->geometry()))
-                    << widget->geometry().x() << "," << widget->geometry().y() << " "
-                    << widget->width() << "x" << widget->height() << " in " << group.text;
+                EXPECT_TRUE(InsideFrame(*box).contains(placed))
+                    << placed.x() << "," << placed.y() << " " << widget->width() << "x"
+                    << widget->height() << " in " << group.text;
+                // The frame holds it in the window's tree too, which screen readers walk.
+                EXPECT_EQ(widget->parentWidget(), box) << group.text;
             }
         QString text;
         const int room = TextRoom(*widget, text);

@@ -1,0 +1,5 @@
+import pytest
+
+from desktop import desktop_fixture
+
+desktop = pytest.fixture(desktop_fixture)
