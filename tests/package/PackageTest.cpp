@@ -176,7 +176,7 @@ constexpr const zr::members::Member* Find(std::string_view name)
     return nullptr;
 }
 constexpr const zr::members::Member* kAwb = Find("DoIMG1OnePushAWB");
-static_assert(kAwb != nullptr && kAwb->kind == zr::MemberKind::Method);
+static_assert(kAwb->kind == zr::MemberKind::Method); // a missing member fails to compile
 static_assert(kAwb->dispid == zr::members::dispid::kMethodDoIMG1OnePushAWB);
 static_assert(kAwb->argumentCount == 2 && kAwb->type == zr::VarType::I4);
 static_assert(kAwb->arguments[0].direction == zr::members::Direction::Out);
