@@ -122,11 +122,11 @@ void AppendArg(std::string& xml, const char* type, const char* name, const char*
     xml += "/>\n";
 }
 
-// The member's description as the documentation annotation of its element, quoted for XML.
-std::string DocAnnotation(const AutomationMember& m)
+// A description as the documentation annotation of its element, quoted for XML.
+std::string DocAnnotation(std::string_view doc)
 {
     std::string text;
-    for (char c : MemberDoc(m)) {
+    for (char c : doc) {
         if (c == '&')
             text += "&amp;";
         else if (c == '<')
@@ -144,7 +144,7 @@ void AppendMember(std::string& xml, const AutomationMember& m)
     const std::string name(m.Name());
     if (m.kind == MemberKind::Property) {
         xml += "  <property name=\"" + name + "\" type=\"" + BusType(m.type) + "\" access=\"" +
-               (m.readOnly ? "read" : "readwrite") + "\">\n" + DocAnnotation(m);
+               (m.readOnly ? "read" : "readwrite") + "\">\n" + DocAnnotation(MemberDoc(m));
         // The visibility flags change without a notification the bus could follow.
         if (m.special == SpecialOp::PanelVisibility)
             xml += "   <annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" "
@@ -153,10 +153,10 @@ void AppendMember(std::string& xml, const AutomationMember& m)
         return;
     }
     if (m.kind == MemberKind::Event) {
-        xml += "  <signal name=\"" + name + "\">\n" + DocAnnotation(m) + "  </signal>\n";
+        xml += "  <signal name=\"" + name + "\">\n" + DocAnnotation(MemberDoc(m)) + "  </signal>\n";
         return;
     }
-    xml += "  <method name=\"" + name + "\">\n" + DocAnnotation(m);
+    xml += "  <method name=\"" + name + "\">\n" + DocAnnotation(MemberDoc(m));
     for (const AutomationArgument& a : m.Arguments())
         if (a.type != VarType::PtrI4)
             AppendArg(xml, BusType(a.type), a.name, "in");
@@ -175,9 +175,12 @@ std::string InterfaceXml()
     std::string xml = " <interface name=\"" + std::string(kInterface) + "\">\n";
     for (const AutomationMember& m : AutomationMembers())
         AppendMember(xml, m);
-    xml += "  <method name=\"" + std::string(kStopMethod) + "\">\n  </method>\n";
+    xml += "  <method name=\"" + std::string(kStopMethod) + "\">\n" +
+           DocAnnotation("Stops the long operation the caller started, after its restoring "
+                         "steps; the operation's call then ends with its stop error.") +
+           "  </method>\n";
     for (const BusSignalRow& row : BusSignals()) {
-        xml += "  <signal name=\"" + std::string(row.name) + "\">\n";
+        xml += "  <signal name=\"" + std::string(row.name) + "\">\n" + DocAnnotation(row.doc);
         const std::string_view types = row.signature;
         for (size_t i = 0; i < types.size(); ++i)
             AppendArg(xml, std::string(1, types[i]).c_str(), row.argNames[i], nullptr);
