@@ -37,6 +37,8 @@ public:
     int32_t SaveScreenshots(const char*) override { return hresult::kFail; }
     void Release() override { delete this; }
     int32_t Close() override;
+    int32_t SelectPortNamed(const char*) override { return hresult::kOk; }
+    int32_t ShowPortsWindow() override { return hresult::kFail; }
 
 private:
     ~AttachedControl() override = default;

@@ -25,6 +25,7 @@ public:
 
     static constexpr const char* kTitle = "ZR-47xCL";
     static constexpr const char* kAboutEntry = "&About ControlTool...";
+    static constexpr const char* kPortsEntry = "Serial &Ports...";
     static constexpr const char* kQuitQuestion =
         "Are you sure you want to quit the ZR-47xCL control tool ?";
 
