@@ -200,7 +200,7 @@ TEST_F(CommPanelTest, FailedConnectionsAreListedWithThePortItsDeviceAndTheReason
     // The start-up failed before the panel existed: its reason is the list's first line.
     Start(false);
     const QString startup = QString::fromStdString(Control().GetConnectionFailure());
-    EXPECT_TRUE(startup.startsWith("COM1 is /")) << startup;
+    EXPECT_TRUE(startup.startsWith("COM1 is /")) << startup.toStdString();
     EXPECT_EQ(Lines(), QStringList{startup});
 
     // A port chosen in the list that fails is listed before its message box.
@@ -208,7 +208,7 @@ TEST_F(CommPanelTest, FailedConnectionsAreListedWithThePortItsDeviceAndTheReason
     EXPECT_EQ(TakeMessages().size(), 1U);
     const QStringList lines = Lines();
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines.first().startsWith("COM6 is /")) << lines.first();
+    EXPECT_TRUE(lines.first().startsWith("COM6 is /")) << lines.first().toStdString();
     EXPECT_EQ(lines.first().toStdString(), Control().GetConnectionFailure());
 }
 
