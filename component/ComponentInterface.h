@@ -19,7 +19,7 @@ namespace zr
 // The interface name a caller passes to DllGetClassObject for IXKorvelCamClassFactory. The
 // trailing number changes whenever one of these interfaces changes, so a program built against
 // other headers is refused (kNoInterface) instead of calling through a mismatched table.
-inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.2";
+inline constexpr const char* kClassFactoryInterface = "zr.IXKorvelCamClassFactory.3";
 
 // Receives what an automation object reports. Calls arrive synchronously on the caller's thread,
 // from inside the Invoke or Start call that caused them.
@@ -116,6 +116,14 @@ public:
     // box. Afterwards Invoke fails with kUnexpected; Release() still has to be called. Release()
     // alone closes the same way without telling.
     virtual int32_t Close() = 0;
+
+    // Before Start: as SelectPort, with the port as users name it: COM1..COM16, CL:N, or the
+    // device path of a COM port (the first COM port that leads to that device through the module
+    // settings). kOk, or kFail with ErrorDescription() saying why.
+    virtual int32_t SelectPortNamed(const char* name) = 0;
+    // Shows the serial ports window over the control's window, where the user chooses the device
+    // each COM port leads to; returns once it is closed. kOk, or kFail without a window.
+    virtual int32_t ShowPortsWindow() = 0;
 
 protected:
     virtual ~IXKorvelCamObject() = default;

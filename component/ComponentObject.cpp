@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 
+#include "comm/ComPortMap.h"
+#include "comm/PortName.h"
 #include "component/BoundaryCalls.h"
 
 namespace zr
@@ -117,6 +120,30 @@ void CXKorvelCamObject::Publish()
     }
     if (!watch_)
         publication_.reset(); // nothing would serve it
+}
+
+int32_t CXKorvelCamObject::SelectPortNamed(const char* name)
+{
+    if (!session_ || name == nullptr)
+        return hresult::kFail;
+    CXKorvelCamCtrl& control = session_->control;
+    const std::optional<PortChoice> choice =
+        ResolvePort(name, ComPortMap(control.Settings()), lastError_);
+    if (!choice)
+        return hresult::kFail;
+    control.SelectCommPort(choice->commClass, choice->port);
+    return hresult::kOk;
+}
+
+int32_t CXKorvelCamObject::ShowPortsWindow()
+{
+    if (!window_)
+        return hresult::kFail;
+    try {
+        return window_->ShowPortsWindow() == 0 ? hresult::kOk : hresult::kFail;
+    } catch (const std::exception&) {
+        return hresult::kFail;
+    }
 }
 
 void CXKorvelCamObject::SetScreenshotFolder(const char* dir)

@@ -43,6 +43,8 @@ public:
     void SetProgress(IXKorvelCamProgress* progress) override;
     void Release() override;
     int32_t Close() override;
+    int32_t SelectPortNamed(const char* name) override;
+    int32_t ShowPortsWindow() override;
 
 private:
     // One receiver with its connections to the dispatch's events and the control's log.

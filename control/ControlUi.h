@@ -107,6 +107,10 @@ public:
     // A modal message box with an OK button; returns once it is closed.
     virtual void ShowMessageBox(const std::string& text, const std::string& caption,
                                 MessageIcon icon) = 0;
+    // Whether a message box carries the system's detail of a failed connection (the port, its
+    // device and the reason) beside its text. The headless interface says no: its program
+    // prints that detail on a line of its own.
+    virtual bool ShowsFailureDetail() const { return false; }
 
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;

@@ -24,6 +24,8 @@ public:
     // Renders every panel (shown or not), the progress window and the property page to
     // `folder`/<settings section>.png. 0 when every picture was written.
     virtual int SaveScreenshots(const std::string& folder) = 0;
+    // Shows the serial ports window and returns once it is closed; 0, or 1 without one.
+    virtual int ShowPortsWindow() { return 1; }
     // Serves `source` from the window system's event loop, on the control's thread, for as long
     // as the returned watch lives; the source is busy while an operation of the window holds
     // the control. nullptr when the window cannot serve it.

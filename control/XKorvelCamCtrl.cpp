@@ -136,9 +136,13 @@ int CXKorvelCamCtrl::OnCreate()
 {
     windowCreated_ = true;
     const int result = ConnectCamera(GetCommClass(), GetCommPort(), /*notify=*/false);
-    if (result != 0)
-        ui_->ShowMessageBox(GetResultText(result) + kStartupFailure, identity::kApplicationName,
-                            MessageIcon::Error);
+    if (result != 0) {
+        // The code's sentence, then where the port leads and why it failed, as the system says.
+        std::string text = GetResultText(result);
+        if (ui_->ShowsFailureDetail() && !connectionFailure_.empty())
+            text += "\r\n\r\n" + connectionFailure_;
+        ui_->ShowMessageBox(text + kStartupFailure, identity::kApplicationName, MessageIcon::Error);
+    }
     CreatePanels(-1);
     return 0;
 }

@@ -49,6 +49,8 @@ CControlDialog::CControlDialog(CXKorvelZR47xCL control, QuitQuestion askQuit)
     setFont(metrics.Font());
     setFixedSize(DialogUnitsToPixels(metrics, kClientWidthUnits, kClientHeightUnits));
     contextMenu_.addAction(kAboutEntry, this, &CControlDialog::ShowAboutPanel);
+    // Which device each COM port leads to, chosen in a window instead of the settings file.
+    contextMenu_.addAction(kPortsEntry, this, [this] { control_.ShowPortsWindow(); });
     reportSettingsProblem = [](const std::string& problem) {
         QMessageBox::warning(nullptr, kTitle, QString::fromLocal8Bit(problem));
     };

@@ -28,6 +28,7 @@ public:
     static constexpr int kClientWidthUnits = 94;
     static constexpr int kClientHeightUnits = 15;
     static constexpr const char* kAboutEntry = "&About ControlTool...";
+    static constexpr const char* kPortsEntry = "Serial &Ports...";
     static constexpr const char* kQuitQuestion =
         "Are you sure you want to quit the ZR-47xCL control tool ?";
 

@@ -141,6 +141,21 @@ void CXKorvelZR47xCL::SelectPort(int32_t commClass, int32_t port)
         object_->SelectPort(commClass, port);
 }
 
+std::string CXKorvelZR47xCL::SelectPortNamed(const std::string& name)
+{
+    if (!object_)
+        return "no control";
+    if (object_->SelectPortNamed(name.c_str()) != hresult::kOk)
+        return object_->ErrorDescription();
+    return {};
+}
+
+void CXKorvelZR47xCL::ShowPortsWindow()
+{
+    if (object_)
+        object_->ShowPortsWindow();
+}
+
 void CXKorvelZR47xCL::SetProgress(IXKorvelCamProgress* progress)
 {
     if (object_)

@@ -63,6 +63,11 @@ public:
     // The start-up uses this communication class and port instead of the remembered ones, and
     // remembers them at the end. Call before CreateControlWindow.
     void SelectPort(int32_t commClass, int32_t port);
+    // The same with the port as users name it (COM1..COM16, CL:N or a COM port's device path).
+    // Empty, or why the name leads to no port.
+    std::string SelectPortNamed(const std::string& name);
+    // Shows the control's serial ports window; returns once it is closed.
+    void ShowPortsWindow();
     // The receiver of the control's progress and stop requests (see IXKorvelCamProgress); it
     // must outlive the control. Call before CreateControlWindow, so the start-up uses it too.
     void SetProgress(IXKorvelCamProgress* progress);

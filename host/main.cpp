@@ -44,20 +44,25 @@ buttons and the panels they open. The control component is found through the cla
 registration: the user's ${XDG_DATA_HOME:-$HOME/.local/share}/xkorvel/classes.ini
 (zr47xcl-regsvr writes it) first, then xkorvel/classes.ini under each folder of $XDG_DATA_DIRS
 (default /usr/local/share:/usr/share; the package registers it there for every user). Without
-a registration the tool says so and ends. Right-click the window for the about entry. Closing
-the window asks before the tool quits; minimising it hides the floating panels.
+a registration the tool says so and ends. Right-click the window for the about entry and the
+serial ports window. Closing the window asks before the tool quits; minimising it hides the
+floating panels.
 
 Options:
-  --port PORT         start up on PORT instead of the remembered port: COM1..COM16, or CL:N
-                      (port index N of the Camera Link class); remembered at the end
+  --port PORT         start up on PORT instead of the remembered port: COM1..COM16, CL:N
+                      (port index N of the Camera Link class), or the device path of a COM
+                      port (/dev/ttyUSB0; the first COM port that leads to it, see "Serial
+                      Ports..." in the window's menu); remembered at the end
   --screenshot DIR    render the main window to DIR/Main.png and every panel (shown or not),
-                      the progress window and the property page to DIR/<section>.png, then
+                      the progress window, the property page and the serial ports window
+                      (Ports.png) to DIR/<section>.png, then
                       exit. The start-up connection attempt runs as usual; a message box it
                       shows is rendered to DIR/Message-<n>.png and dismissed. Drawn on the
                       offscreen platform, whatever DISPLAY says.
   --dismiss-messages DIR
                       for unattended runs: every message box of the control is rendered to
-                      DIR/Message-<n>.png and dismissed at once instead of waiting for a user
+                      DIR/Message-<n>.png, its text written to DIR/Message-<n>.txt, and
+                      dismissed at once instead of waiting for a user
   --report-first-paint
                       print "first-paint <ns>" on stdout once the window has been painted
                       (the monotonic clock in nanoseconds; for the start-up benchmark)
@@ -73,36 +78,24 @@ Exit status: 0 on success, 1 without a display or with one that cannot be opened
 2 for a usage error, 130 after a signal.
 )";
 
-// A communication class and port chosen on the command line.
-struct PortChoice {
-    int32_t commClass;
-    int32_t port;
-};
-
-// "COM1".."COM16" (class 0) or "CL:N" (class 1), any letter case, as the command line takes them.
-std::optional<PortChoice> ParsePort(std::string text)
+// "COM1".."COM16" or "CL:N" in any letter case, or a device path: what --port takes. Which port
+// a device path names is for the control to say, from its module settings.
+bool LooksLikePort(std::string text)
 {
+    if (text.starts_with('/'))
+        return true;
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    auto number = [](const std::string& digits) -> std::optional<int32_t> {
-        if (digits.empty() || digits.size() > 4 ||
-            digits.find_first_not_of("0123456789") != std::string::npos)
-            return std::nullopt;
-        return std::stoi(digits);
-    };
-    if (text.starts_with("COM")) {
-        const std::optional<int32_t> n = number(text.substr(3));
-        if (n && *n >= 1 && *n <= 16)
-            return PortChoice{0, *n - 1};
-    } else if (text.starts_with("CL:")) {
-        if (const std::optional<int32_t> n = number(text.substr(3)))
-            return PortChoice{1, *n};
-    }
-    return std::nullopt;
+    const bool com = text.starts_with("COM"), cl = text.starts_with("CL:");
+    const std::string digits = text.substr(com || cl ? 3 : 0);
+    if ((!com && !cl) || digits.empty() || digits.size() > 4 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    return cl || (std::stoi(digits) >= 1 && std::stoi(digits) <= 16);
 }
 
 struct Options {
-    std::optional<PortChoice> port;
+    std::optional<std::string> port;
     std::optional<std::string> screenshotFolder;
     std::optional<std::string> messageFolder;
     bool reportFirstPaint = false;
@@ -116,9 +109,11 @@ std::optional<Options> ParseOptions(int argc, char** argv)
         const std::string arg = argv[i];
         const bool folderFollows = i + 1 < argc;
         if (arg == "--port" && folderFollows) {
-            options.port = ParsePort(argv[++i]);
-            if (!options.port) {
-                std::fprintf(stderr, "zr47xcl-tool: --port needs COM1..COM16 or CL:N, got '%s'\n",
+            options.port = argv[++i];
+            if (!LooksLikePort(*options.port)) {
+                std::fprintf(stderr,
+                             "zr47xcl-tool: --port needs COM1..COM16, CL:N or a device path, "
+                             "got '%s'\n",
                              argv[i]);
                 return std::nullopt;
             }
@@ -305,8 +300,13 @@ int main(int argc, char** argv)
     control.SetProgress(&pump);
     if (messageFolder)
         control.SetScreenshotFolder(*messageFolder);
-    if (options->port)
-        control.SelectPort(options->port->commClass, options->port->port);
+    if (options->port) {
+        const std::string why = control.SelectPortNamed(*options->port);
+        if (!why.empty() && control.HasControl()) {
+            std::fprintf(stderr, "zr47xcl-tool: --port: %s\n", why.c_str());
+            return kExitUsage;
+        }
+    }
     zr::CControlDialog dialog(std::move(control), zr::AskQuitWithMessageBox);
     if (messageFolder) // nobody to answer a message box
         dialog.reportSettingsProblem = [](const std::string& problem) {

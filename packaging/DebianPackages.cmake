@@ -35,6 +35,17 @@ foreach(pair IN ITEMS Runtime:zr47xcl Python:python3-zr47xcl Development:libzr47
         COMPONENT ${component} EXCLUDE_FROM_ALL)
 endforeach()
 
+# lintian's overrides, each with the reason it does not apply.
+foreach(pair IN ITEMS Runtime:zr47xcl Python:python3-zr47xcl)
+    string(REPLACE ":" ";" pair ${pair})
+    list(GET pair 0 component)
+    list(GET pair 1 package)
+    install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/debian/${package}/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${package}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+        COMPONENT ${component} EXCLUDE_FROM_ALL)
+endforeach()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zr47xcl)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

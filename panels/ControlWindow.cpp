@@ -5,6 +5,7 @@
 #include <QProgressBar>
 
 #include "control/XKorvelCamCtrl.h"
+#include "panels/DialogPorts.h"
 #include "panels/DialogProgress.h"
 #include "panels/XKorvelCamPropPage.h"
 
@@ -107,7 +108,17 @@ int CControlWindow::SaveScreenshots(const QString& folder)
 
     CXKorvelCamPropPage page(control_, environment_.metrics);
     saved = SavePicture(page, dir, "PropertyPage") && saved;
+
+    CDialogPorts ports(control_.Settings(), environment_.metrics, this);
+    saved = SavePicture(ports, dir, "Ports") && saved;
     return saved ? 0 : 1;
+}
+
+int CControlWindow::ShowPortsWindow()
+{
+    CDialogPorts ports(control_.Settings(), environment_.metrics, window());
+    ports.exec();
+    return 0;
 }
 
 } // namespace zr

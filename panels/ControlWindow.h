@@ -30,6 +30,8 @@ public:
     // Renders the host's window with the main panel, every other panel (shown or not), the
     // progress window and the property page to `folder`/<section>.png. 0 on success.
     int SaveScreenshots(const QString& folder);
+    // The serial ports window, modal over the host's window; 0 once it is closed.
+    int ShowPortsWindow();
 
     QSize sizeHint() const override;
     PanelEnvironment& Environment() { return environment_; }

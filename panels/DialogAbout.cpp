@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <string_view>
 
 #include "control/Identities.h"
 #include "control/XKorvelCamCtrl.h"
@@ -23,8 +24,10 @@ namespace
 using enum ControlKind;
 using enum CDialogAbout::ControlId;
 
-constexpr const char* kWebAddress = "www.korvel.example";
-constexpr const char* kDownloadPage = "https://www.korvel.example/downloads";
+// The project's home page, as the packages name it; the link shows it without its scheme.
+constexpr std::string_view kHomePage = ZR_HOMEPAGE;
+constexpr std::string_view kWebAddress = kHomePage.substr(kHomePage.find("//") + 2);
+constexpr const char* kDownloadPage = ZR_HOMEPAGE "/downloads";
 
 // clang-format off
 constexpr ControlSpec kControls[] = {
@@ -32,7 +35,7 @@ constexpr ControlSpec kControls[] = {
     {kTitle,         TextNoWrap,    79,   7, 183,  8, "",                                               nullptr,                         {}},
     {kVersion,       TextNoWrap,    79,  15, 183,  8, "",                                               nullptr,                         {}},
     {kNotice,        TextNoWrap,    79,  23, 201,  8, "Copyright (C) Korvel. All rights reserved.",     nullptr,                         {}},
-    {kWebLink,       Link,          79,  34,  72,  8, kWebAddress,                                      nullptr,                         {}},
+    {kWebLink,       Link,          79,  34,  72,  8, kWebAddress.data(),                               nullptr,                         {}},
     {kDataGroup,     Group,          7,  43, 285, 71, "Camera Data",                                    nullptr,                         {}},
     {kModelLabel,    TextRight,     17,  54,  55, 12, "Model Name",                                     nullptr,                         {}},
     {kModel,         ReadOnlyEdit,  76,  54,  74, 12, nullptr,                                          nullptr,                         {kModelLabel}},
@@ -57,8 +60,6 @@ constexpr ControlSpec kControls[] = {
 // clang-format on
 
 constexpr const char* kFamily = "ZR-47xCL";
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 30;
 constexpr int kTipWidth = 200;
 
 } // namespace
@@ -90,8 +91,7 @@ CDialogAbout::CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
     Controls().Get<CLabel>(kManualLink)->SetLinkTarget(kDownloadPage);
 
     Controls().Get<QLabel>(kTitle)->setText(QString("%1 Camera Control Tool").arg(kFamily));
-    Controls().Get<QLabel>(kVersion)->setText(
-        QString::asprintf("Version %d.%02d (x64)", kVersionMajor, kVersionMinor));
+    Controls().Get<QLabel>(kVersion)->setText(VersionLine(ZR_VERSION));
 
     // The help documents are the PDF files of the current folder.
     auto* files = Controls().Get<QComboBox>(kHelpFiles);
@@ -115,6 +115,15 @@ CDialogAbout::CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
     for (int32_t row : {P_ID, P_MD, P_UD, P_VN, P_PV})
         ReadRow(row);
     CopyToControls();
+}
+
+QString CDialogAbout::VersionLine(const QString& version)
+{
+    // "1.30" is major 1, minor 30, as --version prints it.
+    const QStringList parts = version.split('.');
+    const int major = parts.value(0).toInt();
+    const int minor = parts.value(1).toInt();
+    return QString::asprintf("Version %d.%02d (x64)", major, minor);
 }
 
 QString CDialogAbout::FormatVersion(int32_t hundredths)

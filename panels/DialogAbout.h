@@ -51,6 +51,8 @@ public:
     };
 
     static const DialogLayout& Layout();
+    // The version line for the project's version ("1.30" gives "Version 1.30 (x64)").
+    static QString VersionLine(const QString& version);
 
     CDialogAbout(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner, PanelEnvironment& environment,
                  QWidget* parent);

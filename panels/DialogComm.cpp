@@ -1,8 +1,10 @@
 #include "panels/DialogComm.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -155,6 +157,8 @@ CDialogComm::CDialogComm(const PanelSpec& panelSpec, CXKorvelCamCtrl& owner,
     PortList()->setCurrentIndex(owner.GetCommPort());
     FillAreas();
     ShowCurrentArea(FromControlText(owner.GetCurrentAreaText()));
+    // A start-up that failed before this panel existed is listed now.
+    AddConnectionFailure();
 
     // The same subscription to the communication log as every other reader of it.
     commLog_ = ScopedConnection<const std::string&, bool>(
@@ -317,14 +321,30 @@ void CDialogComm::SelectCategory(int index)
     // A new class always starts on its first port.
     FillPorts(index);
     PortList()->setCurrentIndex(0);
-    Owner().ReportResult(-1, Owner().ConnectCamera(index, 0, true));
+    ConnectFromLists(index, 0);
 }
 
 void CDialogComm::SelectPort(int index)
 {
     if (index < 0)
         return;
-    Owner().ReportResult(-1, Owner().ConnectCamera(CategoryList()->currentIndex(), index, true));
+    ConnectFromLists(CategoryList()->currentIndex(), index);
+}
+
+void CDialogComm::ConnectFromLists(int32_t commClass, int32_t port)
+{
+    const int result = Owner().ConnectCamera(commClass, port, true);
+    // Listed first: the report of a failure ends the handling with its message box.
+    if (result != 0)
+        AddConnectionFailure();
+    Owner().ReportResult(-1, result);
+}
+
+void CDialogComm::AddConnectionFailure()
+{
+    const std::string& failure = Owner().GetConnectionFailure();
+    if (!Owner().CheckOnline() && !failure.empty())
+        AddMessage(QString::fromLocal8Bit(failure));
 }
 
 void CDialogComm::AutoSelect()
@@ -485,7 +505,11 @@ QString CDialogComm::ChooseFileWithDialog(FileRequest request)
     if (fileDialog == nullptr)
         return {};
     // A save dialog asks before overwriting; an open dialog takes only a file that exists.
-    QFileDialog dialog(this, QString(), QString(), fileDialog->filter);
+    // In the current folder, unless that is one the user cannot write to (the help folder the
+    // desktop entry starts the tool in): then in the home folder.
+    const QString start =
+        QFileInfo(QDir::currentPath()).isWritable() ? QString() : QDir::homePath();
+    QFileDialog dialog(this, QString(), start, fileDialog->filter);
     dialog.setAcceptMode(fileDialog->save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(fileDialog->save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(fileDialog->suffix);

@@ -94,6 +94,11 @@ public:
 
     // A message line: CR and LF removed, added on top, the oldest dropped beyond kMaxMessages.
     void AddMessage(const QString& text);
+    // Lists why the last connection attempt failed (the port, its device and the system's
+    // reason) while the camera is offline; nothing after a success.
+    void AddConnectionFailure();
+    // Connects on `port` of `commClass` as the lists ask; a failure is listed, then reported.
+    void ConnectFromLists(int32_t commClass, int32_t port);
     // Writes the message list to `path`, oldest line first, each ended by CR LF. The file is
     // replaced only once it has been written completely; false when that failed.
     bool WriteMessages(const QString& path) const;

@@ -26,6 +26,7 @@ public:
     {
         return window_ ? window_->SaveScreenshots(QString::fromLocal8Bit(folder)) : 1;
     }
+    int ShowPortsWindow() override { return window_ ? window_->ShowPortsWindow() : 1; }
     std::unique_ptr<EventSourceWatch> Watch(EventSource& source) override
     {
         return window_ ? WatchEventSource(source, window_.data()) : nullptr;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <cstdio>
 #include <vector>
@@ -46,7 +47,12 @@ void QtControlUi::ShowMessageBox(const std::string& text, const std::string& cap
     if (!screenshotFolder_.isEmpty()) {
         // Nobody is there to answer: the box is drawn to a file and dismissed.
         box.adjustSize();
-        box.grab().save(QDir(screenshotFolder_).filePath(QString("Message-%1.png").arg(messages_)));
+        const QDir folder(screenshotFolder_);
+        box.grab().save(folder.filePath(QString("Message-%1.png").arg(messages_)));
+        // Its text beside the picture, for whoever checks the run afterwards.
+        QFile textFile(folder.filePath(QString("Message-%1.txt").arg(messages_)));
+        if (textFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            textFile.write(body.toUtf8() + '\n');
         return;
     }
     box.exec();

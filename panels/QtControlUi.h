@@ -24,6 +24,7 @@ public:
                                        Panel* parent) override;
     void ShowMessageBox(const std::string& text, const std::string& caption,
                         MessageIcon icon) override;
+    bool ShowsFailureDetail() const override { return true; }
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;

@@ -17,7 +17,8 @@ build=${ZR_PACKAGE_BUILD_DIR:-$root/build-package}
 
 scripts/setup.sh --packaging
 # Debian's hardening flags (fortified functions, stack protector, read-only relocations, immediate
-# binding), as dpkg-buildpackage would set them.
+# binding), as dpkg-buildpackage would set them; Debian leaves immediate binding out unless asked.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+bindnow
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \

@@ -9,7 +9,8 @@ set -euo pipefail
 # Building and running: compiler and build tools, the Python module's build, the panels and
 # zr47xcl-tool (Qt 6 Widgets, SVG pictures, the X11 and Wayland platform plugins, Tahoma; the X
 # connection library through which the tool checks its display before Qt opens it).
-packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
+# groff renders the manual pages as PDF for the tool's help folder.
+packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev groff
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxkbcommon-x11-0 fonts-wine libxcb1-dev
     # The control on the session bus (sdbus-c++).
     libsdbus-c++-dev)

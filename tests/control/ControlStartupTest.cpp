@@ -97,6 +97,24 @@ TEST(ControlStartup, FirstRunWithoutCameraBuildsMonochromePanelsAndShowsTheMessa
     EXPECT_TRUE(control.IsModified());
 }
 
+TEST(ControlStartup, AWindowedStartupMessageNamesThePortItsDeviceAndTheReason)
+{
+    // A user interface whose boxes carry detail gets the port, its device and the system's
+    // reason between the code's sentence and the start-up's; the headless one the sentence only.
+    for (const bool detail : {true, false}) {
+        ControlTestBed bed;
+        bed.ui.SetShowsFailureDetail(detail);
+        CXKorvelCamCtrl& control = bed.MakeControl();
+        control.OnCreate();
+        const std::string failure = control.GetConnectionFailure();
+        EXPECT_TRUE(failure.starts_with("COM1 is /")) << failure;
+        ASSERT_EQ(bed.ui.Messages().size(), 1u);
+        const std::string sentence = GetErrorString(LINK_CANNOT_USE_PORT);
+        EXPECT_EQ(bed.ui.Messages()[0].text, detail ? sentence + "\r\n\r\n" + failure + kStartupTail
+                                                    : sentence + kStartupTail);
+    }
+}
+
 TEST(ControlStartup, NoCameraKeepsThePreviousImagerTypesAndNormalisesFlags)
 {
     ControlTestBed bed;

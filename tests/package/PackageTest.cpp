@@ -89,6 +89,25 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
         EXPECT_TRUE(Exists(icon)) << icon;
     }
 
+    // The help folder: the manual pages and the user guide (with the panels' pictures) as PDF,
+    // and the desktop entry starts the tool there, so the about panel lists them.
+    const std::string help = kPrefix + "/" + ZR_INSTALL_DATADIR + "/zr47xcl/help";
+    for (const char* name : {"zr47xcl-tool.pdf", "zr47xcl.pdf", "zr47xcl-sim.pdf",
+                             "zr47xcl-regsvr.pdf", "zr47xcl-user-guide.pdf"}) {
+        const std::string pdf = TempDir::ReadFile(root.Path() + help + "/" + name);
+        EXPECT_TRUE(pdf.starts_with("%PDF-")) << name;
+        if (std::string(name) == "zr47xcl-user-guide.pdf")
+            EXPECT_GT(pdf.size(), 100000u) << "the guide's pictures";
+    }
+    EXPECT_NE(TempDir::ReadFile(desktop).find("\nPath=" + help + "\n"), std::string::npos);
+    // Every program and library binds its symbols at load time (no lazy binding).
+    for (const std::string binary :
+         {"/bin/zr47xcl", "/bin/zr47xcl-tool", "/bin/zr47xcl-sim",
+          "/" + std::string(ZR_INSTALL_LIBDIR) + "/libXKorvelZR47xCL.so.1"}) {
+        r = RunProgram("/usr/bin/readelf", {"--dynamic", prefix + binary}, {});
+        EXPECT_NE(r.out.find("BIND_NOW"), std::string::npos) << binary << r.out;
+    }
+
     // The command line, installed, against the simulator.
     test::SimProgram sim(user.File("camera"), {});
     ASSERT_FALSE(sim.DevicePath().empty());

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -123,6 +124,21 @@ TEST(AboutPanel, HelpFilesAndLinks)
     about->ViewHelpFile();
     EXPECT_EQ(panels.opened, QStringList{"a-guide.pdf"});
     QDir::setCurrent(previous);
+}
+
+TEST(AboutPanel, VersionAndWebLinkAreTheProjects)
+{
+    EXPECT_EQ(CDialogAbout::VersionLine("1.30"), "Version 1.30 (x64)");
+    EXPECT_EQ(CDialogAbout::VersionLine("2.5"), "Version 2.05 (x64)");
+    PanelTestBed panels;
+    panels.StartOffline();
+    auto* about = panels.PanelAs<CDialogAbout>(PANEL_ABOUT);
+    ASSERT_NE(about, nullptr);
+    // The version --version prints, and the home page the packages name.
+    EXPECT_EQ(about->Controls().Get<QLabel>(CDialogAbout::kVersion)->text(),
+              CDialogAbout::VersionLine(ZR_VERSION));
+    const QString home = ZR_HOMEPAGE;
+    EXPECT_EQ("https://" + about->Controls().Get<QLabel>(CDialogAbout::kWebLink)->text(), home);
 }
 
 } // namespace

@@ -78,6 +78,8 @@ TEST_F(CommPanelTest, MessageListJoinsLinesKeepsTheNewest512AndWritesThemOldestF
     Start(false);
     const std::string path = bed.dir.File("log.txt");
     chosenFile = QString::fromStdString(path);
+    // The failed start-up's line goes first.
+    Click(C::kClear);
 
     // An empty list gives an empty file.
     Click(C::kWriteLog);
@@ -193,6 +195,23 @@ TEST_F(CommPanelTest, NewCategoryStartsOnItsFirstPort)
     EXPECT_TRUE(Control().CheckOnline());
     EXPECT_EQ(panel->Text(C::kLineText)->text(), "Online");
     EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(CommPanelTest, FailedConnectionsAreListedWithThePortItsDeviceAndTheReason)
+{
+    // The start-up failed before the panel existed: its reason is the list's first line.
+    Start(false);
+    const QString startup = QString::fromStdString(Control().GetConnectionFailure());
+    EXPECT_TRUE(startup.startsWith("COM1 is /")) << startup.toStdString();
+    EXPECT_EQ(Lines(), QStringList{startup});
+
+    // A port chosen in the list that fails is listed before its message box.
+    Choose(panel->PortList(), 5);
+    EXPECT_EQ(TakeMessages().size(), 1U);
+    const QStringList lines = Lines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines.first().startsWith("COM6 is /")) << lines.first().toStdString();
+    EXPECT_EQ(lines.first().toStdString(), Control().GetConnectionFailure());
 }
 
 TEST_F(CommPanelTest, TransferIndicatorStaysUntilItsTimerFires)

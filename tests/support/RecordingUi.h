@@ -44,6 +44,7 @@ public:
     std::unique_ptr<ProgressWindow> CreateProgressWindow(const std::string& caption) override;
     bool HasMainWindow() const override { return hasMainWindow_; }
     void EnableMainWindow(bool enable) override;
+    bool ShowsFailureDetail() const override { return showsDetail_; }
 
     // Journals "event NAME" for every event the control's notifications fire, until
     // StopListening(), which must come before the control goes.
@@ -52,6 +53,7 @@ public:
 
     // Set-up.
     void SetHasMainWindow(bool has) { hasMainWindow_ = has; }
+    void SetShowsFailureDetail(bool shows) { showsDetail_ = shows; }
     // The progress window reports a cancel from its n-th query on (0: never).
     void CancelAtQuery(int n) { cancelAt_ = n; }
 
@@ -72,6 +74,7 @@ private:
     ScopedConnection<StatusChange> statusConnection_;
     ScopedConnection<int32_t> parameterConnection_;
     bool hasMainWindow_ = false;
+    bool showsDetail_ = false;
     int cancelAt_ = 0;
     int cancelQueries_ = 0;
 
