@@ -96,13 +96,15 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
                              "zr47xcl-regsvr.pdf", "zr47xcl-user-guide.pdf"}) {
         const std::string pdf = TempDir::ReadFile(root.Path() + help + "/" + name);
         EXPECT_TRUE(pdf.starts_with("%PDF-")) << name;
-        if (std::string(name) == "zr47xcl-user-guide.pdf")
+        if (std::string(name) == "zr47xcl-user-guide.pdf") {
             EXPECT_GT(pdf.size(), 100000u) << "the guide's pictures";
+        }
     }
     EXPECT_NE(TempDir::ReadFile(desktop).find("\nPath=" + help + "\n"), std::string::npos);
     // Every program and library binds its symbols at load time (no lazy binding).
     for (const std::string binary :
-         {"/bin/zr47xcl", "/bin/zr47xcl-tool", "/bin/zr47xcl-sim",
+         {std::string("/bin/zr47xcl"), std::string("/bin/zr47xcl-tool"),
+          std::string("/bin/zr47xcl-sim"),
           "/" + std::string(ZR_INSTALL_LIBDIR) + "/libXKorvelZR47xCL.so.1"}) {
         r = RunProgram("/usr/bin/readelf", {"--dynamic", prefix + binary}, {});
         EXPECT_NE(r.out.find("BIND_NOW"), std::string::npos) << binary << r.out;
