@@ -126,7 +126,7 @@ int32_t CXKorvelCamObject::SelectPortNamed(const char* name)
 {
     if (!session_ || name == nullptr)
         return hresult::kFail;
-    CXKorvelCamCtrl& control = session_->control;
+    CXKorvelCamCtrl& control = session_->Control();
     const std::optional<PortChoice> choice =
         ResolvePort(name, ComPortMap(control.Settings()), lastError_);
     if (!choice)
