@@ -102,7 +102,7 @@ TEST(Package, InstallIntoRootAndRunWhatWasInstalled)
     }
     EXPECT_NE(TempDir::ReadFile(desktop).find("\nPath=" + help + "\n"), std::string::npos);
     // Every program and library binds its symbols at load time (no lazy binding).
-    for (const std::string binary :
+    for (const std::string& binary :
          {std::string("/bin/zr47xcl"), std::string("/bin/zr47xcl-tool"),
           std::string("/bin/zr47xcl-sim"),
           "/" + std::string(ZR_INSTALL_LIBDIR) + "/libXKorvelZR47xCL.so.1"}) {

@@ -50,11 +50,14 @@ TEST(PanelAccessibility, EveryControlIsNamedFromItsLayoutAndKeepsItsName)
         SCOPED_TRACE(model);
         ControlPanelTestBed bed;
         bed.Start(model);
-        for (int32_t index = PANEL_MAIN; index <= PANEL_IMAGER2; ++index)
-            for (QWidget* widget : bed.Panel(index).findChildren<QWidget*>())
-                if (Operated(widget))
+        for (int32_t index = PANEL_MAIN; index <= PANEL_IMAGER2; ++index) {
+            for (QWidget* widget : bed.Panel(index).findChildren<QWidget*>()) {
+                if (Operated(widget)) {
                     EXPECT_FALSE(NameOf(widget).trimmed().isEmpty())
                         << index << " " << widget->metaObject()->className();
+                }
+            }
+        }
     }
 
     // ZR-470: imager 1 is a colour one.
