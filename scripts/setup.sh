@@ -27,7 +27,10 @@ for purpose in "$@"; do
             man-db xvfb xauth libx11-dev openbox xdotool
             # The bus tests start a private session bus and check it with busctl and the
             # Python binding of the D-Bus library.
-            dbus-daemon systemd python3-dbus "${packaging[@]}") ;;
+            dbus-daemon systemd python3-dbus
+            # The web page's tests: headless chromium driven through chromedriver, and a
+            # self-signed certificate for the TLS listener.
+            chromium chromium-driver python3-selenium openssl "${packaging[@]}") ;;
     --packaging) packages+=("${packaging[@]}") ;;
     *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
     esac

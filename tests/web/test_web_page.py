@@ -8,7 +8,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
-from conftest import BIN_DIR
+from webstack import BIN_DIR
 
 WAIT = 10  # seconds; the paced line needs a few of them for a read-all
 

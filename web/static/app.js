@@ -77,6 +77,7 @@ class CameraPage {
         await this.stream.ready;
         await this.readValues();
         document.body.dataset.ready = "true";
+        performance.mark("camera-ready");
     }
 
     async readValues() {
@@ -106,9 +107,12 @@ class CameraPage {
         }
     }
 
+    // A change reported by the stream, shown, then announced on the document for scripts that
+    // automate the page.
     changed({name, value, enabled}) {
         if (name !== undefined) this.showMemberValue(name, value);
         this.showEnablement(enabled || {});
+        document.dispatchEvent(new CustomEvent("camera-change", {detail: {name, value}}));
     }
 
     showOnline(online) {
