@@ -27,6 +27,10 @@ async function answer(response) {
     } catch {
         body = null;
     }
+    if (response.status === 401 && !response.url.endsWith("/login")) {
+        // The session ended (logged out elsewhere, or the server restarted): log in again.
+        location.replace("/login");
+    }
     if (!response.ok) {
         const error = (body && body.error) || {};
         throw new ApiError(response.status, error.code || "",

@@ -87,7 +87,7 @@ class CameraPage {
         }
         this.showEnablement(state.enabled || {});
         this.showOnline(state.online);
-        if (state.busy) this.operation.begin("");
+        if (state.busy) this.operation.running();
     }
 
     control(name) {
@@ -178,6 +178,7 @@ class CameraPage {
     }
 
     wire() {
+        this.form.addEventListener("submit", (event) => event.preventDefault());
         this.form.addEventListener("input", (event) => {
             if (event.target.name) event.target.dataset.editing = "true";
         });

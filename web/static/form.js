@@ -83,8 +83,13 @@ function settingRow(member) {
     control.dataset.kind = member.control;
     control.dataset.type = member.type;
     if (member.readOnly) {
+        // Read-only fields stay focusable, so keyboard and screen-reader users can read them.
         control.dataset.readOnly = "true";
-        control.disabled = true;
+        if (control.tagName === "INPUT" && control.type !== "checkbox") {
+            control.readOnly = true;
+        } else {
+            control.disabled = true;
+        }
     }
     const label = element("label", {for: control.id}, labelFor(member.name));
     label.title = member.name;
@@ -183,6 +188,6 @@ export function valueOf(control) {
 
 // Enables a control as the parameter table's conditions say; read-only members stay disabled.
 export function showEnabled(control, enabled) {
-    control.disabled = !enabled || control.dataset.readOnly === "true";
+    control.disabled = !enabled || (control.dataset.readOnly === "true" && !control.readOnly);
     control.closest(".row")?.classList.toggle("off", !enabled);
 }

@@ -31,6 +31,7 @@ export class Operation {
 
     progress({operation, step, steps, done}) {
         if (done) {
+            clearTimeout(this.timer);
             this.hide();
             return;
         }
@@ -41,6 +42,11 @@ export class Operation {
             this.text.textContent = `${step ?? 0} / ${steps}`;
         }
         this.show();
+    }
+
+    // An operation that another client started, found under way.
+    running() {
+        if (this.calls === 0) this.show();
     }
 
     show() {
