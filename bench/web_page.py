@@ -58,7 +58,8 @@ def change_shown(driver, ctl, rounds):
     driver.execute_script("""
         window.shown = {};
         document.addEventListener("camera-change", (e) => {
-            window.shown[`${e.detail.name}=${e.detail.value}`] = performance.timeOrigin + performance.now();
+            const key = `${e.detail.name}=${e.detail.value}`;
+            window.shown[key] = performance.timeOrigin + performance.now();
         });""")
     times = []
     for i in range(rounds):

@@ -2,7 +2,6 @@
 paced simulated camera: settings both ways, long operations, files and the TLS login."""
 
 import subprocess
-import time
 
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -46,7 +45,8 @@ def test_page_is_generated_from_the_members_and_sends_changes_to_the_camera(stac
     driver = open_page(stack)
     assert [o.get_attribute("value") for o in
             Select(driver.find_element(By.ID, "camera")).options] == ["COM1"]
-    groups = [g.get_attribute("data-group") for g in driver.find_elements(By.CSS_SELECTOR, "fieldset.group")]
+    groups = [g.get_attribute("data-group")
+              for g in driver.find_elements(By.CSS_SELECTOR, "fieldset.group")]
     assert {"imager1", "imager2", "common"} <= set(groups)
     # Every control is labelled and carries its member's name; lists carry value names and
     # number fields the parameter table's range.
@@ -98,8 +98,8 @@ def test_read_all_shows_its_progress_and_stops_on_stop(stack):
     driver = open_page(stack)
     box = driver.find_element(By.ID, "operation")
     member(driver, "ReadAllFromCamera").click()
-    wait_for(driver, lambda d: box.is_displayed() and
-             int(d.find_element(By.CSS_SELECTOR, "#operation progress").get_attribute("value") or 0) > 2,
+    bar = driver.find_element(By.CSS_SELECTOR, "#operation progress")
+    wait_for(driver, lambda d: box.is_displayed() and int(bar.get_attribute("value") or 0) > 2,
              message="no progress shown")
     steps = driver.find_element(By.CSS_SELECTOR, "#operation .steps").text
     done, total = (int(n) for n in steps.split(" / "))

@@ -1,6 +1,7 @@
-"""The stack the browser tests and the web benchmark run: a private session bus, a paced simulated camera on COM1,
-`zr47xcl serve` holding it, `zr47xcl web` on an ephemeral loopback port, and headless chromium
-driven through chromedriver, all with a throw-away HOME and XDG folders."""
+"""The stack the browser tests and the web benchmark run: a private session bus, a paced
+simulated camera on COM1, `zr47xcl serve` holding it, `zr47xcl web` on an ephemeral loopback
+port, and headless chromium driven through chromedriver, all with a throw-away HOME and XDG
+folders."""
 
 import os
 import pathlib

@@ -21,14 +21,15 @@ class CameraPage {
     }
 
     async start() {
-        const session = await api.session();
+        // All three at once: without a session the last two are refused and the page goes to
+        // the login page anyway.
+        const [session, {controls}, {members}] = await Promise.all(
+            [api.session(), api.get("/controls"), api.get("/members")]);
         if (session.passwordRequired && !session.authenticated) {
             location.replace("/login");
             return;
         }
         $("logout").hidden = !session.passwordRequired;
-        const [{controls}, {members}] = await Promise.all([api.get("/controls"),
-                                                          api.get("/members")]);
         this.allMembers = new Map(members.map((m) => [m.name, m]));
         this.members = buildForm(this.form, members, $("sections"));
         this.fillChooser(controls);
@@ -41,7 +42,8 @@ class CameraPage {
         chooser.replaceChildren(...controls.map((c) => {
             const option = document.createElement("option");
             option.value = c.id;
-            option.textContent = `${c.id}${c.model ? ` · ${c.model}` : ""}${c.online ? "" : " (offline)"}`;
+            const model = c.model ? ` · ${c.model}` : "";
+            option.textContent = `${c.id}${model}${c.online ? "" : " (offline)"}`;
             return option;
         }));
         $("no-camera").hidden = controls.length > 0;
@@ -141,8 +143,9 @@ class CameraPage {
     async call(member) {
         const long = this.operation.begin(member.name);
         try {
+            const args = argumentsFor(member, this.form);
             const answer = await api.post(api.controlPath(this.id, "call"),
-                                          {name: member.name, args: argumentsFor(member, this.form)});
+                                          {name: member.name, args});
             const outs = Object.entries(answer.out || {}).map(([k, v]) => `${k}=${v}`);
             const result = answer.result === undefined ? "done" : `result ${answer.result}`;
             this.say(`${member.name}: ${[result, ...outs].join(", ")}.`);
