@@ -28,7 +28,7 @@ import tempfile
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(ROOT / "tests" / "web"))
+sys.path.insert(0, str(ROOT / "tests" / "webpage"))
 
 TARGETS = {"page usable": 300.0, "change shown": 100.0, "web face adds to a set": 2.0}
 WIDTHS = (("phone", 390, 844), ("tablet", 820, 1180), ("desktop", 1440, 1000))
