@@ -14,6 +14,16 @@ export const GROUPS = [
 // Arguments that would open a message window on the machine: a browser never asks for one.
 const QUIET_ARGUMENT = /^nShow/;
 
+// Members a person has no use for on the page, should the member table offer them: queries that
+// scripts call, the visibility of the desktop program's windows, and methods that take a path on
+// the server (the page has its own upload and downloads instead).
+const NOT_ON_PAGE = /^(Ask|Check|Is[A-Z]|ReadCurrent|AboutBox$|Show\w*Window$)|(From|To)File$/;
+
+function onPage(member) {
+    const shown = member.control in MAKERS || member.control === "button";
+    return shown && !NOT_ON_PAGE.test(member.name);
+}
+
 // Splits a member name into words for its label: "IMG1ShutterSpeed" -> "Shutter speed",
 // "DoIMG1OnePushAWB" -> "One push AWB" (the section says which imager).
 export function labelFor(name) {
@@ -142,8 +152,7 @@ export function buildForm(container, members, nav = null) {
     nav?.replaceChildren();
     const shown = new Map();
     for (const [group, heading] of GROUPS) {
-        const inGroup = members.filter((m) => m.group === group && m.control in MAKERS ||
-                                              m.group === group && m.control === "button");
+        const inGroup = members.filter((m) => m.group === group && onPage(m));
         if (inGroup.length === 0) continue;
         const section = element("fieldset", {class: `group ${group}`, "data-group": group,
                                              id: `g-${group}`});
