@@ -17,6 +17,7 @@ namespace sdbus
 {
 class IConnection;
 class IProxy;
+class Message;
 } // namespace sdbus
 
 namespace zr::bus
@@ -71,6 +72,8 @@ public:
     Signal<const AutomationMember&> eventFired;
     Signal<const std::string&, bool> commLog;
     Signal<const std::string&, int32_t, int32_t> operationProgress;
+    // A property that changed, with its new value (also between calls: see Drain).
+    Signal<const AutomationMember&, const Variant&> propertyChanged;
 
     // Serves the connection until nothing is waiting (signals that arrived between calls).
     void Drain();
@@ -78,6 +81,7 @@ public:
 private:
     BusClient(std::unique_ptr<sdbus::IConnection> connection, std::string name);
     void Subscribe();
+    void OnPropertiesChanged(sdbus::Message& message);
     DispatchResult CallOnce(const AutomationMember& member, InvokeKind kind,
                             std::vector<Variant>& args, Variant& result);
     // Serves the connection until `done` is set or the bus fails.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <poll.h>
+#include <thread>
 
 #include "automation/Dispatch.h"
 #include "bus/BusClient.h"
@@ -59,7 +60,8 @@ std::string PortText(int32_t commClass, int32_t port)
     return commClass == 0 ? "COM" + std::to_string(port + 1) : "CL:" + std::to_string(port);
 }
 
-int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
+int RunServe(const std::optional<PortChoice>& port, bool offline, bool log,
+             const std::function<void()>& beside)
 {
     ComponentModule module;
     ComponentModule::Hold hold(module);
@@ -97,7 +99,12 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
             });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
+            std::thread companion;
+            if (beside)
+                companion = std::thread(beside);
             ServeUntilSignal(publication);
+            if (companion.joinable())
+                companion.join();
             control.SetStopCheck(nullptr);
         }
         served.reset(); // the control writes the module settings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,7 +18,10 @@ namespace zr::cli
 // unless `offline`), publishes it on the session bus and serves it until SIGTERM or SIGINT. The
 // first line of stdout is the bus name. 0 after a signal, 1 when it cannot publish, 4 when the
 // module settings could not be saved. With `log` every communication-log line goes to stderr.
-int RunServe(const std::optional<PortChoice>& port, bool offline, bool log);
+// `beside`, when given, runs on a thread of its own while the control is published and must
+// return soon after InterruptGuard::Requested() says true.
+int RunServe(const std::optional<PortChoice>& port, bool offline, bool log,
+             const std::function<void()>& beside = {});
 
 // The published control holding `port` (or the only one without a port), as an object for the
 // verbs; nullptr with `error` set to a one-line reason.

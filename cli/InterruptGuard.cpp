@@ -35,12 +35,14 @@ InterruptGuard::InterruptGuard()
     action.sa_flags = 0;
     sigaction(SIGINT, &action, &previousInt_);
     sigaction(SIGTERM, &action, &previousTerm_);
+    sigaction(SIGHUP, &action, &previousHup_);
 }
 
 InterruptGuard::~InterruptGuard()
 {
     sigaction(SIGINT, &previousInt_, nullptr);
     sigaction(SIGTERM, &previousTerm_, nullptr);
+    sigaction(SIGHUP, &previousHup_, nullptr);
 }
 
 bool InterruptGuard::Requested()

@@ -5,10 +5,10 @@
 namespace zr::cli
 {
 
-// SIGINT and SIGTERM while the control runs: the first one only raises a flag, which the
-// control's long operations read where they can stop safely and the command line reads between
-// verbs; a second one ends the program at once, by the signal's default action. The previous
-// handlers come back when the guard goes. One guard at a time.
+// SIGINT, SIGTERM and SIGHUP (a closed terminal or session) while the control runs: the first one
+// only raises a flag, which the control's long operations read where they can stop safely and the
+// command line reads between verbs; a second one ends the program at once, by the signal's default
+// action. The previous handlers come back when the guard goes. One guard at a time.
 class InterruptGuard
 {
 public:
@@ -25,6 +25,8 @@ private:
     struct sigaction previousInt_ {
     };
     struct sigaction previousTerm_ {
+    };
+    struct sigaction previousHup_ {
     };
 };
 

@@ -18,6 +18,7 @@
 #include "cli/PortsReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
+#include "cli/WebCommand.h"
 #include "comm/ComPortMap.h"
 #include "comm/PortName.h"
 #include "component/ComponentInterface.h"
@@ -364,6 +365,8 @@ int main(int argc, char** argv)
 
     if (line.Serves())
         return cli::RunServe(line.port, line.offline, line.log);
+    if (line.ServesWeb())
+        return cli::RunWeb(line);
 
     ObjectPtr object;
     if (line.attach) {
