@@ -48,6 +48,7 @@ def page_usable(driver, url, rounds):
     """Milliseconds from navigation start until the page marks itself ready."""
     times = []
     for _ in range(rounds):
+        driver.get("about:blank")  # a fresh load each round, not a jump within the page
         driver.get(f"{url}/#COM1")
         times.append(driver.execute_script(WAIT_READY))
     return times
@@ -67,7 +68,10 @@ def change_shown(driver, ctl, rounds):
         key = f"IMG1ShutterSpeed={value}"
         start = time.time() * 1000
         ctl.IMG1ShutterSpeed = value
+        deadline = time.monotonic() + 5
         while (shown := driver.execute_script(f"return window.shown['{key}']")) is None:
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"the page never showed {key}")
             time.sleep(0.001)
         driver.execute_script(f"delete window.shown['{key}']")
         times.append(shown - start)
