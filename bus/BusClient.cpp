@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <poll.h>
 #include <thread>
@@ -230,6 +231,35 @@ void BusClient::Subscribe()
                               "',interface='" + kInterface + "'";
     connection_->addMatch(
         match, [this](sdbus::Message& message) { Decode(message); }, sdbus::floating_slot);
+    const std::string changes = "type='signal',sender='" + name_ + "',path='" + kObjectPath +
+                                "',interface='" + kPropertiesInterface +
+                                "',member='PropertiesChanged'";
+    connection_->addMatch(
+        changes, [this](sdbus::Message& message) { OnPropertiesChanged(message); },
+        sdbus::floating_slot);
+}
+
+void BusClient::OnPropertiesChanged(sdbus::Message& message)
+{
+    std::string interface;
+    std::map<std::string, sdbus::Variant> changed;
+    try {
+        message >> interface >> changed;
+    } catch (const sdbus::Error&) {
+        return;
+    }
+    if (interface != kInterface)
+        return;
+    for (const auto& [name, value] : changed) {
+        const AutomationMember* member = FindMember(name);
+        if (member == nullptr || member->kind != MemberKind::Property)
+            continue;
+        try {
+            propertyChanged.Emit(*member, FromBusVariant(member->type, value));
+        } catch (const sdbus::Error&) {
+            // A value of another type than the table's: not ours to show.
+        }
+    }
 }
 
 void BusClient::Decode(sdbus::Message& message)

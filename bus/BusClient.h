@@ -81,6 +81,8 @@ public:
     Signal<const AutomationMember&> eventFired;
     Signal<const std::string&, bool> commLog;
     Signal<const std::string&, int32_t, int32_t> operationProgress;
+    // A property that changed, with its new value (also between calls: see Drain).
+    Signal<const AutomationMember&, const Variant&> propertyChanged;
 
     // Serves the connection until nothing is waiting (signals that arrived between calls).
     void Drain();
@@ -91,6 +93,7 @@ private:
     static std::vector<PublishedControl> ListNow(std::string& error);
     void Subscribe();
     void Decode(sdbus::Message& message);
+    void OnPropertiesChanged(sdbus::Message& message);
     DispatchResult CallOnce(const AutomationMember& member, InvokeKind kind,
                             std::vector<Variant>& args, Variant& result);
     // Serves the connection until `done` is set or the bus fails.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <poll.h>
+#include <thread>
 
 #include "automation/LocalControl.h"
 #include "base/TerminalText.h"
@@ -91,7 +92,8 @@ void ReconnectIfOffline(CXKorvelCamCtrl& control)
 
 } // namespace
 
-int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
+int RunServe(const std::optional<PortChoice>& port, bool offline, bool log,
+             const std::function<void()>& beside)
 {
     ComponentModule module;
     ComponentModule::Hold hold(module);
@@ -141,7 +143,12 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log)
                 publication.SetBeforeCameraUse([&control] { ReconnectIfOffline(control); });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
+            std::thread companion;
+            if (beside)
+                companion = std::thread(beside);
             ServeUntilSignal(*served, termination);
+            if (companion.joinable())
+                companion.join();
             control.SetStopCheck(nullptr);
         }
         served.reset(); // the control writes the module settings

@@ -215,6 +215,18 @@ bool ApplyAttach(CommandLine& line, const std::string* value, std::string& error
     return line.port.has_value();
 }
 
+// An option whose value is kept as it is, in the field `field`.
+template <std::string CommandLine::*field>
+bool ApplyText(CommandLine& line, const std::string* value, std::string& error)
+{
+    if (value == nullptr || value->empty()) {
+        error = "the option needs a value";
+        return false;
+    }
+    line.*field = *value;
+    return true;
+}
+
 // clang-format off
 constexpr VerbRow kVerbRows[] = {
     {"get", Verb::Get, Operands::Member, MemberKind::Property, true, true, false, RunMember,
@@ -250,6 +262,12 @@ constexpr VerbRow kVerbRows[] = {
      "run the control without a window and publish it on the session bus until\n"
      "SIGTERM or SIGINT (prints its bus name first); runs alone, with --port,\n"
      "--offline and --log"},
+    {"web", Verb::Web, Operands::None, MemberKind::Property, true, false, true, RunWebVerb,
+     "web",
+     "serve a web page and a JSON API for every control published on the session\n"
+     "bus, on 127.0.0.1:8047 unless --listen says otherwise, until SIGTERM, SIGINT\n"
+     "or SIGHUP; runs alone, with --listen, --tls-cert, --tls-key, --password-file,\n"
+     "--serve (and its --port, --offline, --log) and --hash-password"},
 };
 
 constexpr OptionRow kOptionRows[] = {
@@ -271,6 +289,24 @@ constexpr OptionRow kOptionRows[] = {
      "run the verbs on the control another program publishes on the session bus\n"
      "(zr47xcl-tool, zr47xcl serve): the one holding PORT, or the only one",
      "COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 COM13 COM14 COM15 COM16 CL:0"},
+    {"--listen", "", OptionValue::Required, nullptr, ApplyText<&CommandLine::listen>, false,
+     "--listen ADDRESS:PORT",
+     "web: listen there (127.0.0.1:8047 by default; port 0 picks a free one); an\n"
+     "address other than loopback needs --tls-cert, --tls-key and --password-file", ""},
+    {"--tls-cert", "", OptionValue::Required, nullptr, ApplyText<&CommandLine::tlsCert>, false,
+     "--tls-cert FILE", "web: speak HTTPS with this PEM certificate (chain)", ""},
+    {"--tls-key", "", OptionValue::Required, nullptr, ApplyText<&CommandLine::tlsKey>, false,
+     "--tls-key FILE", "web: the PEM private key of --tls-cert", ""},
+    {"--password-file", "", OptionValue::Required, nullptr, ApplyText<&CommandLine::passwordFile>,
+     false, "--password-file FILE",
+     "web: ask for the password whose hash FILE holds (made with --hash-password);\n"
+     "FILE must not be readable by group or others", ""},
+    {"--serve", "", OptionValue::None, &CommandLine::serveToo, nullptr, false, "--serve",
+     "web: also run a control of its own and publish it, as zr47xcl serve does", ""},
+    {"--hash-password", "", OptionValue::Required, nullptr,
+     ApplyText<&CommandLine::hashPasswordFile>, false, "--hash-password FILE",
+     "web: read a password from standard input, write its hash to FILE (mode 0600)\n"
+     "and end", ""},
     {"--help", "-h", OptionValue::None, &CommandLine::help, nullptr, false, "--help",
      "show this text", ""},
     {"--version", "", OptionValue::None, &CommandLine::version, nullptr, false, "--version",
@@ -492,6 +528,40 @@ bool CommandLine::Connects() const
     });
 }
 
+bool CommandLine::ServesWeb() const
+{
+    return std::any_of(steps.begin(), steps.end(),
+                       [](const Step& step) { return step.verb == Verb::Web; });
+}
+
+namespace
+{
+
+// The options of the web face go with the verb web alone, which runs alone.
+bool CheckWeb(const CommandLine& line, std::string& error)
+{
+    const bool webOptions = !line.listen.empty() || !line.tlsCert.empty() ||
+                            !line.tlsKey.empty() || !line.passwordFile.empty() ||
+                            !line.hashPasswordFile.empty() || line.serveToo;
+    if (!line.ServesWeb()) {
+        if (webOptions)
+            error = "--listen, --tls-cert, --tls-key, --password-file, --serve and "
+                    "--hash-password go with the verb web";
+        return !webOptions;
+    }
+    if (line.steps.size() > 1 || line.attach) {
+        error = "web runs alone: no other verb and no --attach beside it";
+        return false;
+    }
+    if (!line.serveToo && (line.port || !line.portDevice.empty() || line.offline || line.log)) {
+        error = "web takes --port, --offline and --log only with --serve";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error)
 {
     Tokens tokens(args);
@@ -505,11 +575,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         error = "no verb given (see zr47xcl --help)";
         return false;
     }
-    if (line.Serves() && (line.steps.size() > 1 || line.attach)) {
+    if (line.Serves() && !line.ServesWeb() && (line.steps.size() > 1 || line.attach)) {
         error = "serve runs alone: no other verb and no --attach beside it";
         return false;
     }
-    return true;
+    return CheckWeb(line, error);
 }
 
 } // namespace zr::cli

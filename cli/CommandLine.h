@@ -13,7 +13,7 @@
 namespace zr::cli
 {
 
-enum class Verb { Get, Set, Call, List, Describe, Dump, Ports, Serve };
+enum class Verb { Get, Set, Call, List, Describe, Dump, Ports, Serve, Web };
 
 // One verb of the command line, checked against the member table.
 struct Step {
@@ -42,6 +42,14 @@ struct CommandLine {
     // the start-up (port is then set).
     std::string portDevice;
     std::vector<Step> steps;
+    // The web face (verb web): where it listens, its TLS certificate and key, its password
+    // file, whether it also serves a control of its own, and --hash-password's file.
+    std::string listen;
+    std::string tlsCert;
+    std::string tlsKey;
+    std::string passwordFile;
+    std::string hashPasswordFile;
+    bool serveToo = false;
 
     // Whether a verb needs the control object (list works on the member table alone).
     bool NeedsControl() const;
@@ -50,6 +58,8 @@ struct CommandLine {
     // Whether the start-up makes its connection attempt: not with --offline, nor when no verb
     // needs the camera (ports alone).
     bool Connects() const;
+    // Whether the verb is web, which runs alone.
+    bool ServesWeb() const;
 };
 
 // Parses the whole command line before anything runs, so a usage error leaves the camera

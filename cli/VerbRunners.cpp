@@ -13,6 +13,7 @@
 #include "cli/PortsReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
+#include "cli/WebCommand.h"
 #include "control/ModuleSettings.h"
 
 namespace zr::cli
@@ -141,6 +142,13 @@ StepOutcome RunServeVerb(VerbContext& context, Step&)
 {
     StepOutcome outcome;
     outcome.exitStatus = RunServe(context.line.port, context.line.offline, context.line.log);
+    return outcome;
+}
+
+StepOutcome RunWebVerb(VerbContext& context, Step&)
+{
+    StepOutcome outcome;
+    outcome.exitStatus = RunWeb(context.line);
     return outcome;
 }
 

@@ -42,5 +42,6 @@ StepOutcome RunPorts(VerbContext& context, Step& step);
 // get, set and call: one invocation of the member.
 StepOutcome RunMember(VerbContext& context, Step& step);
 StepOutcome RunServeVerb(VerbContext& context, Step& step);
+StepOutcome RunWebVerb(VerbContext& context, Step& step);
 
 } // namespace zr::cli

@@ -34,8 +34,10 @@ for purpose in "$@"; do
             # The bus tests start a private session bus and check it with busctl and the
             # Python binding of the D-Bus library.
             dbus-daemon systemd python3-dbus
-            # The type checker that checks scripts against the Python module's stub.
-            mypy "${packaging[@]}") ;;
+            # The type checker that checks scripts against the Python module's stub; the web
+            # page's tests: headless chromium driven through chromedriver, and a self-signed
+            # certificate for the TLS listener.
+            mypy chromium chromium-driver python3-selenium openssl "${packaging[@]}") ;;
     --packaging) packages+=("${packaging[@]}") ;;
     *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
     esac

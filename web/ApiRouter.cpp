@@ -1,0 +1,446 @@
+#include "web/ApiRouter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/AnsiText.h"
+#include "web/EmbeddedFiles.h"
+#include "web/MemberCatalog.h"
+
+namespace zr::web
+{
+
+namespace
+{
+
+constexpr std::string_view kApi = "/api/v1/";
+constexpr std::string_view kControls = "/api/v1/controls/";
+constexpr const char* kCookie = "zr47xcl_session";
+constexpr int32_t kBusy = static_cast<int32_t>(0x80010001);
+
+// Beast's text type (Boost's string_view) and the standard one.
+std::string_view View(boost::beast::string_view text)
+{
+    return {text.data(), text.size()};
+}
+
+boost::beast::string_view Beast(std::string_view text)
+{
+    return {text.data(), text.size()};
+}
+
+std::string HexCode(int32_t status)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<uint32_t>(status));
+    return text;
+}
+
+Response Make(const Request& request, http::status status, std::string body, std::string_view type)
+{
+    Response response(status, request.version());
+    response.set(http::field::content_type, Beast(type));
+    response.set(http::field::cache_control, "no-store");
+    response.set("X-Content-Type-Options", "nosniff");
+    response.set("X-Frame-Options", "DENY");
+    response.set("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'");
+    response.set("Referrer-Policy", "no-referrer");
+    response.keep_alive(request.keep_alive());
+    response.body() = std::move(body);
+    response.prepare_payload();
+    return response;
+}
+
+Response JsonReply(const Request& request, const Json& json, http::status status = http::status::ok)
+{
+    return Make(request, status, json.dump(-1, ' ', false, Json::error_handler_t::replace),
+                "application/json");
+}
+
+Response Error(const Request& request, http::status status, const std::string& message,
+               std::string code = {})
+{
+    Json error = {{"message", message}};
+    if (!code.empty())
+        error["code"] = std::move(code);
+    return JsonReply(request, {{"error", std::move(error)}}, status);
+}
+
+// The answer to a failed invocation: busy is a conflict, a failure of the bus a bad gateway,
+// any other script error a bad request.
+Response ScriptFailure(const Request& request, const DispatchResult& outcome)
+{
+    const http::status status = outcome.status == kBusy ? http::status::conflict
+                                : outcome.status == static_cast<int32_t>(0x80010108)
+                                    ? http::status::bad_gateway
+                                    : http::status::bad_request;
+    return Error(request, status, AnsiToUtf8(outcome.description), HexCode(outcome.status));
+}
+
+std::optional<Json> JsonBody(const Request& request)
+{
+    Json body = Json::parse(request.body(), nullptr, false);
+    if (body.is_discarded() || !body.is_object())
+        return std::nullopt;
+    return body;
+}
+
+// The value of cookie `name` in the request, or empty.
+std::string CookieValue(const Request& request, std::string_view name)
+{
+    const std::string_view header = View(request[http::field::cookie]);
+    size_t at = 0;
+    while (at < header.size()) {
+        size_t end = header.find(';', at);
+        if (end == std::string_view::npos)
+            end = header.size();
+        std::string_view pair = header.substr(at, end - at);
+        while (!pair.empty() && pair.front() == ' ')
+            pair.remove_prefix(1);
+        if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=')
+            return std::string(pair.substr(name.size() + 1));
+        at = end + 1;
+    }
+    return {};
+}
+
+std::string_view PathOf(const Request& request)
+{
+    std::string_view target = View(request.target());
+    const size_t query = target.find('?');
+    return query == std::string_view::npos ? target : target.substr(0, query);
+}
+
+} // namespace
+
+ApiRouter::ApiRouter(ControlHub& hub, std::optional<PasswordFile> password, bool secure,
+                     TempFolder& temp)
+    : hub_(hub), password_(std::move(password)), secure_(secure), temp_(temp)
+{
+}
+
+ApiRouter::Access ApiRouter::AccessOf(const Request& request)
+{
+    Access access;
+    access.sessionId = CookieValue(request, kCookie);
+    if (!access.sessionId.empty())
+        access.csrf = sessions_.Csrf(access.sessionId);
+    access.authenticated = !password_ || access.csrf != nullptr;
+    return access;
+}
+
+std::optional<Response> ApiRouter::CheckPost(const Request& request, const Access& access) const
+{
+    const std::string origin = std::string(secure_ ? "https://" : "http://") +
+                               std::string(View(request[http::field::host]));
+    if (View(request[http::field::origin]) != origin)
+        return Error(request, http::status::forbidden, "cross-origin request refused");
+    if (access.csrf == nullptr ||
+        !SameToken(std::string(View(request["X-CSRF-Token"])), *access.csrf))
+        return Error(request, http::status::forbidden, "missing or wrong CSRF token");
+    return std::nullopt;
+}
+
+std::string ApiRouter::SessionCookie(const std::string& id, bool expire) const
+{
+    std::string cookie = std::string(kCookie) + "=" + id + "; HttpOnly; SameSite=Strict; Path=/";
+    if (secure_)
+        cookie += "; Secure";
+    if (expire)
+        cookie += "; Max-Age=0";
+    return cookie;
+}
+
+bool ApiRouter::IsEventStream(const Request& request)
+{
+    const std::string_view path = PathOf(request);
+    return request.method() == http::verb::get && path.starts_with(kControls) &&
+           path.ends_with("/events");
+}
+
+std::shared_ptr<ControlChannel> ApiRouter::OpenEventStream(const Request& request,
+                                                           Response& refusal)
+{
+    if (!AccessOf(request).authenticated) {
+        refusal = Error(request, http::status::unauthorized, "sign in first");
+        return nullptr;
+    }
+    std::string_view id = PathOf(request).substr(kControls.size());
+    id.remove_suffix(std::string_view("/events").size());
+    std::string error;
+    std::shared_ptr<ControlChannel> channel = hub_.Get(std::string(id), error);
+    if (!channel)
+        refusal = Error(request, http::status::not_found, error);
+    return channel;
+}
+
+void ApiRouter::Handle(const Request& request, const std::string& client, Reply reply)
+{
+    const std::string_view path = PathOf(request);
+    const http::verb method = request.method();
+    if (!path.starts_with(kApi))
+        return reply(Static(request, path));
+    if (path == "/api/v1/openapi.json" && method == http::verb::get)
+        return reply(
+            Make(request, http::status::ok, std::string(OpenApiDocument()), "application/json"));
+    if (path == "/api/v1/session" && method == http::verb::get)
+        return reply(Session(request));
+    if (path == "/api/v1/login" && method == http::verb::post)
+        return reply(Login(request, client));
+    const Access access = AccessOf(request);
+    if (!access.authenticated)
+        return reply(Error(request, http::status::unauthorized, "sign in first"));
+    if (method == http::verb::post)
+        if (std::optional<Response> refusal = CheckPost(request, access))
+            return reply(std::move(*refusal));
+    if (path == "/api/v1/logout" && method == http::verb::post)
+        return reply(Logout(request, access));
+    if (path == "/api/v1/controls" && method == http::verb::get)
+        return reply(Controls(request));
+    if (path == "/api/v1/members" && method == http::verb::get)
+        return reply(JsonReply(request, DescribeMembers()));
+    if (path.starts_with(kControls))
+        return Control(request, path.substr(kControls.size()), std::move(reply));
+    reply(Error(request, http::status::not_found, "no such resource"));
+}
+
+Response ApiRouter::Static(const Request& request, std::string_view path) const
+{
+    if (request.method() != http::verb::get && request.method() != http::verb::head)
+        return Error(request, http::status::method_not_allowed, "only GET here");
+    std::string_view name;
+    if (path == "/" || path == "/index.html")
+        name = "index.html";
+    else if (path == "/login")
+        name = "login.html";
+    else if (path.starts_with("/static/"))
+        name = path.substr(8);
+    // Looked up by exact name in the table compiled into the program: a name with a path in it
+    // matches nothing.
+    const EmbeddedFile* file = name.empty() ? nullptr : FindStaticFile(name);
+    if (file == nullptr)
+        return Error(request, http::status::not_found, "no such file");
+    Response response =
+        Make(request, http::status::ok, std::string(file->body), MediaType(file->name));
+    response.set(http::field::cache_control, "no-cache");
+    return response;
+}
+
+Response ApiRouter::Session(const Request& request)
+{
+    Access access = AccessOf(request);
+    Json json = {{"authenticated", access.authenticated},
+                 {"passwordRequired", password_.has_value()}};
+    std::string cookie;
+    // Without a password every client is signed in: it gets a session (and a token) here.
+    if (!password_ && access.csrf == nullptr) {
+        std::string csrf;
+        access.sessionId = sessions_.Create(csrf);
+        cookie = SessionCookie(access.sessionId, false);
+        json["csrf"] = csrf;
+    } else if (access.csrf != nullptr) {
+        json["csrf"] = *access.csrf;
+    }
+    Response response = JsonReply(request, json);
+    if (!cookie.empty())
+        response.set(http::field::set_cookie, cookie);
+    return response;
+}
+
+Response ApiRouter::Login(const Request& request, const std::string& client)
+{
+    const std::string origin = std::string(secure_ ? "https://" : "http://") +
+                               std::string(View(request[http::field::host]));
+    if (View(request[http::field::origin]) != origin)
+        return Error(request, http::status::forbidden, "cross-origin request refused");
+    if (!limiter_.Allow(client))
+        return Error(request, http::status::too_many_requests,
+                     "too many sign-in attempts; wait a minute");
+    std::optional<Json> body = JsonBody(request);
+    if (!body || !(*body)["password"].is_string())
+        return Error(request, http::status::bad_request, "give the password as JSON");
+    if (password_ && !password_->Verify((*body)["password"].get<std::string>()))
+        return Error(request, http::status::unauthorized, "wrong password");
+    limiter_.Succeeded(client);
+    const std::string old = CookieValue(request, kCookie);
+    if (!old.empty())
+        sessions_.Remove(old);
+    std::string csrf;
+    const std::string id = sessions_.Create(csrf);
+    Response response = JsonReply(request, {{"csrf", csrf}});
+    response.set(http::field::set_cookie, SessionCookie(id, false));
+    return response;
+}
+
+Response ApiRouter::Logout(const Request& request, const Access& access)
+{
+    sessions_.Remove(access.sessionId);
+    Response response = JsonReply(request, {{"ok", true}});
+    response.set(http::field::set_cookie, SessionCookie("", true));
+    return response;
+}
+
+Response ApiRouter::Controls(const Request& request) const
+{
+    std::string error;
+    Json controls = Json::array();
+    for (const ControlInfo& c : hub_.List(error))
+        controls.push_back({{"id", c.id}, {"online", c.online}, {"busName", c.busName}});
+    if (!error.empty())
+        return Error(request, http::status::service_unavailable, error);
+    return JsonReply(request, {{"controls", std::move(controls)}});
+}
+
+void ApiRouter::Control(const Request& request, std::string_view rest, Reply reply)
+{
+    const size_t slash = rest.find('/');
+    const std::string id(rest.substr(0, slash));
+    const std::string_view action =
+        slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    std::string error;
+    std::shared_ptr<ControlChannel> channel = hub_.Get(id, error);
+    if (!channel)
+        return reply(Error(request, http::status::not_found, error));
+    const bool get = request.method() == http::verb::get;
+    const bool post = request.method() == http::verb::post;
+    if (get && action == "values")
+        return reply(JsonReply(request, channel->Snapshot()));
+    if (post && action == "set")
+        return Set(request, *channel, std::move(reply));
+    if (post && action == "call")
+        return Call(request, std::move(channel), std::move(reply));
+    if (post && action == "stop") {
+        channel->Stop();
+        return reply(JsonReply(request, {{"ok", true}}));
+    }
+    if (post && action == "setup")
+        return Upload(request, std::move(channel), std::move(reply));
+    if (get && action == "setup")
+        return Download(request, std::move(channel), SpecialOp::WriteAllToFile, std::move(reply));
+    if (get && action == "report")
+        return Download(request, std::move(channel), SpecialOp::WriteCameraDataToFile,
+                        std::move(reply));
+    reply(Error(request, http::status::not_found, "no such resource"));
+}
+
+void ApiRouter::Set(const Request& request, ControlChannel& channel, Reply reply)
+{
+    std::optional<Json> body = JsonBody(request);
+    const AutomationMember* member = body && (*body)["name"].is_string()
+                                         ? FindMember((*body)["name"].get<std::string>())
+                                         : nullptr;
+    if (member == nullptr || member->kind != MemberKind::Property)
+        return reply(Error(request, http::status::bad_request, "name a property"));
+    std::optional<Variant> value = VariantOf(member->type, (*body)["value"]);
+    if (!value)
+        return reply(Error(request, http::status::bad_request, "the value does not fit the type",
+                           "0x80020005"));
+    channel.Set(*member, std::move(*value), [request, reply](DispatchResult outcome) {
+        reply(outcome.Succeeded() ? JsonReply(request, {{"ok", true}})
+                                  : ScriptFailure(request, outcome));
+    });
+}
+
+void ApiRouter::Call(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply)
+{
+    std::optional<Json> body = JsonBody(request);
+    const AutomationMember* member = body && (*body)["name"].is_string()
+                                         ? FindMember((*body)["name"].get<std::string>())
+                                         : nullptr;
+    if (member == nullptr || member->kind != MemberKind::Method)
+        return reply(Error(request, http::status::bad_request, "name a method"));
+    if (!CallableFromPage(*member))
+        return reply(Error(request, http::status::forbidden,
+                           "file names are not taken from the browser: use the setup and "
+                           "report resources"));
+    const Json given = body->contains("args") ? (*body)["args"] : Json::array();
+    std::vector<Variant> args;
+    size_t next = 0;
+    for (const AutomationArgument& argument : member->Arguments()) {
+        if (argument.type == VarType::PtrI4) {
+            args.emplace_back();
+            continue;
+        }
+        std::optional<Variant> value = given.is_array() && next < given.size()
+                                           ? VariantOf(argument.type, given[next])
+                                           : std::nullopt;
+        ++next;
+        if (!value)
+            return reply(Error(request, http::status::bad_request,
+                               std::string("argument ") + argument.name +
+                                   " is missing or of "
+                                   "another type",
+                               "0x80020005"));
+        args.push_back(std::move(*value));
+    }
+    const bool started = channel->Call(
+        *member, std::move(args),
+        [request, reply, member](DispatchResult outcome, Variant result, std::vector<Variant> out) {
+            if (!outcome.Succeeded())
+                return reply(ScriptFailure(request, outcome));
+            Json outs = Json::object();
+            const auto arguments = member->Arguments();
+            for (size_t i = 0; i < arguments.size() && i < out.size(); ++i)
+                if (arguments[i].type == VarType::PtrI4)
+                    outs[arguments[i].name] = ValueJson(out[i]);
+            reply(JsonReply(request, {{"result", ValueJson(result)}, {"out", outs}}));
+        });
+    if (!started)
+        reply(Error(request, http::status::conflict, "another operation is under way",
+                    HexCode(kBusy)));
+}
+
+void ApiRouter::Upload(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply)
+{
+    const AutomationMember* load =
+        FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromFile);
+    const std::string path = temp_.NewPath(".cam");
+    if (load == nullptr || !WriteWholeFile(path, request.body()))
+        return reply(
+            Error(request, http::status::internal_server_error, "cannot keep the uploaded file"));
+    const bool started = channel->Call(
+        *load, {Variant(path)},
+        [request, reply, path](DispatchResult outcome, Variant result, std::vector<Variant>) {
+            std::remove(path.c_str());
+            if (!outcome.Succeeded())
+                return reply(ScriptFailure(request, outcome));
+            reply(JsonReply(
+                request, {{"ok", result.ToI4().value_or(0) == 0}, {"result", ValueJson(result)}}));
+        });
+    if (!started) {
+        std::remove(path.c_str());
+        reply(Error(request, http::status::conflict, "another operation is under way",
+                    HexCode(kBusy)));
+    }
+}
+
+void ApiRouter::Download(const Request& request, std::shared_ptr<ControlChannel> channel,
+                         SpecialOp operation, Reply reply)
+{
+    const AutomationMember* write = FindSpecialMember(MemberKind::Method, operation);
+    const bool setup = operation == SpecialOp::WriteAllToFile;
+    const std::string path = temp_.NewPath(setup ? ".cam" : ".txt");
+    const std::string name = "zr47xcl-" + channel->Id() + (setup ? ".cam" : ".txt");
+    auto done = [request, reply, path, name](DispatchResult outcome, Variant,
+                                             std::vector<Variant>) {
+        std::optional<std::string> bytes = ReadWholeFile(path);
+        std::remove(path.c_str());
+        if (!outcome.Succeeded())
+            return reply(ScriptFailure(request, outcome));
+        if (!bytes)
+            return reply(
+                Error(request, http::status::internal_server_error, "the control wrote no file"));
+        std::string filename = name;
+        std::replace(filename.begin(), filename.end(), ':', '-');
+        Response response =
+            Make(request, http::status::ok, std::move(*bytes), "application/octet-stream");
+        response.set(http::field::content_disposition, "attachment; filename=\"" + filename + "\"");
+        reply(std::move(response));
+    };
+    if (write == nullptr || !channel->Call(*write, {Variant(path)}, std::move(done)))
+        reply(Error(request, http::status::conflict, "another operation is under way",
+                    HexCode(kBusy)));
+}
+
+} // namespace zr::web

@@ -1,0 +1,246 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+
+#include "web/ApiRouter.h"
+#include "web/ControlChannel.h"
+
+namespace zr::web
+{
+
+namespace beast = boost::beast;
+namespace net = boost::asio;
+
+// Limits that keep a slow, idle or huge request from holding the server.
+struct HttpLimits {
+    // The whole request (head and body) must arrive within this, however it trickles in.
+    static constexpr std::chrono::seconds kRequestDeadline{10};
+    static constexpr std::chrono::seconds kWriteDeadline{30};
+    static constexpr uint32_t kHeaderLimit = 8 * 1024;
+    static constexpr uint64_t kBodyLimit = 1024 * 1024;
+    // Events written but not yet taken by a slow event-stream client.
+    static constexpr size_t kEventBacklog = 1024 * 1024;
+    static constexpr std::chrono::seconds kKeepAlive{15};
+};
+
+// One connection: requests read one at a time, each within the request deadline; a request for
+// a control's events turns the connection into an event stream. `Stream` is a TCP stream or a
+// TLS stream over one. Lives as long as an operation on it is pending.
+template <typename Stream>
+class HttpSession : public EventSubscriber, public std::enable_shared_from_this<HttpSession<Stream>>
+{
+public:
+    HttpSession(Stream stream, ApiRouter& router, std::string client,
+                std::shared_ptr<std::atomic<int>> count)
+        : stream_(std::move(stream)), router_(router), client_(std::move(client)),
+          count_(std::move(count)), timer_(stream_.get_executor())
+    {
+        ++*count_;
+    }
+    ~HttpSession() override { --*count_; }
+
+    void Start()
+    {
+        if constexpr (kTls) {
+            Lowest().expires_after(HttpLimits::kRequestDeadline);
+            stream_.async_handshake(net::ssl::stream_base::server,
+                                    [self = this->shared_from_this()](beast::error_code ec) {
+                                        if (!ec)
+                                            self->Read();
+                                    });
+        } else {
+            Read();
+        }
+    }
+
+    // From a channel's thread: queue the event on the server's thread.
+    void Deliver(const std::string& text) override
+    {
+        net::post(stream_.get_executor(), [weak = this->weak_from_this(), text] {
+            if (auto self = weak.lock())
+                self->QueueEvent(text);
+        });
+    }
+
+private:
+    static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+
+    beast::tcp_stream& Lowest() { return beast::get_lowest_layer(stream_); }
+
+    void Read()
+    {
+        parser_.emplace();
+        parser_->header_limit(HttpLimits::kHeaderLimit);
+        parser_->body_limit(HttpLimits::kBodyLimit);
+        // One deadline for the whole request, not one per byte.
+        Lowest().expires_after(HttpLimits::kRequestDeadline);
+        http::async_read(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, size_t) { self->OnRead(ec); });
+    }
+
+    void OnRead(beast::error_code ec)
+    {
+        Lowest().expires_never();
+        if (ec == http::error::body_limit || ec == http::error::header_limit) {
+            Request dummy;
+            return Write(Refusal(ec == http::error::body_limit
+                                     ? http::status::payload_too_large
+                                     : http::status::request_header_fields_too_large),
+                         true);
+        }
+        if (ec == beast::error::timeout || ec == http::error::end_of_stream ||
+            ec == net::error::eof || ec == net::error::connection_reset ||
+            ec == net::ssl::error::stream_truncated)
+            return Close();
+        if (ec)
+            return Write(Refusal(http::status::bad_request), true);
+        Request request = parser_->release();
+        if (ApiRouter::IsEventStream(request))
+            return OpenEvents(request);
+        router_.Handle(
+            request, client_,
+            [weak = this->weak_from_this(), executor = stream_.get_executor()](Response response) {
+                net::post(executor, [weak, response = std::move(response)]() mutable {
+                    if (auto self = weak.lock())
+                        self->Write(std::move(response), !response.keep_alive());
+                });
+            });
+        // Kept alive while the control works on the request.
+        pending_ = this->shared_from_this();
+    }
+
+    static Response Refusal(http::status status)
+    {
+        Response response(status, 11);
+        response.set(http::field::content_type, "application/json");
+        response.body() = std::string(R"({"error":{"message":")") +
+                          std::string(http::obsolete_reason(status)) + "\"}}";
+        response.keep_alive(false);
+        response.prepare_payload();
+        return response;
+    }
+
+    void Write(Response response, bool close)
+    {
+        pending_.reset();
+        auto message = std::make_shared<Response>(std::move(response));
+        Lowest().expires_after(HttpLimits::kWriteDeadline);
+        http::async_write(
+            stream_, *message,
+            [self = this->shared_from_this(), message, close](beast::error_code ec, size_t) {
+                self->Lowest().expires_never();
+                if (ec || close)
+                    return self->Close();
+                self->Read();
+            });
+    }
+
+    void OpenEvents(const Request& request)
+    {
+        Response refusal;
+        std::shared_ptr<ControlChannel> channel = router_.OpenEventStream(request, refusal);
+        if (!channel)
+            return Write(std::move(refusal), true);
+        auto head = std::make_shared<http::response<http::empty_body>>(http::status::ok, 11);
+        head->set(http::field::content_type, "text/event-stream");
+        head->set(http::field::cache_control, "no-store");
+        head->set(http::field::connection, "close");
+        auto serializer = std::make_shared<http::response_serializer<http::empty_body>>(*head);
+        streaming_ = true;
+        Lowest().expires_after(HttpLimits::kWriteDeadline);
+        http::async_write_header(stream_, *serializer,
+                                 [self = this->shared_from_this(), head, serializer,
+                                  channel](beast::error_code ec, size_t) {
+                                     self->Lowest().expires_never();
+                                     if (ec)
+                                         return self->Close();
+                                     channel->Subscribe(self);
+                                     self->channel_ = channel;
+                                     self->QueueEvent("retry: 1000\n\n");
+                                     self->KeepAlive();
+                                 });
+    }
+
+    void KeepAlive()
+    {
+        timer_.expires_after(HttpLimits::kKeepAlive);
+        timer_.async_wait([weak = this->weak_from_this()](beast::error_code ec) {
+            if (auto self = weak.lock(); self && !ec) {
+                self->QueueEvent(": keep-alive\n\n");
+                self->KeepAlive();
+            }
+        });
+    }
+
+    void QueueEvent(const std::string& text)
+    {
+        if (!streaming_ || closed_)
+            return;
+        backlog_ += text.size();
+        if (backlog_ > HttpLimits::kEventBacklog)
+            return Close(); // a client that does not read loses its stream
+        events_.push_back(text);
+        if (!writing_)
+            WriteEvent();
+    }
+
+    void WriteEvent()
+    {
+        if (events_.empty())
+            return;
+        writing_ = true;
+        Lowest().expires_after(HttpLimits::kWriteDeadline);
+        net::async_write(stream_, net::buffer(events_.front()),
+                         [self = this->shared_from_this()](beast::error_code ec, size_t) {
+                             self->writing_ = false;
+                             self->Lowest().expires_never();
+                             self->backlog_ -= self->events_.front().size();
+                             self->events_.pop_front();
+                             if (ec)
+                                 return self->Close();
+                             self->WriteEvent();
+                         });
+    }
+
+    void Close()
+    {
+        if (closed_)
+            return;
+        closed_ = true;
+        pending_.reset();
+        timer_.cancel();
+        beast::error_code ignored;
+        Lowest().socket().shutdown(net::ip::tcp::socket::shutdown_both, ignored);
+        Lowest().close();
+    }
+
+    Stream stream_;
+    ApiRouter& router_;
+    std::string client_;
+    std::shared_ptr<std::atomic<int>> count_;
+    beast::flat_buffer buffer_;
+    std::optional<http::request_parser<http::string_body>> parser_;
+    std::shared_ptr<HttpSession> pending_;
+    net::steady_timer timer_;
+    std::shared_ptr<ControlChannel> channel_;
+    std::deque<std::string> events_;
+    size_t backlog_ = 0;
+    bool streaming_ = false;
+    bool writing_ = false;
+    bool closed_ = false;
+};
+
+} // namespace zr::web
