@@ -205,7 +205,7 @@ TEST_F(Registration, HandEditedFilesAndTheRegistrationForEveryUserAreReadRight)
     const std::string everyUser = shared.Path() + "/xkorvel/classes.ini";
     ASSERT_EQ(::mkdir((shared.Path() + "/xkorvel").c_str(), 0755), 0);
     ASSERT_EQ(RegisterComponent(everyUser, "/usr/lib/x/libXKorvelZR47xCL.so.1"), 0);
-    environment.emplace_back("XDG_DATA_DIRS", shared.Path());
+    test::SetEnv(environment, "XDG_DATA_DIRS", shared.Path());
     ASSERT_EQ(Regsvr({}).exitCode, 0);
     RunResult r = Regsvr({"-u"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
