@@ -216,7 +216,7 @@ TEST_F(Registration, HandEditedFilesAndTheRegistrationForEveryUserAreReadRight)
                          "package that installed it: remove the package to unregister it.\n");
     EXPECT_EQ(FindRegisteredLibrary(registry, clsid), "");
     // Without one, unregistering is all there is to say.
-    environment.back().second = shared.Path() + "/none";
+    test::SetEnv(environment, "XDG_DATA_DIRS", shared.Path() + "/none");
     ASSERT_EQ(Regsvr({}).exitCode, 0);
     r = Regsvr({"-u"});
     EXPECT_TRUE(r.out.ends_with(" succeeded.\n")) << r.out;
