@@ -1,5 +1,6 @@
 #include "cli/VerbRunners.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
@@ -14,6 +15,7 @@
 #include "cli/ProgressLine.h"
 #include "cli/SettingsReport.h"
 #include "cli/WebCommand.h"
+#include "comm/LinkError.h"
 #include "control/ModuleSettings.h"
 
 namespace zr::cli
@@ -21,6 +23,9 @@ namespace zr::cli
 
 namespace
 {
+
+// The results of an operation whose line went away under it.
+constexpr int kLostLineCodes[] = {CAMERA_TIMEOUT, LINK_READ_FAILED, LINK_WRITE_FAILED};
 
 void WriteLine(FILE* stream, const std::string& text)
 {
@@ -47,6 +52,9 @@ StepOutcome Failed(const DispatchResult& failure, ProgressLine& err)
     StepOutcome outcome;
     outcome.ok = false;
     outcome.stopped = failure.description == GetErrorString(OPERATION_STOPPED);
+    outcome.lineFailure =
+        std::any_of(std::begin(kLostLineCodes), std::end(kLostLineCodes),
+                    [&](int code) { return failure.description == GetErrorString(code); });
     return outcome;
 }
 

@@ -17,9 +17,10 @@ class ProgressLine;
 
 // How one verb ended.
 struct StepOutcome {
-    bool ok = true;         // false after a script error (reported)
-    int32_t resultCode = 0; // a method's result code, 0 for everything else
-    bool stopped = false;   // the script error is that of an operation stopped on request
+    bool ok = true;           // false after a script error (reported)
+    int32_t resultCode = 0;   // a method's result code, 0 for everything else
+    bool stopped = false;     // the script error is that of an operation stopped on request
+    bool lineFailure = false; // it failed as a lost line does (time-out, read or write failure)
     // The program's exit status, for a verb that runs alone and decides it (serve).
     std::optional<int> exitStatus;
 };

@@ -10,8 +10,8 @@
 
 #include "automation/CameraUse.h"
 #include "automation/ControlSession.h"
-#include "base/TerminationSignals.h"
 #include "base/TerminalText.h"
+#include "base/TerminationSignals.h"
 #include "cli/BusCommands.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
@@ -20,7 +20,6 @@
 #include "cli/ProgressLine.h"
 #include "cli/VerbRunners.h"
 #include "comm/ComPortMap.h"
-#include "comm/CommPort.h"
 #include "comm/CommPort.h"
 #include "comm/PortName.h"
 #include "control/ModuleSettings.h"
@@ -179,8 +178,8 @@ int RunSteps(ControlSession* object, const cli::ControlHolder* holder, CommandLi
         if (!outcome.ok) {
             // The camera's time-out says little when the line went away under the verb: the
             // port, its device and the system's reason follow it.
-            if (holder != nullptr && object != nullptr && !IsOnline(*object) &&
-                !holder->LinkLoss().empty())
+            if (outcome.lineFailure && holder != nullptr && object != nullptr &&
+                !IsOnline(*object) && !holder->LinkLoss().empty())
                 err.Line("zr47xcl: " + holder->LinkLoss());
             return kExitScriptError;
         }

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -24,8 +26,12 @@ int main(int argc, char** argv)
         return 1;
     }
     QTextDocument guide;
-    // Pictures are named relative to the screenshots' folder.
-    guide.setBaseUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[2]) + "/"));
+    // Pictures are named by their file name in the screenshots' folder; each is given to the
+    // document beforehand, since a document without a window does not load files itself.
+    const QDir pictures(QString::fromLocal8Bit(argv[2]));
+    for (const QString& name : pictures.entryList({"*.png"}, QDir::Files))
+        guide.addResource(QTextDocument::ImageResource, QUrl(name),
+                          QImage(pictures.filePath(name)));
     guide.setHtml(QString::fromUtf8(source.readAll()));
 
     QPdfWriter pdf(QString::fromLocal8Bit(argv[3]));

@@ -205,7 +205,7 @@ TEST_F(Registration, HandEditedFilesAndTheRegistrationForEveryUserAreReadRight)
     const std::string everyUser = shared.Path() + "/xkorvel/classes.ini";
     ASSERT_EQ(::mkdir((shared.Path() + "/xkorvel").c_str(), 0755), 0);
     ASSERT_EQ(RegisterComponent(everyUser, "/usr/lib/x/libXKorvelZR47xCL.so.1"), 0);
-    environment.emplace_back("XDG_DATA_DIRS", shared.Path());
+    test::SetEnv(environment, "XDG_DATA_DIRS", shared.Path());
     ASSERT_EQ(Regsvr({}).exitCode, 0);
     RunResult r = Regsvr({"-u"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -216,7 +216,7 @@ TEST_F(Registration, HandEditedFilesAndTheRegistrationForEveryUserAreReadRight)
                          "package that installed it: remove the package to unregister it.\n");
     EXPECT_EQ(FindRegisteredLibrary(registry, clsid), "");
     // Without one, unregistering is all there is to say.
-    environment.back().second = shared.Path() + "/none";
+    test::SetEnv(environment, "XDG_DATA_DIRS", shared.Path() + "/none");
     ASSERT_EQ(Regsvr({}).exitCode, 0);
     r = Regsvr({"-u"});
     EXPECT_TRUE(r.out.ends_with(" succeeded.\n")) << r.out;

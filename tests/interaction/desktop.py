@@ -156,9 +156,15 @@ class Desktop:
         os.close(writer)
         display = ":" + os.fdopen(reader).readline().strip()
         self.env.update(DISPLAY=display, QT_QPA_PLATFORM="xcb")
-        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.system_env(),
                                                stderr=subprocess.DEVNULL))
         return display
+
+    def system_env(self):
+        """The environment of the desktop's own programs (window manager, compositor, bus
+        daemon): they find their themes and the accessibility bus in the system's data folders,
+        which the tool itself never sees."""
+        return dict(self.env, XDG_DATA_DIRS="/usr/local/share:/usr/share")
 
     def start_wayland(self):
         runtime = self.tmp_path / "runtime"
@@ -166,17 +172,14 @@ class Desktop:
         self.env.update(XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY="wayland-zr")
         self.processes.append(subprocess.Popen(
             ["weston", "--backend=headless-backend.so", "--socket=wayland-zr", "--idle-time=0",
-             "--width=1280", "--height=1024"], env=self.env, stdout=subprocess.DEVNULL,
+             "--width=1280", "--height=1024"], env=self.system_env(), stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL))
         assert wait_until(lambda: (runtime / "wayland-zr").exists()), "weston did not start"
         return None
 
     def start_session_bus(self):
-        # The bus daemon alone sees the system's data folders: it activates the accessibility
-        # bus from there.
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                               env=dict(self.env, XDG_DATA_DIRS="/usr/local/share:/usr/share"),
-                               stdout=subprocess.PIPE, text=True)
+                               env=self.system_env(), stdout=subprocess.PIPE, text=True)
         self.processes.append(bus)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
 
