@@ -12,7 +12,10 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libxkbcommon-x11-0 fonts-wine libxcb1-dev
     # The control on the session bus (sdbus-c++).
-    libsdbus-c++-dev)
+    libsdbus-c++-dev
+    # The web face: HTTP and TLS (Boost.Beast over Asio, OpenSSL), the password hash
+    # (libsodium), the API's JSON.
+    libboost-dev libssl-dev libsodium-dev nlohmann-json3-dev)
 # Making and checking the packages (also exercised by the tests).
 packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream)
 for purpose in "$@"; do
@@ -27,7 +30,9 @@ for purpose in "$@"; do
             man-db xvfb xauth libx11-dev openbox xdotool
             # The bus tests start a private session bus and check it with busctl and the
             # Python binding of the D-Bus library.
-            dbus-daemon systemd python3-dbus "${packaging[@]}") ;;
+            dbus-daemon systemd python3-dbus "${packaging[@]}"
+            # The web face's tests make a self-signed certificate.
+            openssl) ;;
     --packaging) packages+=("${packaging[@]}") ;;
     *) echo "usage: scripts/setup.sh [--test] [--packaging]" >&2; exit 2 ;;
     esac

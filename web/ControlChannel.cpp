@@ -145,7 +145,15 @@ void ControlChannel::OnChange(const AutomationMember& property, const Variant& v
                          {"enabled", enabled}});
 }
 
-Json ControlChannel::Snapshot()
+void ControlChannel::Snapshot(std::function<void(Json)> done)
+{
+    watcherThread_->Post([this, done = std::move(done)] {
+        watcher_->Serve();
+        done(CurrentValues());
+    });
+}
+
+Json ControlChannel::CurrentValues()
 {
     std::lock_guard lock(mutex_);
     Json values = Json::object();

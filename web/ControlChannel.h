@@ -44,8 +44,9 @@ public:
     // False once the control stopped answering (it went away).
     bool Alive() const { return alive_; }
 
-    // {"values": {...}, "enabled": {...}, "online": bool, "busy": bool}
-    Json Snapshot();
+    // {"values": {...}, "enabled": {...}, "online": bool, "busy": bool}, handed to `done` on the
+    // watcher once it has read the control (the first time) and what the bus has brought.
+    void Snapshot(std::function<void(Json)> done);
 
     // Writes a property on the watcher; `done` runs there with the outcome.
     void Set(const AutomationMember& property, Variant value,
@@ -68,6 +69,7 @@ private:
     void OnChange(const AutomationMember& property, const Variant& value);
     void Broadcast(const char* event, const Json& data);
     void Fail();
+    Json CurrentValues();
 
     std::string id_;
     std::unique_ptr<BusControl> watcher_;

@@ -80,7 +80,7 @@ def test_members_values_set_call_files_and_events(bench):
     assert members["ReadAllFromCamera"]["control"] == "button"
     assert members["CommPort"]["group"] == "communication"
     awb = members["DoIMG1OnePushAWB"]
-    assert [a["out"] for a in awb["args"]] == [False, True]
+    assert [a["out"] for a in awb["args"]] == [True, False]
 
     status, _, values = web.request("GET", "/api/v1/controls/com1/values")
     assert status == 200 and values["online"] is True and values["values"]["ModelName"] == "ZR-470"
@@ -169,3 +169,25 @@ def test_refuses_to_start_where_it_would_be_unsafe(bench, tmp_path):
     assert status == 1 and "group or others" in err
     assert bench.cli("web", "get", "ModelName")[0] == 2
     assert bench.cli("--listen", "127.0.0.1:0", "list")[0] == 2
+
+
+def test_systemd_user_unit_verifies(tmp_path):
+    import os
+    import pathlib
+    import shutil
+    import pytest
+    from conftest import BIN_DIR
+    if shutil.which("systemd-analyze") is None:
+        pytest.skip("systemd-analyze is not installed")
+    unit = BIN_DIR.parent / "share" / "systemd" / "user" / "zr47xcl-web.service"
+    text = unit.read_text()
+    assert "ExecStart=" in text and " web --serve" in text
+    # The unit as installed, its program pointed at the one just built.
+    exec_line = next(l for l in text.splitlines() if l.startswith("ExecStart="))
+    program = exec_line.split("=", 1)[1].split()[0]
+    copy = tmp_path / "zr47xcl-web.service"
+    copy.write_text(text.replace(program, str(BIN_DIR / "zr47xcl")))
+    done = subprocess.run(["systemd-analyze", "verify", "--man=no", str(copy)],
+                          capture_output=True, text=True, env=dict(os.environ, SYSTEMD_LOG_LEVEL="warning"))
+    problems = [l for l in (done.stdout + done.stderr).splitlines() if "zr47xcl-web" in l]
+    assert done.returncode == 0 and not problems, done.stderr
