@@ -1,5 +1,6 @@
 #include "cli/BusCommands.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -53,6 +54,18 @@ void ServeUntilSignal(bus::BusPublication& publication)
     }
 }
 
+// Serves the bus until `done` is set.
+void ServeUntil(bus::BusPublication& publication, const std::atomic<bool>& done)
+{
+    while (!done) {
+        pollfd fd{publication.Fd(), publication.PollEvents(), 0};
+        const int timeout = publication.PollTimeoutMs();
+        if (::poll(&fd, 1, timeout < 0 || timeout > 50 ? 50 : timeout) < 0 && errno != EINTR)
+            break;
+        publication.Process();
+    }
+}
+
 } // namespace
 
 std::string PortText(int32_t commClass, int32_t port)
@@ -99,10 +112,16 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log,
             });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
+            std::atomic<bool> besideDone{!beside};
             std::thread companion;
             if (beside)
-                companion = std::thread(beside);
+                companion = std::thread([&] {
+                    beside();
+                    besideDone = true;
+                });
             ServeUntilSignal(publication);
+            // The companion may still wait for the control's answers: serve it until it ends.
+            ServeUntil(publication, besideDone);
             if (companion.joinable())
                 companion.join();
             control.SetStopCheck(nullptr);

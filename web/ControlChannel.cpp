@@ -44,7 +44,14 @@ ControlChannel::ControlChannel(std::string id, std::unique_ptr<BusControl> watch
 
 ControlChannel::~ControlChannel()
 {
+    Close();
+}
+
+void ControlChannel::Close()
+{
     stopRequested_ = true;
+    alive_ = false;
+    closing_ = true;
     callerThread_.reset();
     watcherThread_.reset();
 }
@@ -147,6 +154,8 @@ void ControlChannel::OnChange(const AutomationMember& property, const Variant& v
 
 void ControlChannel::Snapshot(std::function<void(Json)> done)
 {
+    if (closing_)
+        return done(CurrentValues());
     watcherThread_->Post([this, done = std::move(done)] {
         watcher_->Serve();
         done(CurrentValues());
@@ -171,6 +180,8 @@ Json ControlChannel::CurrentValues()
 void ControlChannel::Set(const AutomationMember& property, Variant value,
                          std::function<void(DispatchResult)> done)
 {
+    if (closing_)
+        return done({kBusFailure, "the web face is ending"});
     watcherThread_->Post([this, &property, value = std::move(value), done = std::move(done)] {
         std::vector<Variant> args{value};
         Variant unused;
@@ -184,7 +195,7 @@ void ControlChannel::Set(const AutomationMember& property, Variant value,
 
 bool ControlChannel::Call(const AutomationMember& method, std::vector<Variant> args, CallDone done)
 {
-    if (busy_.exchange(true))
+    if (closing_ || busy_.exchange(true))
         return false;
     stopRequested_ = false;
     callerThread_->Post([this, &method, args = std::move(args), done = std::move(done)]() mutable {
@@ -194,11 +205,12 @@ bool ControlChannel::Call(const AutomationMember& method, std::vector<Variant> a
             Fail();
         busy_ = false;
         // The watcher reads the signals the call sent before it says the operation is done.
-        watcherThread_->Post([this] {
-            watcher_->Serve();
-            if (progressSeen_.exchange(false))
-                Broadcast("progress", {{"done", true}});
-        });
+        if (!closing_)
+            watcherThread_->Post([this] {
+                watcher_->Serve();
+                if (progressSeen_.exchange(false))
+                    Broadcast("progress", {{"done", true}});
+            });
         done(outcome, std::move(result), std::move(args));
     });
     return true;

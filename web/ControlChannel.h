@@ -60,6 +60,10 @@ public:
 
     void Subscribe(const std::shared_ptr<EventSubscriber>& subscriber);
 
+    // Ends both threads after the call under way, which is asked to stop; later requests are
+    // answered as failures of the bus. On the server's thread only.
+    void Close();
+
 private:
     ControlChannel(std::string id, std::unique_ptr<BusControl> watcher,
                    std::unique_ptr<BusControl> caller);
@@ -78,6 +82,7 @@ private:
     std::atomic<bool> busy_{false};
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> progressSeen_{false};
+    std::atomic<bool> closing_{false};
     bool onlineStale_ = false; // watcher thread only
 
     std::mutex mutex_;
