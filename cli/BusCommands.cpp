@@ -1,7 +1,9 @@
 #include "cli/BusCommands.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <thread>
@@ -54,15 +56,18 @@ void DropIfLost(ServedControl& served)
 
 }
 
-// Serves the bus until a termination signal arrives. The wait includes the signals' descriptor,
-// so a signal that comes between the check and the wait still ends it at once.
-void ServeUntilSignal(ServedControl& served, const TerminationSignals& termination)
+// Serves the bus until `done` says so. While a termination signal is awaited, the wait includes
+// the signals' descriptor, so a signal that comes between the check and the wait ends it at once;
+// after one has come, the wait is bounded instead, since the descriptor stays readable.
+void ServeUntil(ServedControl& served, const TerminationSignals& termination,
+                const std::function<bool()>& done)
 {
-    while (!TerminationSignals::Requested()) {
+    while (!done()) {
         DropIfLost(served);
         bus::BusPublication* publication = served.publication.get();
-        pollfd fds[2] = {{termination.Fd(), POLLIN, 0}, {-1, 0, 0}};
-        int timeoutMs = termination.Fd() < 0 ? 100 : -1;
+        const bool awaitingSignal = !TerminationSignals::Requested() && termination.Fd() >= 0;
+        pollfd fds[2] = {{awaitingSignal ? termination.Fd() : -1, POLLIN, 0}, {-1, 0, 0}};
+        int timeoutMs = awaitingSignal ? -1 : 50;
         if (publication != nullptr) {
             fds[1] = {publication->Fd(), publication->PollEvents(), 0};
             const int busTimeoutMs = publication->PollTimeoutMs();
@@ -143,10 +148,16 @@ int RunServe(const std::optional<PortChoice>& port, bool offline, bool log,
                 publication.SetBeforeCameraUse([&control] { ReconnectIfOffline(control); });
             std::printf("%s\n", publication.Name().c_str());
             std::fflush(stdout);
+            std::atomic<bool> besideDone{!beside};
             std::thread companion;
             if (beside)
-                companion = std::thread(beside);
-            ServeUntilSignal(*served, termination);
+                companion = std::thread([&] {
+                    beside();
+                    besideDone = true;
+                });
+            ServeUntil(*served, termination, [] { return TerminationSignals::Requested(); });
+            // The companion may still wait for the control's answers: serve it until it ends.
+            ServeUntil(*served, termination, [&] { return besideDone.load(); });
             if (companion.joinable())
                 companion.join();
             control.SetStopCheck(nullptr);

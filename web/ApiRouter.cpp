@@ -305,7 +305,8 @@ void ApiRouter::Control(const Request& request, std::string_view rest, Reply rep
     const bool get = request.method() == http::verb::get;
     const bool post = request.method() == http::verb::post;
     if (get && action == "values")
-        return reply(JsonReply(request, channel->Snapshot()));
+        return channel->Snapshot(
+            [request, reply](Json values) { reply(JsonReply(request, values)); });
     if (post && action == "set")
         return Set(request, *channel, std::move(reply));
     if (post && action == "call")

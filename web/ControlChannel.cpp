@@ -46,7 +46,14 @@ ControlChannel::ControlChannel(std::string id, std::unique_ptr<BusControl> watch
 
 ControlChannel::~ControlChannel()
 {
+    Close();
+}
+
+void ControlChannel::Close()
+{
     stopRequested_ = true;
+    alive_ = false;
+    closing_ = true;
     callerThread_.reset();
     watcherThread_.reset();
 }
@@ -147,7 +154,17 @@ void ControlChannel::OnChange(const AutomationMember& property, const Variant& v
                          {"enabled", enabled}});
 }
 
-Json ControlChannel::Snapshot()
+void ControlChannel::Snapshot(std::function<void(Json)> done)
+{
+    if (closing_)
+        return done(CurrentValues());
+    watcherThread_->Post([this, done = std::move(done)] {
+        watcher_->Serve();
+        done(CurrentValues());
+    });
+}
+
+Json ControlChannel::CurrentValues()
 {
     std::lock_guard lock(mutex_);
     Json values = Json::object();
@@ -165,6 +182,8 @@ Json ControlChannel::Snapshot()
 void ControlChannel::Set(const AutomationMember& property, Variant value,
                          std::function<void(DispatchResult)> done)
 {
+    if (closing_)
+        return done({kBusFailure, "the web face is ending"});
     watcherThread_->Post([this, &property, value = std::move(value), done = std::move(done)] {
         std::vector<Variant> args{value};
         Variant unused;
@@ -178,7 +197,7 @@ void ControlChannel::Set(const AutomationMember& property, Variant value,
 
 bool ControlChannel::Call(const AutomationMember& method, std::vector<Variant> args, CallDone done)
 {
-    if (busy_.exchange(true))
+    if (closing_ || busy_.exchange(true))
         return false;
     stopRequested_ = false;
     callerThread_->Post([this, &method, args = std::move(args), done = std::move(done)]() mutable {
@@ -188,11 +207,12 @@ bool ControlChannel::Call(const AutomationMember& method, std::vector<Variant> a
             Fail();
         busy_ = false;
         // The watcher reads the signals the call sent before it says the operation is done.
-        watcherThread_->Post([this] {
-            watcher_->Serve();
-            if (progressSeen_.exchange(false))
-                Broadcast("progress", {{"done", true}});
-        });
+        if (!closing_)
+            watcherThread_->Post([this] {
+                watcher_->Serve();
+                if (progressSeen_.exchange(false))
+                    Broadcast("progress", {{"done", true}});
+            });
         done(outcome, std::move(result), std::move(args));
     });
     return true;

@@ -44,8 +44,9 @@ public:
     // False once the control stopped answering (it went away).
     bool Alive() const { return alive_; }
 
-    // {"values": {...}, "enabled": {...}, "online": bool, "busy": bool}
-    Json Snapshot();
+    // {"values": {...}, "enabled": {...}, "online": bool, "busy": bool}, handed to `done` on the
+    // watcher once it has read the control (the first time) and what the bus has brought.
+    void Snapshot(std::function<void(Json)> done);
 
     // Writes a property on the watcher; `done` runs there with the outcome.
     void Set(const AutomationMember& property, Variant value,
@@ -59,6 +60,10 @@ public:
 
     void Subscribe(const std::shared_ptr<EventSubscriber>& subscriber);
 
+    // Ends both threads after the call under way, which is asked to stop; later requests are
+    // answered as failures of the bus. On the server's thread only.
+    void Close();
+
 private:
     ControlChannel(std::string id, std::unique_ptr<BusControl> watcher,
                    std::unique_ptr<BusControl> caller);
@@ -68,6 +73,7 @@ private:
     void OnChange(const AutomationMember& property, const Variant& value);
     void Broadcast(const char* event, const Json& data);
     void Fail();
+    Json CurrentValues();
 
     std::string id_;
     std::unique_ptr<BusControl> watcher_;
@@ -76,6 +82,7 @@ private:
     std::atomic<bool> busy_{false};
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> progressSeen_{false};
+    std::atomic<bool> closing_{false};
     bool onlineStale_ = false; // watcher thread only
 
     std::mutex mutex_;

@@ -25,4 +25,13 @@ std::shared_ptr<ControlChannel> ControlHub::Get(const std::string& id, std::stri
     return channel;
 }
 
+void ControlHub::CloseAll()
+{
+    std::lock_guard lock(mutex_);
+    for (auto& [id, channel] : channels_)
+        if (channel)
+            channel->Close();
+    channels_.clear();
+}
+
 } // namespace zr::web

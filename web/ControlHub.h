@@ -21,6 +21,8 @@ public:
     // The channel of the control of port `id` (any letter case); nullptr with `error` set when
     // none is published.
     std::shared_ptr<ControlChannel> Get(const std::string& id, std::string& error);
+    // Stops every channel's threads (an operation under way is asked to stop and answered).
+    void CloseAll();
 
 private:
     std::mutex mutex_;

@@ -76,6 +76,7 @@ public:
 
 private:
     static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+    static constexpr std::chrono::seconds kLinger{2};
 
     beast::tcp_stream& Lowest() { return beast::get_lowest_layer(stream_); }
 
@@ -142,8 +143,10 @@ private:
             stream_, *message,
             [self = this->shared_from_this(), message, close](beast::error_code ec, size_t) {
                 self->Lowest().expires_never();
-                if (ec || close)
+                if (ec)
                     return self->Close();
+                if (close)
+                    return self->Linger();
                 self->Read();
             });
     }
@@ -169,9 +172,20 @@ private:
                                          return self->Close();
                                      channel->Subscribe(self);
                                      self->channel_ = channel;
+                                     // Held open until the client goes or a write fails.
+                                     self->pending_ = self;
+                                     self->WatchForClose();
                                      self->QueueEvent("retry: 1000\n\n");
                                      self->KeepAlive();
                                  });
+    }
+
+    // An event-stream client sends nothing more: whatever arrives, or its end, closes it.
+    void WatchForClose()
+    {
+        stream_.async_read_some(
+            buffer_.prepare(512),
+            [self = this->shared_from_this()](beast::error_code, size_t) { self->Close(); });
     }
 
     void KeepAlive()
@@ -213,6 +227,27 @@ private:
                                  return self->Close();
                              self->WriteEvent();
                          });
+    }
+
+    // After refusing a request whose rest is still coming: stop sending, then read and drop
+    // what the client still sends for a moment, so the refusal reaches it instead of a reset.
+    void Linger()
+    {
+        beast::error_code ignored;
+        Lowest().socket().shutdown(net::ip::tcp::socket::shutdown_send, ignored);
+        Lowest().expires_after(kLinger);
+        Drop();
+    }
+
+    void Drop()
+    {
+        buffer_.consume(buffer_.size());
+        Lowest().async_read_some(buffer_.prepare(65536),
+                                 [self = this->shared_from_this()](beast::error_code ec, size_t) {
+                                     if (ec)
+                                         return self->Close();
+                                     self->Drop();
+                                 });
     }
 
     void Close()

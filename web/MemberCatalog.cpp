@@ -35,6 +35,25 @@ bool IsCommunication(SpecialOp op)
     }
 }
 
+// The methods a user starts from a button; the rest (queries, the about box, the file
+// methods) are for scripts.
+bool IsOperation(SpecialOp op)
+{
+    switch (op) {
+    case SpecialOp::ReadAllFromCamera:
+    case SpecialOp::WriteAllToCamera:
+    case SpecialOp::LoadSettings:
+    case SpecialOp::StoreSettings:
+    case SpecialOp::OnePushBalance:
+    case SpecialOp::ShadingRecalibration:
+    case SpecialOp::StartCommunication:
+    case SpecialOp::AutoSelectCommunication:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TakesFileName(SpecialOp op)
 {
     return op == SpecialOp::ReadAllFromFile || op == SpecialOp::WriteAllToFile ||
@@ -87,8 +106,9 @@ const char* GroupOf(const AutomationMember& member)
 const char* ControlOf(const AutomationMember& member)
 {
     if (member.kind == MemberKind::Method)
-        return "button";
-    if (member.kind == MemberKind::Event)
+        return IsOperation(member.special) ? "button" : "none";
+    // Events, and the panels' visibility (a browser has no panels).
+    if (member.kind == MemberKind::Event || member.special == SpecialOp::PanelVisibility)
         return "none";
     switch (member.behaviour) {
     case MemberBehaviour::RowIndex:

@@ -193,6 +193,8 @@ void WebServer::Run(const std::function<bool()>& stopRequested)
     };
     watch();
     state_->io.run();
+    // The channels' threads end before anything they answer to goes.
+    state_->hub.CloseAll();
 }
 
 } // namespace zr::web

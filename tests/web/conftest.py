@@ -92,10 +92,10 @@ class Bench:
         self.processes.append(process)
         return process
 
-    def camera(self, port=1):
+    def camera(self, *options, port=1):
         """A simulated ZR-470 on COM<port>; every COM port leads to its link."""
         link = self.dir / f"camera-{port}"
-        sim = self.spawn([str(BIN_DIR / "zr47xcl-sim"), "--link", str(link)])
+        sim = self.spawn([str(BIN_DIR / "zr47xcl-sim"), "--link", str(link), *options])
         assert sim.stdout.readline().startswith("/dev/")
         folder = self.dir / "config" / "Korvel-XKorvelZR47xCL.ini-Control"
         folder.mkdir(parents=True, exist_ok=True)
