@@ -3,8 +3,6 @@ paced simulated camera: settings both ways, long operations, files and the TLS l
 
 import subprocess
 
-import pytest
-
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
@@ -45,11 +43,6 @@ def answered(driver, sent):
 
 # The server's first version does not yet forward the communication log and the progress of
 # long operations to the event stream; these pass once it does.
-PENDING_EVENTS = pytest.mark.xfail(reason="log and progress events not yet on the stream",
-                                   strict=False)
-
-
-@PENDING_EVENTS
 def test_page_is_generated_from_the_members_and_sends_changes_to_the_camera(stack):
     driver = open_page(stack)
     assert [o.get_attribute("value") for o in
@@ -103,7 +96,6 @@ def test_changes_made_elsewhere_show_on_the_page(stack):
     wait_for(driver, lambda d: gain.is_enabled(), timeout=2)
 
 
-@PENDING_EVENTS
 def test_read_all_shows_its_progress_and_stops_on_stop(stack):
     driver = open_page(stack)
     box = driver.find_element(By.ID, "operation")
@@ -144,6 +136,7 @@ def test_setup_file_goes_up_and_down_and_the_report_downloads(stack):
     wait_for(driver, lambda d: speed.get_attribute("value") == "9")
     driver.find_element(By.ID, "upload").send_keys(str(setup))
     wait_for(driver, lambda d: speed.get_attribute("value") == "2", message="setup not loaded")
+    wait_for(driver, lambda d: d.find_element(By.ID, "status").text.endswith("loaded."))
     assert stack.cli("get", "IMG1ShutterSpeed").strip() == "2"
 
     before = {p.name for p in stack.downloads.iterdir()}

@@ -39,6 +39,15 @@ async function answer(response) {
     return body;
 }
 
+// A file the server makes (setup file, report): its bytes and the name the server gives it.
+export async function download(path) {
+    const response = await fetch(base + path, {credentials: "same-origin"});
+    if (!response.ok) await answer(response);
+    const disposition = response.headers.get("Content-Disposition") || "";
+    const name = /filename="([^"]+)"/.exec(disposition)?.[1] || "download";
+    return {name, blob: await response.blob()};
+}
+
 export async function get(path) {
     const response = await fetch(base + path, {
         credentials: "same-origin",

@@ -180,6 +180,27 @@ class CameraPage {
         }
     }
 
+    // The server writes the file through the control, which takes seconds on the serial line:
+    // the download goes through the page so that it shows as an operation and a refusal (another
+    // operation under way) is said rather than lost in the browser's download list.
+    async download(link, title) {
+        const long = this.operation.begin(title);
+        try {
+            const {name, blob} = await api.download(api.controlPath(this.id, link.dataset.what));
+            const url = URL.createObjectURL(blob);
+            const save = document.createElement("a");
+            save.href = url;
+            save.download = name;
+            save.click();
+            setTimeout(() => URL.revokeObjectURL(url), 1000);
+            this.say(`${name} downloaded.`);
+        } catch (error) {
+            this.say(`${title}: ${error.message}`, true);
+        } finally {
+            this.operation.end(long);
+        }
+    }
+
     wire() {
         this.form.addEventListener("submit", (event) => event.preventDefault());
         this.form.addEventListener("input", (event) => {
@@ -211,6 +232,13 @@ class CameraPage {
             if (file) this.upload(file);
             event.target.value = "";
         });
+        for (const [id, title] of [["download-setup", "Setup file"],
+                                   ["download-report", "Camera data report"]]) {
+            $(id).addEventListener("click", (event) => {
+                event.preventDefault();
+                this.download(event.currentTarget, title);
+            });
+        }
         $("clear-log").addEventListener("click", () => this.log.clear());
         $("logout").addEventListener("click", async () => {
             await api.post("/logout", {}).catch(() => {});
