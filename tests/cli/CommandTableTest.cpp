@@ -151,7 +151,7 @@ TEST(CommandTable, OptionsAndOperandsAreReadWhereverTheyStand)
         {{"call"}, "call needs a method name"},
         {{"describe"}, "describe needs a property name"},
         {{"set", "x"}, "set needs NAME=VALUE, got 'x'"},
-        {{"-"}, "unknown verb '-' (verbs: get, set, call, list, describe, dump, ports, serve)"},
+        {{"-"}, "unknown verb '-' (verbs: get, set, call, list, describe, dump, ports, serve, web)"},
         {{"--log"}, "no verb given (see zr47xcl --help)"},
     };
     for (const auto& c : bad) {
