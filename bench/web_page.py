@@ -85,16 +85,22 @@ class WebClient:
         self.host, port = url.removeprefix("http://").split(":")
         self.origin = url
         self.connection = http.client.HTTPConnection(self.host, int(port))
+        self.cookie = ""
         self.token = self.request("GET", "/api/v1/session")["csrf"]
 
     def request(self, method, path, body=None):
         headers = {"Origin": self.origin, "Content-Type": "application/json"}
+        if self.cookie:
+            headers["Cookie"] = self.cookie
         if method == "POST":
             headers["X-CSRF-Token"] = self.token
         self.connection.request(method, path, body=json.dumps(body) if body else None,
                                 headers=headers)
         response = self.connection.getresponse()
         data = response.read()
+        # The session's cookie, which the CSRF token belongs to.
+        if cookie := response.getheader("Set-Cookie"):
+            self.cookie = cookie.split(";", 1)[0]
         if response.status != 200:
             raise RuntimeError(f"{method} {path}: {response.status} {data!r}")
         return json.loads(data)

@@ -222,6 +222,12 @@ class CameraPage {
             const button = event.target.closest("button[name]");
             if (button && this.members.has(button.name)) this.call(this.members.get(button.name));
         });
+        // The stream ends with the page, so that its connection is not held by a page the browser
+        // keeps for going back (browsers allow only a few connections per server).
+        window.addEventListener("pagehide", () => this.stream?.close());
+        window.addEventListener("pageshow", (event) => {
+            if (event.persisted) this.open(this.id);
+        });
         $("camera").addEventListener("change", (event) => this.open(event.target.value));
         window.addEventListener("hashchange", () => {
             const id = decodeURIComponent(location.hash.slice(1));
