@@ -333,10 +333,10 @@ void ApiRouter::Set(const Request& request, ControlChannel& channel, Reply reply
                                          : nullptr;
     if (member == nullptr || member->kind != MemberKind::Property)
         return reply(Error(request, http::status::bad_request, "name a property"));
-    std::optional<Variant> value = VariantOf(member->type, (*body)["value"]);
+    std::string error;
+    std::optional<Variant> value = VariantOf(member->type, (*body)["value"], error);
     if (!value)
-        return reply(Error(request, http::status::bad_request, "the value does not fit the type",
-                           "0x80020005"));
+        return reply(Error(request, http::status::bad_request, error, "0x80020005"));
     channel.Set(*member, std::move(*value), [request, reply](DispatchResult outcome) {
         reply(outcome.Succeeded() ? JsonReply(request, {{"ok", true}})
                                   : ScriptFailure(request, outcome));
@@ -358,20 +358,20 @@ void ApiRouter::Call(const Request& request, std::shared_ptr<ControlChannel> cha
     const Json given = body->contains("args") ? (*body)["args"] : Json::array();
     std::vector<Variant> args;
     size_t next = 0;
+    std::string error;
     for (const AutomationArgument& argument : member->Arguments()) {
         if (argument.type == VarType::PtrI4) {
             args.emplace_back();
             continue;
         }
-        std::optional<Variant> value = given.is_array() && next < given.size()
-                                           ? VariantOf(argument.type, given[next])
-                                           : std::nullopt;
+        const bool present = given.is_array() && next < given.size();
+        std::optional<Variant> value =
+            present ? VariantOf(argument.type, given[next], error) : std::nullopt;
         ++next;
         if (!value)
             return reply(Error(request, http::status::bad_request,
-                               std::string("argument ") + argument.name +
-                                   " is missing or of "
-                                   "another type",
+                               std::string("argument ") + argument.name + ": " +
+                                   (present ? error : "missing"),
                                "0x80020005"));
         args.push_back(std::move(*value));
     }

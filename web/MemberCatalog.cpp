@@ -195,12 +195,12 @@ Json ValueJson(const Variant& value)
     }
 }
 
-std::optional<Variant> VariantOf(VarType type, const Json& value)
+std::optional<Variant> VariantOf(VarType type, const Json& value, std::string& error)
 {
+    error = "the value does not fit the type";
     if (type == VarType::BStr && value.is_string()) {
         // A character the control's texts cannot hold is refused, never replaced.
         std::string ansi;
-        std::string error;
         if (!Utf8ToAnsi(value.get<std::string>(), ansi, error))
             return std::nullopt;
         return Variant(ansi);

@@ -32,8 +32,9 @@ Json DescribeMembers();
 
 // A value as JSON: a number, a boolean or a string; null for an empty value.
 Json ValueJson(const Variant& value);
-// A value of `type` read from JSON; nothing when the JSON does not fit the type.
-std::optional<Variant> VariantOf(VarType type, const Json& value);
+// A value of `type` read from JSON; nothing, with `error` saying why, when the JSON does not fit
+// the type or holds a character the control's texts cannot.
+std::optional<Variant> VariantOf(VarType type, const Json& value, std::string& error);
 
 // The enablement of every property bound to a parameter row, from the row's enabled condition
 // evaluated on `values` (property name -> current value).

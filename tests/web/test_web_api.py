@@ -110,6 +110,14 @@ def test_members_values_set_call_files_and_events(bench):
     assert status == 400 and body["error"]["code"] == "0x800A017F"
     assert web.request("GET", "/api/v1/controls/COM9/values")[0] == 404
 
+    # Text is UTF-8 on the web and Windows-1252 in the control: it round-trips, and a character
+    # the control cannot hold is refused rather than replaced.
+    assert web.request("POST", "/api/v1/controls/COM1/set", {"name": "UserID", "value": "Zelle é€"})[0] == 200
+    events.wait("change", lambda d: d["name"] == "UserID" and d["value"] == "Zelle é€")
+    status, _, body = web.request("POST", "/api/v1/controls/COM1/set", {"name": "UserID", "value": "日"})
+    assert status == 400 and "日" in body["error"]["message"]
+    assert web.request("GET", "/api/v1/controls/COM1/values")[2]["values"]["UserID"] == "Zelle é€"
+
     # Methods: results and out arguments; a long operation streams its progress.
     status, _, body = web.request("POST", "/api/v1/controls/COM1/call",
                                   {"name": "AskIMG1TriggerModeRange", "args": [1]})
