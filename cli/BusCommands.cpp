@@ -53,7 +53,6 @@ void DropIfLost(ServedControl& served)
     ErrorLine("the session bus has gone (" + publication->Lost() + "); " + publication->Name() +
               " is no longer published");
     served.publication.reset(); // its caller's stop source goes with it
-
 }
 
 // Serves the bus until `done` says so. While a termination signal is awaited, the wait includes

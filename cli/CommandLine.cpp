@@ -540,9 +540,9 @@ namespace
 // The options of the web face go with the verb web alone, which runs alone.
 bool CheckWeb(const CommandLine& line, std::string& error)
 {
-    const bool webOptions = !line.listen.empty() || !line.tlsCert.empty() ||
-                            !line.tlsKey.empty() || !line.passwordFile.empty() ||
-                            !line.hashPasswordFile.empty() || line.serveToo;
+    const bool webOptions = !line.listen.empty() || !line.tlsCert.empty() || !line.tlsKey.empty() ||
+                            !line.passwordFile.empty() || !line.hashPasswordFile.empty() ||
+                            line.serveToo;
     if (!line.ServesWeb()) {
         if (webOptions)
             error = "--listen, --tls-cert, --tls-key, --password-file, --serve and "

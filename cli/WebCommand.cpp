@@ -6,8 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "cli/BusCommands.h"
 #include "base/TerminationSignals.h"
+#include "cli/BusCommands.h"
 #include "web/PasswordFile.h"
 #include "web/WebServer.h"
 

@@ -69,7 +69,8 @@ void ControlChannel::Connect()
     });
     watcher_->Progress().Connect([this](const std::string& operation, int32_t step, int32_t steps) {
         progressSeen_ = true;
-        Broadcast("progress", {{"operation", AnsiToUtf8(operation)}, {"step", step}, {"steps", steps}});
+        Broadcast("progress",
+                  {{"operation", AnsiToUtf8(operation)}, {"step", step}, {"steps", steps}});
     });
     watcher_->EventFired().Connect([this](const AutomationMember& event) {
         if (event.special == SpecialOp::OnlineStatusChanged)
