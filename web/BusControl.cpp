@@ -60,6 +60,11 @@ void BusControl::SetStopCheck(std::function<bool()> check)
     client_->SetStopCheck(std::move(check));
 }
 
+void BusControl::SetUi(ControlUi& ui)
+{
+    client_->SetUi(ui);
+}
+
 Signal<const AutomationMember&>& BusControl::EventFired()
 {
     return client_->eventFired;

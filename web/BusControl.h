@@ -9,6 +9,7 @@
 #include "automation/AutomationTypes.h"
 #include "automation/Dispatch.h"
 #include "base/Signal.h"
+#include "control/ControlUi.h"
 
 namespace zr::bus
 {
@@ -47,6 +48,8 @@ public:
     void Serve();
     // Asked while a call runs; true asks the control to stop its long operation.
     void SetStopCheck(std::function<bool()> check);
+    // Where the message boxes of this client's calls go; `ui` outlives the client.
+    void SetUi(ControlUi& ui);
 
     Signal<const AutomationMember&>& EventFired();
     Signal<const std::string&, bool>& CommLog();

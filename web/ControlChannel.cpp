@@ -40,7 +40,11 @@ std::shared_ptr<ControlChannel> ControlChannel::Open(const std::string& id, std:
 
 ControlChannel::ControlChannel(std::string id, std::unique_ptr<BusControl> watcher,
                                std::unique_ptr<BusControl> caller)
-    : id_(std::move(id)), watcher_(std::move(watcher)), caller_(std::move(caller))
+    : id_(std::move(id)), messages_([this](const std::string& text, MessageIcon icon) {
+          const bool problem = icon != MessageIcon::Information;
+          Broadcast("message", {{"text", AnsiToUtf8(text)}, {"problem", problem}});
+      }),
+      watcher_(std::move(watcher)), caller_(std::move(caller))
 {
 }
 
@@ -78,6 +82,8 @@ void ControlChannel::Connect()
         Broadcast("event", {{"name", std::string(event.Name())}});
     });
     caller_->SetStopCheck([this] { return stopRequested_.load(); });
+    watcher_->SetUi(messages_);
+    caller_->SetUi(messages_);
     watcherThread_ = std::make_unique<JobThread>(kWatchTick, [this] {
         watcher_->Serve();
         if (onlineStale_) {

@@ -14,6 +14,7 @@
 #include "web/BusControl.h"
 #include "web/JobThread.h"
 #include "web/MemberCatalog.h"
+#include "web/MessageRelay.h"
 
 namespace zr::web
 {
@@ -76,6 +77,7 @@ private:
     Json CurrentValues();
 
     std::string id_;
+    MessageRelay messages_; // before the clients that show through it
     std::unique_ptr<BusControl> watcher_;
     std::unique_ptr<BusControl> caller_;
     std::atomic<bool> alive_{true};

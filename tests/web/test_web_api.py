@@ -125,6 +125,11 @@ def test_members_values_set_call_files_and_events(bench):
     status, _, body = web.request("POST", "/api/v1/controls/COM1/call",
                                   {"name": "DoIMG1OnePushAWB", "args": [0]})
     assert (status, body) == (200, {"result": 0, "out": {"pnResult": 1}})
+    # The message box a call raises goes to the page, not to the server's standard error.
+    assert web.request("POST", "/api/v1/controls/COM1/call",
+                       {"name": "DoIMG1OnePushAWB", "args": [1]})[0] == 200
+    message, _ = events.wait("message", lambda d: d["text"])
+    assert message["problem"] is False
     status, _, body = web.request("POST", "/api/v1/controls/COM1/call", {"name": "ReadAllFromCamera"})
     assert (status, body["result"]) == (200, 0)
     events.wait("progress", lambda d: d.get("steps", 0) > 0)

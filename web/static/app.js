@@ -73,6 +73,7 @@ class CameraPage {
             log: (data) => this.log.add(data),
             progress: (data) => this.operation.progress(data),
             online: ({online}) => this.showOnline(online),
+            message: ({text, problem}) => this.say(text, problem),
             resync: () => this.readValues(),
             connected: (up) => document.body.classList.toggle("disconnected", !up),
         });

@@ -1,10 +1,11 @@
-// The camera's event stream: changes, communication log lines, progress of long operations and
-// the online state, delivered to the handlers given. The browser reconnects by itself; after a
-// reconnection the page reads all values again, since changes may have been missed meanwhile.
+// The camera's event stream: changes, communication log lines, progress of long operations, the
+// online state and the messages the control's calls raise, delivered to the handlers given. The
+// browser reconnects by itself; after a reconnection the page reads all values again, since
+// changes may have been missed meanwhile.
 
 import {controlUrl} from "./api.js";
 
-const TYPES = ["change", "log", "progress", "online"];
+const TYPES = ["change", "log", "progress", "online", "message"];
 
 // How long the page waits for the stream before it reads the values anyway.
 const OPEN_WAIT_MS = 3000;

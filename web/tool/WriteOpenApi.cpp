@@ -117,7 +117,7 @@ Json Paths()
         Operation("load a setup file sent as the body", JsonAnswer("loaded", object)));
     add("/api/v1/controls/{id}/report", "get", Operation("the camera data report", file));
     add("/api/v1/controls/{id}/events", "get",
-        Operation("Server-Sent Events: change, log, progress, online, event", stream));
+        Operation("Server-Sent Events: change, log, progress, online, event, message", stream));
     for (auto& [path, item] : paths.items())
         if (path.find("{id}") != std::string::npos)
             item["parameters"] = Json::array({id});
