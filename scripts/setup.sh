@@ -13,7 +13,10 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config pybind11-dev python3-dev groff
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-wayland libxkbcommon-x11-0 fonts-wine libxcb1-dev
     # The control on the session bus (sdbus-c++).
-    libsdbus-c++-dev)
+    libsdbus-c++-dev
+    # The web face: HTTP and TLS (Boost.Beast over Asio, OpenSSL), the password hash
+    # (libsodium), the API's JSON.
+    libboost-dev libssl-dev libsodium-dev nlohmann-json3-dev)
 # Making and checking the packages (also exercised by the tests).
 packaging=(dpkg-dev fakeroot lintian desktop-file-utils appstream
     # The kit's API reference.
