@@ -146,11 +146,7 @@ def main():
 
     stack = webstack.Stack(pathlib.Path(tempfile.mkdtemp(prefix="zr47xcl-web-bench-")))
     try:
-        stack.start_bus()
-        stack.start_camera()
-        stack.serve()
-        stack.url = stack.web()
-        stack.driver = stack.browser()
+        stack.start_all()
         os.environ.update({k: stack.env[k] for k in ("DBUS_SESSION_BUS_ADDRESS", "HOME",
                                                       "XDG_CONFIG_HOME", "XDG_DATA_HOME")})
         ctl = zr47xcl.attach()

@@ -234,6 +234,12 @@ TEST(Package, DescriptionsGoWithTheirPackagesAndNothingWithoutOne)
                        "one-push balance of the camera setting AW1;"),
               std::string::npos)
         << xml;
+    // The web face's user unit goes where systemd looks for units of every user, and runs the
+    // program the package installs.
+    const std::string unit =
+        TempDir::ReadFile(runtime.Path() + kPrefix + "/lib/systemd/user/zr47xcl-web.service");
+    EXPECT_NE(unit.find("\nExecStart=" + kPrefix + "/bin/zr47xcl web --serve"), std::string::npos)
+        << unit;
 
     TempDir kit;
     ASSERT_TRUE(InstallComponent("Development", kit.Path()));

@@ -16,11 +16,7 @@ def stack(tmp_path_factory):
         pytest.skip("not installed: " + ", ".join(missing))
     s = Stack(tmp_path_factory.mktemp("web"))
     try:
-        s.start_bus()
-        s.start_camera()
-        s.serve()
-        s.url = s.web()
-        s.driver = s.browser()
+        s.start_all()
         yield s
         s.driver.quit()
     finally:

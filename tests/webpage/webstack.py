@@ -105,6 +105,15 @@ class Stack:
                                {"behavior": "allow", "downloadPath": str(self.downloads)})
         return driver
 
+    def start_all(self):
+        """The whole stack: bus, paced camera, serve, the web face (`url`) and the browser
+        (`driver`)."""
+        self.start_bus()
+        self.start_camera()
+        self.serve()
+        self.url = self.web()
+        self.driver = self.browser()
+
     def stop(self):
         for process in reversed(self.processes):
             process.terminate()
