@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <boost/asio/ip/address.hpp>
+
 #include "base/AnsiText.h"
 #include "web/EmbeddedFiles.h"
 #include "web/MemberCatalog.h"
@@ -112,6 +114,25 @@ std::string_view PathOf(const Request& request)
     return query == std::string_view::npos ? target : target.substr(0, query);
 }
 
+// Whether the request names this machine by a loopback name or address in its Host header. A
+// server without a password answers only such requests: a page of another site whose name has
+// been pointed at 127.0.0.1 (DNS rebinding) sends its own name, and is refused.
+bool NamesLoopback(const Request& request)
+{
+    std::string_view host = View(request[http::field::host]);
+    if (host.starts_with('[')) {
+        const size_t close = host.find(']');
+        host = close == std::string_view::npos ? std::string_view{} : host.substr(1, close - 1);
+    } else if (const size_t colon = host.rfind(':'); colon != std::string_view::npos) {
+        host = host.substr(0, colon);
+    }
+    if (host == "localhost")
+        return true;
+    boost::system::error_code ec;
+    const auto address = boost::asio::ip::make_address(std::string(host), ec);
+    return !ec && address.is_loopback();
+}
+
 } // namespace
 
 ApiRouter::ApiRouter(ControlHub& hub, std::optional<PasswordFile> password, bool secure,
@@ -128,6 +149,16 @@ ApiRouter::Access ApiRouter::AccessOf(const Request& request)
         access.csrf = sessions_.Csrf(access.sessionId);
     access.authenticated = !password_ || access.csrf != nullptr;
     return access;
+}
+
+std::optional<Response> ApiRouter::CheckHost(const Request& request) const
+{
+    if (password_ || NamesLoopback(request))
+        return std::nullopt;
+    return Error(request, http::status::forbidden,
+                 "without a password this server answers only to localhost or a loopback "
+                 "address, not to \"" +
+                     std::string(View(request[http::field::host])) + "\"");
 }
 
 std::optional<Response> ApiRouter::CheckPost(const Request& request, const Access& access) const
@@ -162,6 +193,10 @@ bool ApiRouter::IsEventStream(const Request& request)
 std::shared_ptr<ControlChannel> ApiRouter::OpenEventStream(const Request& request,
                                                            Response& refusal)
 {
+    if (std::optional<Response> refused = CheckHost(request)) {
+        refusal = std::move(*refused);
+        return nullptr;
+    }
     if (!AccessOf(request).authenticated) {
         refusal = Error(request, http::status::unauthorized, "sign in first");
         return nullptr;
@@ -181,6 +216,8 @@ void ApiRouter::Handle(const Request& request, const std::string& client, Reply 
     const http::verb method = request.method();
     if (!path.starts_with(kApi))
         return reply(Static(request, path));
+    if (std::optional<Response> refusal = CheckHost(request))
+        return reply(std::move(*refusal));
     if (path == "/api/v1/openapi.json" && method == http::verb::get)
         return reply(
             Make(request, http::status::ok, std::string(OpenApiDocument()), "application/json"));

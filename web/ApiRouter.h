@@ -45,6 +45,8 @@ private:
     };
     Access AccessOf(const Request& request);
     // nullopt when the POST may go on, else the refusal.
+    // A refusal unless a password guards the server or the request names a loopback host.
+    std::optional<Response> CheckHost(const Request& request) const;
     std::optional<Response> CheckPost(const Request& request, const Access& access) const;
 
     Response Static(const Request& request, std::string_view path) const;

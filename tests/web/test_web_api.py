@@ -63,6 +63,15 @@ def test_members_values_set_call_files_and_events(bench):
     web = bench.web("--listen", "127.0.0.1:0")
     web.sign_in()
 
+    # Without a password, only requests naming this machine by a loopback name are answered: a
+    # site whose name was pointed at 127.0.0.1 is refused, even from its own origin.
+    rebound = {"Host": f"evil.example:{web.port}", "Origin": f"http://evil.example:{web.port}"}
+    assert web.request("GET", "/api/v1/session", headers=rebound)[0] == 403
+    assert web.request("POST", "/api/v1/controls/COM1/set",
+                       {"name": "IMG1ShutterSpeed", "value": 1}, rebound)[0] == 403
+    assert web.request("GET", "/api/v1/controls/COM1/events", headers=rebound)[0] == 403
+    assert web.request("GET", "/api/v1/session", headers={"Host": f"localhost:{web.port}"})[0] == 200
+
     # The controls on the bus, by port.
     status, _, body = web.request("GET", "/api/v1/controls")
     assert status == 200 and [c["id"] for c in body["controls"]] == ["COM1"]
