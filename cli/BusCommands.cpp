@@ -50,7 +50,6 @@ void DropIfLost(ServedControl& served)
     ErrorLine("the session bus has gone (" + publication->Lost() + "); " + publication->Name() +
               " is no longer published");
     served.publication.reset(); // its caller's stop source goes with it
-
 }
 
 // Serves the bus until a termination signal arrives. The wait includes the signals' descriptor,
