@@ -143,7 +143,9 @@ bool ProfileFile::Load(const std::string& path)
     }
     const std::string_view bytes = data;
     for (Encoding utf16 : {Encoding::Utf16Le, Encoding::Utf16Be}) {
-        if (!bytes.starts_with(utf16 == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF"))
+        // Bytes after a UTF-8 mark are UTF-8 text, whatever they look like.
+        if (encoding_ == Encoding::Utf8Bom ||
+            !bytes.starts_with(utf16 == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF"))
             continue;
         std::string text;
         if (!DecodeUtf16(bytes.substr(2), utf16 == Encoding::Utf16Be, text)) {

@@ -194,7 +194,7 @@ int BusPublication::Fd() const
 short BusPublication::PollEvents() const
 {
     const auto data = PollData();
-    return data ? data->events : 0;
+    return data ? static_cast<short>(data->events) : short{0};
 }
 
 int BusPublication::PollTimeoutMs() const

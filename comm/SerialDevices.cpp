@@ -66,7 +66,7 @@ std::vector<std::string> SerialDevices::Present() const
     std::vector<std::string> paths;
     const std::string byId = devRoot_ + "/serial/by-id";
     for (const std::string& name : Matching(byId, ""))
-        paths.push_back(byId + "/" + name);
+        paths.emplace_back(byId).append("/").append(name);
     for (const DeviceKind& kind : kKinds) {
         for (const std::string& name : Matching(devRoot_, kind.prefix)) {
             const bool digits =

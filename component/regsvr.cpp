@@ -66,7 +66,7 @@ std::string DefaultLibrary()
 std::string RegistrationForEveryUser()
 {
     for (const std::string& folder : zr::SystemDataFolders()) {
-        const std::string path = folder + "/xkorvel/classes.ini";
+        std::string path = folder + "/xkorvel/classes.ini";
         if (!zr::FindRegisteredLibrary(path, zr::identity::kControlClassId).empty())
             return path;
     }

@@ -14,8 +14,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "base/TerminationSignals.h"
@@ -243,6 +243,34 @@ std::optional<int> AnswerBeforeQt(int argc, char** argv)
     return std::nullopt;
 }
 
+// Where message boxes are saved and dismissed instead of shown (screenshots include them), made
+// ready; nothing when they are shown.
+std::optional<std::string> MessageFolder(const Options& options)
+{
+    const std::optional<std::string> folder =
+        options.screenshotFolder ? options.screenshotFolder : options.messageFolder;
+    if (folder) {
+        std::error_code ec;
+        std::filesystem::create_directories(*folder, ec);
+    }
+    return folder;
+}
+
+// A first start: the windows get places of their own before the control reads them.
+void ArrangeAFirstStart()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr)
+        zr::FirstArrangement::WriteIfFirstStart(zr::FirstArrangement::SettingsPath(),
+                                                screen->availableGeometry(), zr::DialogMetrics());
+}
+
+// A problem with the module settings when nobody is there to answer a message box about it.
+void PrintSettingsProblem(const std::string& problem)
+{
+    std::fprintf(stderr, "zr47xcl-tool: %s\n", problem.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -264,13 +292,7 @@ int main(int argc, char** argv)
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options)
         return kExitUsage;
-    // Screenshots include the message boxes, which are then dismissed as well.
-    const std::optional<std::string> messageFolder =
-        options->screenshotFolder ? options->screenshotFolder : options->messageFolder;
-    if (messageFolder) {
-        std::error_code ec;
-        std::filesystem::create_directories(*messageFolder, ec);
-    }
+    const std::optional<std::string> messageFolder = MessageFolder(*options);
 
     // A termination signal ends the tool as a confirmed close would; meanwhile long operations
     // keep the windows answering the window manager and stop at the signal.
@@ -282,14 +304,8 @@ int main(int argc, char** argv)
         QCoreApplication::instance()->setProperty(zr::kProgramEndingProperty, true);
         QCoreApplication::exit(kExitInterrupted);
     });
-    // A first start: the windows get places of their own before the control reads them.
-    if (!options->screenshotFolder) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen != nullptr)
-            zr::FirstArrangement::WriteIfFirstStart(zr::FirstArrangement::SettingsPath(),
-                                                    screen->availableGeometry(),
-                                                    zr::DialogMetrics());
-    }
+    if (!options->screenshotFolder)
+        ArrangeAFirstStart();
     zr::LongOperationPump pump;
     zr::CXKorvelZR47xCL control =
         zr::CXKorvelZR47xCL::FromRegistration(zr::CXKorvelZR47xCL::ClassRegistryPaths());
@@ -309,9 +325,7 @@ int main(int argc, char** argv)
     }
     zr::CControlDialog dialog(std::move(control), zr::AskQuitWithMessageBox);
     if (messageFolder) // nobody to answer a message box
-        dialog.reportSettingsProblem = [](const std::string& problem) {
-            std::fprintf(stderr, "zr47xcl-tool: %s\n", problem.c_str());
-        };
+        dialog.reportSettingsProblem = PrintSettingsProblem;
     if (options->screenshotFolder)
         return SaveScreenshots(dialog, *options->screenshotFolder);
 
@@ -329,9 +343,7 @@ int main(int argc, char** argv)
         return kExitOk;
     // The dialog goes after this, which saves the panels and the module settings; nobody is
     // left to answer a message box about them.
-    dialog.reportSettingsProblem = [](const std::string& problem) {
-        std::fprintf(stderr, "zr47xcl-tool: %s\n", problem.c_str());
-    };
+    dialog.reportSettingsProblem = PrintSettingsProblem;
     std::fprintf(stderr, "zr47xcl-tool: ended by %s\n",
                  zr::TerminationSignals::SignalName(zr::TerminationSignals::Signal()));
     return kExitInterrupted;

@@ -36,7 +36,7 @@ foreach(pair IN ITEMS Runtime:zr47xcl Python:python3-zr47xcl Development:libzr47
 endforeach()
 
 # lintian's overrides, each with the reason it does not apply.
-foreach(pair IN ITEMS Runtime:zr47xcl Python:python3-zr47xcl)
+foreach(pair IN ITEMS Runtime:zr47xcl)
     string(REPLACE ":" ";" pair ${pair})
     list(GET pair 0 component)
     list(GET pair 1 package)

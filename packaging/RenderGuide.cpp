@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>

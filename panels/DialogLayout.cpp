@@ -238,14 +238,14 @@ void DialogControls::Build(QWidget& dialog, const DialogLayout& layout,
             child->setStyle(look);
 }
 
-QWidget* DialogControls::EnclosingGroup(const DialogLayout& layout, const ControlSpec& spec) const
+QWidget* DialogControls::EnclosingGroup(const DialogLayout& layout, const ControlSpec& row) const
 {
     QWidget* enclosing = nullptr;
     for (const ControlSpec& frame : layout.controls) {
-        if (&frame == &spec)
+        if (&frame == &row)
             break;
-        if (frame.kind == ControlKind::Group && spec.x >= frame.x &&
-            spec.x < frame.x + frame.width && spec.y >= frame.y && spec.y < frame.y + frame.height)
+        if (frame.kind == ControlKind::Group && row.x >= frame.x && row.x < frame.x + frame.width &&
+            row.y >= frame.y && row.y < frame.y + frame.height)
             enclosing = Widget(frame.id);
     }
     return enclosing;
@@ -263,27 +263,27 @@ void DialogControls::NameControls(const DialogLayout& layout) const
                                : "";
         return text.remove('&').replace('\n', ' ').simplified();
     };
-    for (const ControlSpec& spec : layout.controls) {
-        QWidget* widget = Widget(spec.id);
-        const char* role = RoleWord(spec.kind);
+    for (const ControlSpec& row : layout.controls) {
+        QWidget* widget = Widget(row.id);
+        const char* role = RoleWord(row.kind);
         if (widget == nullptr || role == nullptr)
             continue;
         QStringList caption;
-        for (int id : {spec.caption.first, spec.caption.second})
+        for (int id : {row.caption.first, row.caption.second})
             if (id != 0 && Widget(id) != nullptr)
                 caption << textOf(id);
         QString name = caption.join(' ');
         // A label captions one control: screen readers relate the two (labelled-by, label-for).
-        if (auto* label = Get<QLabel>(spec.caption.first); label != nullptr && !label->buddy())
+        if (auto* label = Get<QLabel>(row.caption.first); label != nullptr && !label->buddy())
             label->setBuddy(widget);
-        if (name.isEmpty() && spec.text != nullptr && *spec.text != '\0')
+        if (name.isEmpty() && row.text != nullptr && *row.text != '\0')
             continue; // a button, check box or radio button is named by its own text
         if (name.isEmpty()) {
             const auto* frame = qobject_cast<QGroupBox*>(widget->parentWidget());
             if (frame != nullptr)
                 name = frame->title().remove('&') + ' ' + role;
-            else if (spec.tooltip != nullptr)
-                name = QString::fromLocal8Bit(spec.tooltip);
+            else if (row.tooltip != nullptr)
+                name = QString::fromLocal8Bit(row.tooltip);
             else
                 name = QString(role).left(1).toUpper() + QString(role).mid(1);
         }

@@ -97,8 +97,8 @@ public:
 
 private:
     static QStyle* CreateLook(QWidget& dialog);
-    // The group frame that encloses `spec` (the innermost one laid out before it), or nullptr.
-    QWidget* EnclosingGroup(const DialogLayout& layout, const ControlSpec& spec) const;
+    // The group frame that encloses `row` (the innermost one laid out before it), or nullptr.
+    QWidget* EnclosingGroup(const DialogLayout& layout, const ControlSpec& row) const;
     // Names every control that the user operates, from the table (see Caption).
     void NameControls(const DialogLayout& layout) const;
     static void FitText(const QWidget& widget, ControlKind kind, QRect& rect);
