@@ -111,16 +111,15 @@ private:
         Request request = parser_->release();
         if (ApiRouter::IsEventStream(request))
             return OpenEvents(request);
-        router_.Handle(
-            request, client_,
-            [weak = this->weak_from_this(), executor = stream_.get_executor()](Response response) {
-                net::post(executor, [weak, response = std::move(response)]() mutable {
-                    if (auto self = weak.lock())
-                        self->Write(std::move(response), !response.keep_alive());
-                });
-            });
-        // Kept alive while the control works on the request.
-        pending_ = this->shared_from_this();
+        // The answer holds the session while the control works on the request; an answer that
+        // never comes (the server ending) lets it go with the job that would have given it.
+        router_.Handle(request, client_, [self = this->shared_from_this()](Response response) {
+            net::post(self->stream_.get_executor(),
+                      [self, response = std::move(response)]() mutable {
+                          const bool close = !response.keep_alive();
+                          self->Write(std::move(response), close);
+                      });
+        });
     }
 
     static Response Refusal(http::status status)
@@ -136,7 +135,6 @@ private:
 
     void Write(Response response, bool close)
     {
-        pending_.reset();
         auto message = std::make_shared<Response>(std::move(response));
         Lowest().expires_after(HttpLimits::kWriteDeadline);
         http::async_write(
@@ -172,8 +170,8 @@ private:
                                          return self->Close();
                                      channel->Subscribe(self);
                                      self->channel_ = channel;
-                                     // Held open until the client goes or a write fails.
-                                     self->pending_ = self;
+                                     // The read that waits for the client's end holds the
+                                     // session open until the client goes or a write fails.
                                      self->WatchForClose();
                                      self->QueueEvent("retry: 1000\n\n");
                                      self->KeepAlive();
@@ -255,7 +253,6 @@ private:
         if (closed_)
             return;
         closed_ = true;
-        pending_.reset();
         timer_.cancel();
         beast::error_code ignored;
         Lowest().socket().shutdown(net::ip::tcp::socket::shutdown_both, ignored);
@@ -268,7 +265,6 @@ private:
     std::shared_ptr<std::atomic<int>> count_;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
-    std::shared_ptr<HttpSession> pending_;
     net::steady_timer timer_;
     std::shared_ptr<ControlChannel> channel_;
     std::deque<std::string> events_;

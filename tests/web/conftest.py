@@ -109,12 +109,15 @@ class Bench:
         return process
 
     def web(self, *args, cafile=None):
-        process = self.spawn([str(BIN_DIR / "zr47xcl"), "web", *args], stderr=subprocess.PIPE)
+        # Standard error goes to a file: a pipe nobody reads would stall the server once full.
+        self.web_errors = self.dir / f"web-{len(self.processes)}.err"
+        with open(self.web_errors, "w") as errors:
+            process = self.spawn([str(BIN_DIR / "zr47xcl"), "web", *args], stderr=errors)
         line = process.stdout.readline()
         while line.startswith("com.korvel."):  # the bus name first with --serve
             line = process.stdout.readline()
         match = re.match(r"zr47xcl web: listening on (\S+)", line)
-        assert match, (line, process.stderr.read() if process.poll() is not None else "")
+        assert match, (line, self.web_errors.read_text())
         return Web(process, match.group(1), cafile)
 
     def cli(self, *args, stdin=None):

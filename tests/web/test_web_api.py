@@ -203,7 +203,7 @@ def test_web_serve_publishes_its_own_control_stops_operations_and_ends_on_sighup
     status, out, _ = bench.cli("--attach", "COM1", "get", "IMG1ShutterSpeed")
     assert (status, out.strip()) == (0, "5")
     web.process.send_signal(1)
-    assert web.process.wait(timeout=15) == 0
+    assert web.process.wait(timeout=15) == 0, bench.web_errors.read_text()
 
 
 def test_refuses_to_start_where_it_would_be_unsafe(bench, tmp_path):
