@@ -15,7 +15,7 @@ command -v clang-tidy > /dev/null || { echo "tidy.sh: clang-tidy is not installe
 
 folders=("$@")
 if [[ ${#folders[@]} -eq 0 ]]; then
-    folders=(base comm camera control automation bus component cli sim)
+    folders=(base comm camera control automation bus web component cli sim)
 fi
 
 files=()

@@ -39,28 +39,39 @@ std::string HexCode(int32_t status)
     return text;
 }
 
-Response Make(const Request& request, http::status status, std::string body, std::string_view type)
+// What an answer needs of its request: a request's copy would carry its body (up to a megabyte
+// for an upload) into every callback that answers later.
+struct ReplyTo {
+    ReplyTo(const Request& request) // NOLINT(google-explicit-constructor): stands for it
+        : version(request.version()), keepAlive(request.keep_alive())
+    {
+    }
+    unsigned version;
+    bool keepAlive;
+};
+
+Response Make(ReplyTo request, http::status status, std::string body, std::string_view type)
 {
-    Response response(status, request.version());
+    Response response(status, request.version);
     response.set(http::field::content_type, Beast(type));
     response.set(http::field::cache_control, "no-store");
     response.set("X-Content-Type-Options", "nosniff");
     response.set("X-Frame-Options", "DENY");
     response.set("Content-Security-Policy", "default-src 'self'; frame-ancestors 'none'");
     response.set("Referrer-Policy", "no-referrer");
-    response.keep_alive(request.keep_alive());
+    response.keep_alive(request.keepAlive);
     response.body() = std::move(body);
     response.prepare_payload();
     return response;
 }
 
-Response JsonReply(const Request& request, const Json& json, http::status status = http::status::ok)
+Response JsonReply(ReplyTo request, const Json& json, http::status status = http::status::ok)
 {
     return Make(request, status, json.dump(-1, ' ', false, Json::error_handler_t::replace),
                 "application/json");
 }
 
-Response Error(const Request& request, http::status status, const std::string& message,
+Response Error(ReplyTo request, http::status status, const std::string& message,
                std::string code = {})
 {
     Json error = {{"message", message}};
@@ -71,7 +82,7 @@ Response Error(const Request& request, http::status status, const std::string& m
 
 // The answer to a failed invocation: busy is a conflict, a failure of the bus a bad gateway,
 // any other script error a bad request.
-Response ScriptFailure(const Request& request, const DispatchResult& outcome)
+Response ScriptFailure(ReplyTo request, const DispatchResult& outcome)
 {
     const http::status status = outcome.status == kBusy ? http::status::conflict
                                 : outcome.status == static_cast<int32_t>(0x80010108)
@@ -210,7 +221,7 @@ std::shared_ptr<ControlChannel> ApiRouter::OpenEventStream(const Request& reques
     return channel;
 }
 
-void ApiRouter::Handle(const Request& request, const std::string& client, Reply reply)
+void ApiRouter::Handle(const Request& request, const std::string& client, const Reply& reply)
 {
     const std::string_view path = PathOf(request);
     const http::verb method = request.method();
@@ -238,7 +249,7 @@ void ApiRouter::Handle(const Request& request, const std::string& client, Reply 
     if (path == "/api/v1/members" && method == http::verb::get)
         return reply(JsonReply(request, DescribeMembers()));
     if (path.starts_with(kControls))
-        return Control(request, path.substr(kControls.size()), std::move(reply));
+        return Control(request, path.substr(kControls.size()), reply);
     reply(Error(request, http::status::not_found, "no such resource"));
 }
 
@@ -329,7 +340,7 @@ Response ApiRouter::Controls(const Request& request) const
     return JsonReply(request, {{"controls", std::move(controls)}});
 }
 
-void ApiRouter::Control(const Request& request, std::string_view rest, Reply reply)
+void ApiRouter::Control(const Request& request, std::string_view rest, const Reply& reply)
 {
     const size_t slash = rest.find('/');
     const std::string id(rest.substr(0, slash));
@@ -343,26 +354,25 @@ void ApiRouter::Control(const Request& request, std::string_view rest, Reply rep
     const bool post = request.method() == http::verb::post;
     if (get && action == "values")
         return channel->Snapshot(
-            [request, reply](Json values) { reply(JsonReply(request, values)); });
+            [to = ReplyTo(request), reply](const Json& values) { reply(JsonReply(to, values)); });
     if (post && action == "set")
-        return Set(request, *channel, std::move(reply));
+        return Set(request, *channel, reply);
     if (post && action == "call")
-        return Call(request, std::move(channel), std::move(reply));
+        return Call(request, channel, reply);
     if (post && action == "stop") {
         channel->Stop();
         return reply(JsonReply(request, {{"ok", true}}));
     }
     if (post && action == "setup")
-        return Upload(request, std::move(channel), std::move(reply));
+        return Upload(request, channel, reply);
     if (get && action == "setup")
-        return Download(request, std::move(channel), SpecialOp::WriteAllToFile, std::move(reply));
+        return Download(request, channel, SpecialOp::WriteAllToFile, reply);
     if (get && action == "report")
-        return Download(request, std::move(channel), SpecialOp::WriteCameraDataToFile,
-                        std::move(reply));
+        return Download(request, channel, SpecialOp::WriteCameraDataToFile, reply);
     reply(Error(request, http::status::not_found, "no such resource"));
 }
 
-void ApiRouter::Set(const Request& request, ControlChannel& channel, Reply reply)
+void ApiRouter::Set(const Request& request, ControlChannel& channel, const Reply& reply)
 {
     std::optional<Json> body = JsonBody(request);
     const AutomationMember* member = body && (*body)["name"].is_string()
@@ -374,13 +384,14 @@ void ApiRouter::Set(const Request& request, ControlChannel& channel, Reply reply
     std::optional<Variant> value = VariantOf(member->type, (*body)["value"], error);
     if (!value)
         return reply(Error(request, http::status::bad_request, error, "0x80020005"));
-    channel.Set(*member, std::move(*value), [request, reply](DispatchResult outcome) {
-        reply(outcome.Succeeded() ? JsonReply(request, {{"ok", true}})
-                                  : ScriptFailure(request, outcome));
-    });
+    channel.Set(
+        *member, std::move(*value), [to = ReplyTo(request), reply](const DispatchResult& outcome) {
+            reply(outcome.Succeeded() ? JsonReply(to, {{"ok", true}}) : ScriptFailure(to, outcome));
+        });
 }
 
-void ApiRouter::Call(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply)
+void ApiRouter::Call(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+                     const Reply& reply)
 {
     std::optional<Json> body = JsonBody(request);
     const AutomationMember* member = body && (*body)["name"].is_string()
@@ -414,22 +425,24 @@ void ApiRouter::Call(const Request& request, std::shared_ptr<ControlChannel> cha
     }
     const bool started = channel->Call(
         *member, std::move(args),
-        [request, reply, member](DispatchResult outcome, Variant result, std::vector<Variant> out) {
+        [to = ReplyTo(request), reply, member](const DispatchResult& outcome, const Variant& result,
+                                               const std::vector<Variant>& out) {
             if (!outcome.Succeeded())
-                return reply(ScriptFailure(request, outcome));
+                return reply(ScriptFailure(to, outcome));
             Json outs = Json::object();
             const auto arguments = member->Arguments();
             for (size_t i = 0; i < arguments.size() && i < out.size(); ++i)
                 if (arguments[i].type == VarType::PtrI4)
                     outs[arguments[i].name] = ValueJson(out[i]);
-            reply(JsonReply(request, {{"result", ValueJson(result)}, {"out", outs}}));
+            reply(JsonReply(to, {{"result", ValueJson(result)}, {"out", outs}}));
         });
     if (!started)
         reply(Error(request, http::status::conflict, "another operation is under way",
                     HexCode(kBusy)));
 }
 
-void ApiRouter::Upload(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply)
+void ApiRouter::Upload(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+                       const Reply& reply)
 {
     const AutomationMember* load =
         FindSpecialMember(MemberKind::Method, SpecialOp::ReadAllFromFile);
@@ -439,12 +452,13 @@ void ApiRouter::Upload(const Request& request, std::shared_ptr<ControlChannel> c
             Error(request, http::status::internal_server_error, "cannot keep the uploaded file"));
     const bool started = channel->Call(
         *load, {Variant(path)},
-        [request, reply, path](DispatchResult outcome, Variant result, std::vector<Variant>) {
+        [to = ReplyTo(request), reply, path](const DispatchResult& outcome, const Variant& result,
+                                             const std::vector<Variant>&) {
             std::remove(path.c_str());
             if (!outcome.Succeeded())
-                return reply(ScriptFailure(request, outcome));
+                return reply(ScriptFailure(to, outcome));
             reply(JsonReply(
-                request, {{"ok", result.ToI4().value_or(0) == 0}, {"result", ValueJson(result)}}));
+                to, {{"ok", result.ToI4().value_or(0) == 0}, {"result", ValueJson(result)}}));
         });
     if (!started) {
         std::remove(path.c_str());
@@ -453,26 +467,26 @@ void ApiRouter::Upload(const Request& request, std::shared_ptr<ControlChannel> c
     }
 }
 
-void ApiRouter::Download(const Request& request, std::shared_ptr<ControlChannel> channel,
-                         SpecialOp operation, Reply reply)
+void ApiRouter::Download(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+                         SpecialOp operation, const Reply& reply)
 {
     const AutomationMember* write = FindSpecialMember(MemberKind::Method, operation);
     const bool setup = operation == SpecialOp::WriteAllToFile;
     const std::string path = temp_.NewPath(setup ? ".cam" : ".txt");
     const std::string name = "zr47xcl-" + channel->Id() + (setup ? ".cam" : ".txt");
-    auto done = [request, reply, path, name](DispatchResult outcome, Variant,
-                                             std::vector<Variant>) {
+    auto done = [to = ReplyTo(request), reply, path,
+                 name](const DispatchResult& outcome, const Variant&, const std::vector<Variant>&) {
         std::optional<std::string> bytes = ReadWholeFile(path);
         std::remove(path.c_str());
         if (!outcome.Succeeded())
-            return reply(ScriptFailure(request, outcome));
+            return reply(ScriptFailure(to, outcome));
         if (!bytes)
             return reply(
-                Error(request, http::status::internal_server_error, "the control wrote no file"));
+                Error(to, http::status::internal_server_error, "the control wrote no file"));
         std::string filename = name;
         std::replace(filename.begin(), filename.end(), ':', '-');
         Response response =
-            Make(request, http::status::ok, std::move(*bytes), "application/octet-stream");
+            Make(to, http::status::ok, std::move(*bytes), "application/octet-stream");
         response.set(http::field::content_disposition, "attachment; filename=\"" + filename + "\"");
         reply(std::move(response));
     };

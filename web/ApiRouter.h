@@ -30,7 +30,7 @@ public:
     // `password` empty: every client is signed in. `secure`: the server speaks TLS.
     ApiRouter(ControlHub& hub, std::optional<PasswordFile> password, bool secure, TempFolder& temp);
 
-    void Handle(const Request& request, const std::string& client, Reply reply);
+    void Handle(const Request& request, const std::string& client, const Reply& reply);
 
     // Whether the request asks for a control's event stream.
     static bool IsEventStream(const Request& request);
@@ -54,12 +54,14 @@ private:
     Response Login(const Request& request, const std::string& client);
     Response Logout(const Request& request, const Access& access);
     Response Controls(const Request& request) const;
-    void Control(const Request& request, std::string_view rest, Reply reply);
-    void Set(const Request& request, ControlChannel& channel, Reply reply);
-    void Call(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply);
-    void Upload(const Request& request, std::shared_ptr<ControlChannel> channel, Reply reply);
-    void Download(const Request& request, std::shared_ptr<ControlChannel> channel,
-                  SpecialOp operation, Reply reply);
+    void Control(const Request& request, std::string_view rest, const Reply& reply);
+    void Set(const Request& request, ControlChannel& channel, const Reply& reply);
+    void Call(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+              const Reply& reply);
+    void Upload(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+                const Reply& reply);
+    void Download(const Request& request, const std::shared_ptr<ControlChannel>& channel,
+                  SpecialOp operation, const Reply& reply);
     std::string SessionCookie(const std::string& id, bool expire) const;
 
     ControlHub& hub_;

@@ -29,9 +29,9 @@ struct HttpLimits {
     static constexpr std::chrono::seconds kRequestDeadline{10};
     static constexpr std::chrono::seconds kWriteDeadline{30};
     static constexpr uint32_t kHeaderLimit = 8 * 1024;
-    static constexpr uint64_t kBodyLimit = 1024 * 1024;
+    static constexpr uint64_t kBodyLimit = uint64_t{1024} * 1024;
     // Events written but not yet taken by a slow event-stream client.
-    static constexpr size_t kEventBacklog = 1024 * 1024;
+    static constexpr size_t kEventBacklog = size_t{1024} * 1024;
     static constexpr std::chrono::seconds kKeepAlive{15};
 };
 
