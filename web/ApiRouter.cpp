@@ -144,6 +144,15 @@ bool NamesLoopback(const Request& request)
     return !ec && address.is_loopback();
 }
 
+// The member of `kind` that the body's "name" names, or nullptr.
+const AutomationMember* NamedMember(const std::optional<Json>& body, MemberKind kind)
+{
+    if (!body || !body->contains("name") || !(*body)["name"].is_string())
+        return nullptr;
+    const AutomationMember* member = FindMember((*body)["name"].get<std::string>());
+    return member != nullptr && member->kind == kind ? member : nullptr;
+}
+
 } // namespace
 
 ApiRouter::ApiRouter(ControlHub& hub, std::optional<PasswordFile> password, bool secure,
@@ -375,10 +384,8 @@ void ApiRouter::Control(const Request& request, std::string_view rest, const Rep
 void ApiRouter::Set(const Request& request, ControlChannel& channel, const Reply& reply)
 {
     std::optional<Json> body = JsonBody(request);
-    const AutomationMember* member = body && (*body)["name"].is_string()
-                                         ? FindMember((*body)["name"].get<std::string>())
-                                         : nullptr;
-    if (member == nullptr || member->kind != MemberKind::Property)
+    const AutomationMember* member = NamedMember(body, MemberKind::Property);
+    if (member == nullptr)
         return reply(Error(request, http::status::bad_request, "name a property"));
     std::string error;
     std::optional<Variant> value = VariantOf(member->type, (*body)["value"], error);
@@ -394,10 +401,8 @@ void ApiRouter::Call(const Request& request, const std::shared_ptr<ControlChanne
                      const Reply& reply)
 {
     std::optional<Json> body = JsonBody(request);
-    const AutomationMember* member = body && (*body)["name"].is_string()
-                                         ? FindMember((*body)["name"].get<std::string>())
-                                         : nullptr;
-    if (member == nullptr || member->kind != MemberKind::Method)
+    const AutomationMember* member = NamedMember(body, MemberKind::Method);
+    if (member == nullptr)
         return reply(Error(request, http::status::bad_request, "name a method"));
     if (!CallableFromPage(*member))
         return reply(Error(request, http::status::forbidden,
