@@ -64,12 +64,16 @@ ${XDG_CONFIG_HOME:-$HOME/.config}/Korvel-XKorvelZR47xCL.ini-Control/XKorvelZR47x
 constexpr size_t kVerbColumn = 18;
 constexpr size_t kOptionColumn = 12;
 
-// "  USAGE     first line of help", further lines of help under the first.
+// "  USAGE     first line of help", further lines of help under the first; a usage too long for
+// its column has the help start on the next line, so that every help line keeps its column.
 void AppendEntry(std::string& out, std::string_view usage, std::string_view help, size_t column)
 {
     out += "  ";
     out += usage;
-    out.append(usage.size() < column ? column - usage.size() : 1, ' ');
+    if (usage.size() < column)
+        out.append(column - usage.size(), ' ');
+    else
+        out.append("\n").append(2 + column, ' ');
     for (size_t start = 0;;) {
         const size_t end = help.find('\n', start);
         out += help.substr(start, end - start);
